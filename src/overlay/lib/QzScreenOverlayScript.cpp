@@ -1,0 +1,396 @@
+#include "QzScreenOverlayScript.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+#include "win/Handles.h"
+
+namespace {
+
+bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string Trim(const std::string& s) {
+  size_t first = 0, last = s.size();
+  while (first < last && IsTrimmed(s[first])) ++first;
+  while (last > first && IsTrimmed(s[last - 1])) --last;
+  return s.substr(first, last - first);
+}
+
+// ASCII only: bytes of other code pages keep their case.
+std::string UpperCase(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+void ReplaceAll(std::string& s, const std::string& from, const std::string& to) {
+  for (size_t pos = s.find(from); pos != std::string::npos; pos = s.find(from, pos + to.size()))
+    s.replace(pos, from.size(), to);
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// n percent of reference, rounded to the nearest integer with halves to the even one.
+// Exact in 64 bits: |n| and |reference| are below 2^31.
+bool Percentage(int32_t n, int32_t reference, int32_t& value) {
+  const int64_t product = static_cast<int64_t>(n) * reference;
+  int64_t q = product / 100;
+  const int64_t r = product % 100;
+  const int64_t step = product < 0 ? -1 : 1;
+  const int64_t half = r < 0 ? -r : r;
+  if (half > 50 || (half == 50 && q % 2 != 0)) q += step;
+  if (q < std::numeric_limits<int32_t>::min() || q > std::numeric_limits<int32_t>::max())
+    return false;
+  value = static_cast<int32_t>(q);
+  return true;
+}
+
+// Parameters of one command line: each read first counts the error code down, so a
+// malformed parameter k leaves -(100 + k).
+struct TParams {
+  std::string rest;
+  int32_t code = -100;
+  int32_t Num(int32_t reference) {
+    --code;
+    return ParseScriptNumber(rest, reference);
+  }
+  std::string Str() {
+    --code;
+    return ParseScriptString(rest);
+  }
+};
+
+bool FileExists(const std::string& name) {
+  if (name.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadWholeFile(const std::string& name) {
+  win::FileHandle file(::CreateFileA(name.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw std::runtime_error("cannot open " + name);
+  std::string text;
+  char buffer[64 * 1024];
+  DWORD got = 0;
+  for (;;) {
+    if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
+      throw std::runtime_error("cannot read " + name);
+    if (got == 0) break;
+    text.append(buffer, got);
+  }
+  return text;
+}
+
+}  // namespace
+
+bool ScriptStrToInt(const std::string& text, int32_t& value) {
+  const size_t len = text.size();
+  size_t i = 0;
+  while (i < len && text[i] == ' ') ++i;
+  if (i == len) return false;
+  bool hex = false;
+  if (text[i] == '$' || text[i] == 'x' || text[i] == 'X') {
+    hex = true;
+    i += 1;
+  } else if (text[i] == '0' && i + 1 < len && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (hex) {
+    if (i == len) return false;
+    uint64_t v = 0;
+    for (; i < len; ++i) {
+      const int d = HexDigit(text[i]);
+      if (d < 0) return false;
+      v = v * 16 + static_cast<unsigned>(d);
+      if (v > 0xFFFFFFFFu) return false;
+    }
+    value = static_cast<int32_t>(static_cast<uint32_t>(v));
+    return true;
+  }
+  bool negative = false;
+  if (text[i] == '+' || text[i] == '-') {
+    negative = text[i] == '-';
+    ++i;
+  }
+  if (i == len) return false;
+  int64_t v = 0;
+  for (; i < len; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    v = v * 10 + (text[i] - '0');
+    if (v > 2147483648LL) return false;
+  }
+  if (negative) v = -v;
+  if (v > std::numeric_limits<int32_t>::max()) return false;
+  value = static_cast<int32_t>(v);
+  return true;
+}
+
+int32_t ParseScriptNumber(std::string& rest, int32_t reference) {
+  rest = Trim(rest);
+  const size_t blank = rest.find(' ');
+  int32_t value = 0;
+  if (blank == std::string::npos) {
+    // The last parameter of a line: no percentage possible.
+    const std::string token = rest;
+    rest.clear();
+    if (!ScriptStrToInt(token, value)) throw EScriptConvertError(token);
+    return value;
+  }
+  const std::string token = rest.substr(0, blank);
+  rest.erase(0, blank + 1);
+  if (!token.empty() && token.back() == '%') {
+    int32_t n = 0;
+    if (!ScriptStrToInt(token.substr(0, token.size() - 1), n) || !Percentage(n, reference, value))
+      throw EScriptConvertError(token);
+    return value;
+  }
+  if (!ScriptStrToInt(token, value)) throw EScriptConvertError(token);
+  return value;
+}
+
+std::string ParseScriptString(std::string& rest) {
+  rest = Trim(rest);
+  if (!StartsWith(rest, "''")) return "NOSTRING";
+  rest.erase(0, 2);
+  const size_t close = rest.find("''");
+  if (close == std::string::npos) {
+    rest.clear();
+    return std::string();
+  }
+  std::string text = rest.substr(0, close);
+  rest.erase(0, close + 3);  // the text, the closing '' and the blank after it
+  return text;
+}
+
+std::vector<std::string> SplitScriptText(const std::string& text) {
+  const size_t n = std::min(text.size(), text.find('\0'));
+  std::vector<std::string> lines;
+  size_t i = 0;
+  while (i < n) {
+    const size_t start = i;
+    while (i < n && text[i] != '\r' && text[i] != '\n') ++i;
+    lines.push_back(text.substr(start, i - start));
+    if (i < n && text[i] == '\r') ++i;
+    if (i < n && text[i] == '\n') ++i;
+  }
+  return lines;
+}
+
+std::string TScriptInterpreter::ReplaceConstants(std::string line) {
+  const int32_t width = host_.ScreenWidth();
+  const int32_t height = host_.ScreenHeight();
+  // The order counts: it is part of the language.
+  const std::pair<const char*, int32_t> constants[] = {
+      {"OVERLAYELEMENT_OPERATION_DELETE", 1},
+      {"OVERLAYELEMENT_OPERATION_SHOW", 2},
+      {"OVERLAYELEMENT_OPERATION_LINEWIDTH", 3},
+      {"OVERLAYELEMENT_OPERATION_ISFILLED", 4},
+      {"OVERLAYELEMENT_OPERATION_SETCOLOR", 5},
+      {"OVERLAYELEMENT_OPERATION_SETAUTOHIDE", 6},
+      {"OVERLAYELEMENT_OPERATION_SETAUTOSHOW", 11},
+      {"OVERLAYELEMENT_OPERATION_SETZORDER", 7},
+      {"OVERLAYELEMENT_OPERATION_SETMOUSECURSOR", 8},
+      {"OVERLAYELEMENT_OPERATION_SETTRANSPARENT", 9},
+      {"OVERLAYELEMENT_OPERATION_SETCLICKTHROUGH", 10},
+      {"PREVIOUSCREATEDELEMENT", previousCreatedID_},
+      {"SCREENWIDTH", width},
+      {"SCREENHEIGHT", height},
+      {"SCREENCENTERX", width / 2},
+      {"SCREENCENTERY", height / 2},
+      {"TRUE", 1},
+      {"FALSE", 0},
+  };
+  for (const auto& c : constants) ReplaceAll(line, c.first, std::to_string(c.second));
+  return line;
+}
+
+void TScriptInterpreter::Wait(std::string rest) {
+  int32_t ms = 1000;
+  try {
+    ms = ParseScriptNumber(rest, 100);
+  } catch (const EScriptConvertError&) {
+    ms = 1000;
+  }
+  // Unsigned differences survive the wrap of the tick count.
+  const uint32_t start = host_.TickCount();
+  uint32_t waitMs = ms < 0 ? 0 : static_cast<uint32_t>(ms) + 1;
+  for (;;) {
+    if (!host_.ProcessMessages(waitMs)) return;  // the host is quitting
+    if (ms < 0) return;
+    const uint32_t elapsed = host_.TickCount() - start;
+    if (elapsed > static_cast<uint32_t>(ms)) return;
+    waitMs = static_cast<uint32_t>(ms) - elapsed + 1;
+  }
+}
+
+int32_t TScriptInterpreter::RunHandler(const std::string& upper, const std::string& line) {
+  static const char* const words[] = {"WAIT ",    "SETCALLBACKWINDOWHANDLE ", "OPERATION ",
+                                      "POINT ",   "LINE ",                    "RECTANGLE ",
+                                      "ELLIPSE ", "POLYLINE ",                "TEXT ",
+                                      "BITMAPBYFILENAME ", "BITMAPBYRESOURCE "};
+  int command = -1;
+  for (int i = 0; i < static_cast<int>(sizeof words / sizeof *words); ++i)
+    if (StartsWith(upper, words[i])) {
+      command = i;
+      break;
+    }
+  if (command < 0) return -1;  // no command: silently nothing
+
+  TParams p;
+  p.rest = line.substr(std::char_traits<char>::length(words[command]));
+  if (command == 0) {
+    Wait(p.rest);
+    return -1;
+  }
+  const int32_t w = host_.ScreenWidth();
+  const int32_t h = host_.ScreenHeight();
+  try {
+    switch (command) {
+      case 1: return target_.SetCallBackWindowHandle(p.Num(100));
+      case 2: {
+        const int32_t operation = p.Num(100), id = p.Num(100), v1 = p.Num(100);
+        const int32_t v2 = p.Num(100), v3 = p.Num(100);
+        return target_.Operation(operation, id, v1, v2, v3);
+      }
+      case 3: {
+        const int32_t x = p.Num(w), y = p.Num(h), style = p.Num(100), color = p.Num(100);
+        return target_.Point(x, y, style, color);
+      }
+      case 4:
+      case 5:
+      case 6: {
+        const int32_t x1 = p.Num(w), y1 = p.Num(h), x2 = p.Num(w), y2 = p.Num(h);
+        const int32_t color = p.Num(100);
+        if (command == 4) return target_.Line(x1, y1, x2, y2, color);
+        if (command == 5) return target_.Rectangle(x1, y1, x2, y2, color);
+        return target_.Ellipse(x1, y1, x2, y2, color);
+      }
+      case 7: {
+        const int32_t count = p.Num(100);
+        // The pairs are stored as they are read: a count that the line cannot back
+        // fails at its first missing parameter instead of reserving count pairs.
+        std::vector<int32_t> points;
+        try {
+          for (int32_t i = 0; i < count; ++i) {
+            const int32_t x = p.Num(w), y = p.Num(h);
+            points.push_back(x);
+            points.push_back(y);
+          }
+        } catch (const std::bad_alloc&) {
+          return -102;
+        }
+        const int32_t color = p.Num(100);
+        static const int32_t none[2] = {0, 0};
+        return target_.Polyline(points.empty() ? none : points.data(), count, color);
+      }
+      case 8: {
+        const int32_t x = p.Num(w), y = p.Num(h);
+        const std::string text = p.Str(), font = p.Str();
+        const int32_t size = p.Num(100), bold = p.Num(100), italic = p.Num(100);
+        const int32_t color = p.Num(100);
+        return target_.Text(x, y, text.c_str(), font.c_str(), size, bold, italic, color);
+      }
+      case 9: {
+        const int32_t x = p.Num(w), y = p.Num(h);
+        const std::string file = p.Str();
+        const int32_t transparent = p.Num(100);
+        return target_.BitmapByFile(x, y, file.c_str(), transparent);
+      }
+      default: {
+        const int32_t x = p.Num(w), y = p.Num(h), instance = p.Num(100);
+        const std::string name = p.Str();
+        const int32_t transparent = p.Num(100);
+        return target_.BitmapByResource(x, y, instance, name.c_str(), transparent);
+      }
+    }
+  } catch (const EScriptConvertError&) {
+    return p.code;
+  }
+}
+
+int32_t TScriptInterpreter::ScriptCommand(const char* scriptLine) noexcept {
+  int32_t result = -1;
+  try {
+    const std::string original = scriptLine ? scriptLine : "";
+    host_.Log("QzScreenOverlay_ScriptCommand");
+    host_.Log("  ScriptLine=" + original);
+    try {
+      const std::string line = ReplaceConstants(Trim(original));
+      const std::string upper = UpperCase(line);
+      std::string checked = upper;
+      if (line == "CLEAR") {
+        result = target_.Clear();
+      } else if (StartsWith(upper, "SCRIPT ")) {
+        const std::string fileName = line.substr(7);
+        checked = UpperCase(fileName);
+        result = RunFile(fileName);
+      } else {
+        result = RunHandler(upper, line);
+      }
+      // Lines that act on an object leave the previous one current, so several
+      // OPERATION lines can follow the line that created it.
+      if (result >= 0 && checked.find("SETCALLBACKWINDOWHANDLE ") == std::string::npos &&
+          checked.find("OPERATION ") == std::string::npos)
+        previousCreatedID_ = result;
+    } catch (...) {
+      // The line's result stays what it was.
+    }
+    host_.Log("QzScreenOverlay_ScriptCommand [" + std::to_string(result) + "]");
+  } catch (...) {
+  }
+  return result;
+}
+
+int32_t TScriptInterpreter::RunFile(const std::string& fileName) {
+  if (!FileExists(fileName)) return -1;
+  if (fileDepth_ >= MaxFileNesting) return -1;
+  struct DepthScope {
+    int& depth;
+    explicit DepthScope(int& d) : depth(d) { ++depth; }
+    ~DepthScope() { --depth; }
+  } scope(fileDepth_);
+  const std::vector<std::string> lines = SplitScriptText(ReadWholeFile(fileName));
+  for (const std::string& line : lines) ScriptCommand(line.c_str());
+  return 0;
+}
+
+int32_t TScriptInterpreter::ScriptCommandFile(const char* fileName) noexcept {
+  try {
+    return RunFile(fileName ? fileName : "");
+  } catch (...) {
+    return -1;
+  }
+}
+
+int32_t TWin32ScriptHost::ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
+int32_t TWin32ScriptHost::ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
+uint32_t TWin32ScriptHost::TickCount() { return ::GetTickCount(); }
+
+bool TWin32ScriptHost::ProcessMessages(uint32_t waitMs) {
+  if (waitMs > 0)
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, waitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Not ours to take: the host's own loop must still see it.
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  return true;
+}
