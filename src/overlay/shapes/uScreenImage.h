@@ -1,0 +1,54 @@
+// A picture anchored at its point, drawn with one colour treated as
+// transparent; its region follows the non-transparent pixels. The common base
+// of the text and the bitmap shapes.
+#pragma once
+#include <memory>
+#include "uScreenSinglePoint.h"
+#include "win/DibBitmap.h"
+
+class TScreenImage : public TScreenSinglePoint {
+public:
+  TScreenImage();
+  ~TScreenImage() override;
+
+  COLORREF TransparentColor = RGB(255, 0, 255);
+  bool UseTransparentColor = false;
+  uint8_t HorzAlign = 1;   // 0: point is the left edge, 1: the centre, 2: the right edge
+  uint8_t VertAlign = 1;   // 0: top edge, 1: centre, 2: bottom edge
+  std::unique_ptr<win::DibBitmap> Bitmap;   // none until a picture is set; may be 0 x 0
+  int32_t DragOffsetX = 0;
+  int32_t DragOffsetY = 0;
+
+  bool IsOverObject(POINT pt, int32_t tolerance, int32_t& distance) override;
+  bool HitTest(POINT pt) override;
+  bool BeginDrag(uint8_t mode, int32_t x, int32_t y) override;
+  bool EndDrag() override;
+  bool AddPoint(int32_t x, int32_t y) override;   // clamped to the desktop
+  bool DragTo(int32_t x, int32_t y) override;
+  std::string GetMeasureText() override;          // empty
+  void UpdateBounds() override;                   // the picture rectangle grown by 10
+  bool LoadFromIni(const std::string& iniFile, const std::string& section,
+                   IOverlayForm* overlay) override;
+  void SaveToIni(const std::string& iniFile, const std::string& section,
+                 TStringVector* fileList) override;
+  void SetOwnWindow(bool value) override;
+  void MoveBy(double dx, double dy) override;
+  HRGN Draw(win::Canvas*& canvas, const RECT& clip, bool drawFlag, HRGN region) override;
+
+  // The shape keeps its own copy; the caller keeps the source.
+  void SetBitmap(const win::DibBitmap& source);
+  void SetTransparentColor(COLORREF color);   // also sets UseTransparentColor
+  // Keep the picture where it is while the anchor changes.
+  void SetHorzAlign(uint8_t value);
+  void SetVertAlign(uint8_t value);
+  void ClampToDesktop(int32_t& x, int32_t& y) const;
+  void DropRegionCache();
+  // Top-left corner of the picture on the overlay for the current anchor.
+  POINT PictureOrigin() const;
+
+private:
+  // Pixel region of the picture in overlay coordinates, kept until the
+  // picture, its colour key or its position changes. Region gets a copy at
+  // every Draw, so an own window's shifting of Region never reaches it.
+  win::Region PixelCache;
+};
