@@ -1,0 +1,638 @@
+#include "win/GuiControls.h"
+#include "win/GuiForm.h"
+#include <commctrl.h>
+#include <windowsx.h>
+#include <algorithm>
+
+namespace win {
+
+namespace {
+std::string listText(HWND h, UINT lenMsg, UINT textMsg, int i) {
+  LRESULT n = ::SendMessageA(h, lenMsg, static_cast<WPARAM>(i), 0);
+  if (n < 0) return {};
+  std::string s(static_cast<size_t>(n) + 1, '\0');
+  n = ::SendMessageA(h, textMsg, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
+  s.resize(static_cast<size_t>(std::max<LRESULT>(0, n)));
+  return s;
+}
+}  // namespace
+
+// ---------------------------------------------------------------- Panel, GroupBox
+
+Panel::Panel(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h)
+    : Control(owner, parent, name) {
+  createHandle(nullptr, WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, l, t, w, h);
+}
+
+void Panel::setCaption(const std::string& s) {
+  caption_ = s;
+  if (handle_) ::InvalidateRect(handle_, nullptr, TRUE);
+}
+
+bool Panel::handleMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  if (msg != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(handle_, &ps);
+  paint(dc);
+  ::EndPaint(handle_, &ps);
+  result = 0;
+  return true;
+}
+
+void Panel::paint(HDC dc) {
+  RECT rc;
+  ::GetClientRect(handle_, &rc);
+  if (bevel_) ::DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
+  if (caption_.empty()) return;
+  ::SetBkMode(dc, TRANSPARENT);
+  if (font().color != CLR_DEFAULT) ::SetTextColor(dc, font().color);
+  HFONT hf = reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0));
+  SelectScope sel(dc, hf);
+  ::DrawTextA(dc, caption_.c_str(), -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+void GroupBox::paint(HDC dc) {
+  RECT rc;
+  ::GetClientRect(handle_, &rc);
+  HFONT hf = reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0));
+  SelectScope sel(dc, hf);
+  TEXTMETRICA tm{};
+  ::GetTextMetricsA(dc, &tm);
+  RECT frame = rc;
+  frame.top += tm.tmHeight / 2;
+  ::DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+  if (caption_.empty()) return;
+  SIZE sz{};
+  ::GetTextExtentPoint32A(dc, caption_.c_str(), static_cast<int>(caption_.size()), &sz);
+  RECT text{8, 0, 8 + sz.cx, tm.tmHeight};
+  ::SetBkMode(dc, OPAQUE);
+  ::SetBkColor(dc, color() != CLR_DEFAULT ? color() : ::GetSysColor(COLOR_BTNFACE));
+  if (font().color != CLR_DEFAULT) ::SetTextColor(dc, font().color);
+  ::DrawTextA(dc, caption_.c_str(), -1, &text, DT_LEFT | DT_SINGLELINE);
+}
+
+// ---------------------------------------------------------------- Label
+
+Label::Label(Component* owner, Control* parent, const std::string& name, const std::string& caption, int l, int t,
+             int w, int h)
+    : Control(owner, parent, name) {
+  createHandle("STATIC", WS_VISIBLE | SS_LEFT | SS_NOTIFY, 0, l, t, w, h);
+  autoSize_ = (w == 0 && h == 0);
+  setCaption(caption);
+}
+
+void Label::setCaption(const std::string& s) {
+  Control::setCaption(s);
+  adjustSize();
+  if (handle_) ::InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void Label::adjustSize() {
+  if (!autoSize_ || !handle_) return;
+  WindowDc wdc(handle_);
+  HFONT hf = reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0));
+  SelectScope sel(wdc.get(), hf);
+  std::string s = caption();
+  RECT r{0, 0, 0, 0};
+  ::DrawTextA(wdc.get(), s.empty() ? " " : s.c_str(), -1, &r, DT_CALCRECT | DT_LEFT);
+  ::SetWindowPos(handle_, nullptr, 0, 0, s.empty() ? 0 : r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Label::command(WORD code) {
+  if (code == STN_CLICKED) click();
+  else if (code == STN_DBLCLK && onDblClick) onDblClick(*this);
+}
+
+// ---------------------------------------------------------------- Button
+
+Button::Button(Component* owner, Control* parent, const std::string& name, const std::string& caption, int l, int t,
+               int w, int h)
+    : Control(owner, parent, name) {
+  createHandle("BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, l, t, w, h);
+  setCaption(caption);
+}
+
+void Button::setDefault(bool d) {
+  ::SendMessageA(handle_, BM_SETSTYLE, d ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  if (Form* f = parentForm()) f->setDefaultButton(d ? this : nullptr);
+}
+
+void Button::setCancel(bool c) {
+  if (Form* f = parentForm()) f->setCancelButton(c ? this : nullptr);
+}
+
+void Button::click() {
+  if (!enabled()) return;
+  Control::click();
+  if (modalResult != 0)
+    if (Form* f = parentForm()) f->setModalResult(modalResult);
+}
+
+void Button::command(WORD code) {
+  if (code == BN_CLICKED) click();
+}
+
+SpeedButton::SpeedButton(Component* owner, Control* parent, const std::string& name, const std::string& caption, int l,
+                         int t, int w, int h)
+    : Button(owner, parent, name, caption, l, t, w, h) {
+  ::SetWindowLongA(handle_, GWL_STYLE, ::GetWindowLongA(handle_, GWL_STYLE) & ~WS_TABSTOP);
+}
+
+// ---------------------------------------------------------------- CheckBox
+
+CheckBox::CheckBox(Component* owner, Control* parent, const std::string& name, const std::string& caption, int l,
+                   int t, int w, int h)
+    : Control(owner, parent, name) {
+  createHandle("BUTTON", WS_VISIBLE | WS_TABSTOP | BS_3STATE, 0, l, t, w, h);
+  setCaption(caption);
+}
+
+void CheckBox::setState(CheckState s) {
+  if (s == state_) return;
+  state_ = s;
+  WPARAM v = s == CheckState::Checked ? BST_CHECKED : s == CheckState::Grayed ? BST_INDETERMINATE : BST_UNCHECKED;
+  if (handle_) ::SendMessageA(handle_, BM_SETCHECK, v, 0);
+  click();
+}
+
+void CheckBox::toggle() {
+  switch (state_) {
+    case CheckState::Unchecked: setState(allowGrayed_ ? CheckState::Grayed : CheckState::Checked); break;
+    case CheckState::Checked: setState(CheckState::Unchecked); break;
+    case CheckState::Grayed: setState(CheckState::Checked); break;
+  }
+}
+
+void CheckBox::command(WORD code) {
+  if (code == BN_CLICKED) toggle();
+}
+
+// ---------------------------------------------------------------- Edit, Memo
+
+Edit::Edit(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h)
+    : Edit(owner, parent, name, ES_AUTOHSCROLL, l, t, w, h) {}
+
+Edit::Edit(Component* owner, Control* parent, const std::string& name, DWORD style, int l, int t, int w, int h)
+    : Control(owner, parent, name) {
+  createHandle("EDIT", WS_VISIBLE | WS_TABSTOP | style, WS_EX_CLIENTEDGE, l, t, w, h);
+}
+
+void Edit::setReadOnly(bool r) { ::SendMessageA(handle_, EM_SETREADONLY, r, 0); }
+
+int Edit::selStart() const {
+  DWORD s = 0, e = 0;
+  ::SendMessageA(handle_, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  return static_cast<int>(s);
+}
+int Edit::selLength() const {
+  DWORD s = 0, e = 0;
+  ::SendMessageA(handle_, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  return static_cast<int>(e - s);
+}
+void Edit::setSel(int start, int length) { ::SendMessageA(handle_, EM_SETSEL, start, start + length); }
+
+void Edit::command(WORD code) {
+  if (code == EN_CHANGE && onChange) onChange(*this);
+}
+
+Memo::Memo(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h, ScrollBars sb,
+           bool wordWrap)
+    : Edit(owner, parent, name,
+           ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | (wordWrap ? 0 : ES_AUTOHSCROLL) |
+               ((sb == ScrollBars::Vertical || sb == ScrollBars::Both) ? WS_VSCROLL : 0) |
+               ((sb == ScrollBars::Horizontal || sb == ScrollBars::Both) ? WS_HSCROLL : 0),
+           l, t, w, h) {}
+
+std::vector<std::string> Memo::lines() const {
+  std::vector<std::string> out;
+  std::string t = text();
+  if (t.empty()) return out;
+  size_t pos = 0;
+  for (;;) {
+    size_t e = t.find("\r\n", pos);
+    if (e == std::string::npos) { out.push_back(t.substr(pos)); break; }
+    out.push_back(t.substr(pos, e - pos));
+    pos = e + 2;
+    if (pos == t.size()) break;   // a final line break ends the last line
+  }
+  return out;
+}
+
+void Memo::setLines(const std::vector<std::string>& lines) {
+  std::string t;
+  for (const auto& l : lines) t += l + "\r\n";
+  setText(t);
+}
+
+int Memo::lineCount() const { return static_cast<int>(::SendMessageA(handle_, EM_GETLINECOUNT, 0, 0)); }
+int Memo::firstVisibleLine() const { return static_cast<int>(::SendMessageA(handle_, EM_GETFIRSTVISIBLELINE, 0, 0)); }
+
+void Memo::addLine(const std::string& line) {
+  std::string t = text();
+  if (!t.empty() && (t.size() < 2 || t.compare(t.size() - 2, 2, "\r\n") != 0)) t += "\r\n";
+  setText(t + line + "\r\n");
+}
+
+// ---------------------------------------------------------------- ComboBox
+
+ComboBox::ComboBox(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h,
+                   ComboStyle style)
+    : Control(owner, parent, name), style_(style) {
+  build(l, t, w, h);
+}
+
+void ComboBox::build(int l, int t, int w, int h) {
+  DWORD st = style_ == ComboStyle::DropDownList ? CBS_DROPDOWNLIST : style_ == ComboStyle::Simple ? CBS_SIMPLE : CBS_DROPDOWN;
+  createHandle("COMBOBOX", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_AUTOHSCROLL | st, 0, l, t, w,
+               style_ == ComboStyle::Simple ? h : h + 18 * dropDownCount_);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  if (::GetComboBoxInfo(handle_, &info) && info.hwndItem && info.hwndItem != handle_) adoptChild(info.hwndItem);
+}
+
+void ComboBox::setBounds(int l, int t, int w, int h) {
+  if (handle_) ::MoveWindow(handle_, l, t, std::max(0, w), style_ == ComboStyle::Simple ? h : h + 18 * dropDownCount_, TRUE);
+  recordAnchorMargins();
+}
+
+void ComboBox::setStyle(ComboStyle s) {
+  if (s == style_) return;
+  std::vector<std::string> list = items();
+  int index = itemIndex();
+  std::string txt = text();
+  int l = left(), t = top(), w = width(), h = height();
+  bool vis = visible(), en = enabled(), hadFocus = focused();
+  destroyHandle();
+  style_ = s;
+  build(l, t, w, h);
+  for (const auto& it : list) addItem(it);
+  if (index >= 0) setItemIndex(index); else setText(txt);
+  setVisible(vis);
+  setEnabled(en);
+  if (hadFocus) setFocus();
+}
+
+void ComboBox::setText(const std::string& s) {
+  if (style_ == ComboStyle::DropDownList) {
+    int i = static_cast<int>(::SendMessageA(handle_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(s.c_str())));
+    setItemIndex(i);
+  } else {
+    setCaption(s);
+  }
+}
+
+int ComboBox::count() const { return static_cast<int>(::SendMessageA(handle_, CB_GETCOUNT, 0, 0)); }
+std::string ComboBox::item(int i) const { return listText(handle_, CB_GETLBTEXTLEN, CB_GETLBTEXT, i); }
+std::vector<std::string> ComboBox::items() const {
+  std::vector<std::string> v;
+  for (int i = 0, n = count(); i < n; ++i) v.push_back(item(i));
+  return v;
+}
+void ComboBox::addItem(const std::string& s) { ::SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())); }
+void ComboBox::insertItem(int i, const std::string& s) {
+  ::SendMessageA(handle_, CB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.c_str()));
+}
+void ComboBox::deleteItem(int i) { ::SendMessageA(handle_, CB_DELETESTRING, static_cast<WPARAM>(i), 0); }
+void ComboBox::clearItems() {
+  // Keep the edit text: the class library empties the list, not the text.
+  std::string t = style_ == ComboStyle::DropDownList ? std::string() : text();
+  ::SendMessageA(handle_, CB_RESETCONTENT, 0, 0);
+  if (!t.empty()) setCaption(t);
+}
+int ComboBox::itemIndex() const { return static_cast<int>(::SendMessageA(handle_, CB_GETCURSEL, 0, 0)); }
+void ComboBox::setItemIndex(int i) { ::SendMessageA(handle_, CB_SETCURSEL, static_cast<WPARAM>(i), 0); }
+
+void ComboBox::setItemText(int i, const std::string& s) {
+  if (i < 0 || i >= count()) return;
+  bool sel = itemIndex() == i;
+  deleteItem(i);
+  insertItem(i, s);
+  if (sel) setItemIndex(i);
+}
+
+int ComboBox::selStart() const {
+  DWORD s = 0, e = 0;
+  ::SendMessageA(handle_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  return static_cast<int>(s);
+}
+int ComboBox::selLength() const {
+  DWORD s = 0, e = 0;
+  ::SendMessageA(handle_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  return static_cast<int>(e - s);
+}
+void ComboBox::setSel(int start, int length) {
+  ::SendMessageA(handle_, CB_SETEDITSEL, 0, MAKELPARAM(start, start + length));
+}
+
+void ComboBox::command(WORD code) {
+  if (code == CBN_EDITCHANGE) {
+    if (onChange) onChange(*this);
+  } else if (code == CBN_SELCHANGE) {
+    // The list's pick is the new text before the handlers see it.
+    int i = itemIndex();
+    if (i >= 0 && style_ != ComboStyle::DropDownList) setCaption(item(i));
+    click();
+    if (onChange) onChange(*this);
+  } else if (code == CBN_DBLCLK && onDblClick) {
+    onDblClick(*this);
+  }
+}
+
+// ---------------------------------------------------------------- ListBox, CheckListBox
+
+ListBox::ListBox(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h, bool multiSelect)
+    : ListBox(owner, parent, name, 0, l, t, w, h, multiSelect) {}
+
+ListBox::ListBox(Component* owner, Control* parent, const std::string& name, DWORD extraStyle, int l, int t, int w,
+                 int h, bool multiSelect)
+    : Control(owner, parent, name), multiSelect_(multiSelect) {
+  createHandle("LISTBOX",
+               WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                   (multiSelect ? LBS_EXTENDEDSEL : 0) | extraStyle,
+               WS_EX_CLIENTEDGE, l, t, w, h);
+}
+
+int ListBox::count() const { return static_cast<int>(::SendMessageA(handle_, LB_GETCOUNT, 0, 0)); }
+std::string ListBox::item(int i) const { return listText(handle_, LB_GETTEXTLEN, LB_GETTEXT, i); }
+std::vector<std::string> ListBox::items() const {
+  std::vector<std::string> v;
+  for (int i = 0, n = count(); i < n; ++i) v.push_back(item(i));
+  return v;
+}
+void ListBox::addItem(const std::string& s) { ::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())); }
+void ListBox::insertItem(int i, const std::string& s) {
+  ::SendMessageA(handle_, LB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.c_str()));
+}
+void ListBox::deleteItem(int i) { ::SendMessageA(handle_, LB_DELETESTRING, static_cast<WPARAM>(i), 0); }
+void ListBox::clearItems() { ::SendMessageA(handle_, LB_RESETCONTENT, 0, 0); }
+int ListBox::itemIndex() const {
+  return static_cast<int>(::SendMessageA(handle_, multiSelect_ ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
+}
+void ListBox::setItemIndex(int i) {
+  if (multiSelect_) {
+    ::SendMessageA(handle_, LB_SETSEL, FALSE, -1);
+    if (i >= 0) ::SendMessageA(handle_, LB_SETSEL, TRUE, i);
+    ::SendMessageA(handle_, LB_SETCARETINDEX, static_cast<WPARAM>(i), FALSE);
+  } else {
+    ::SendMessageA(handle_, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+  }
+}
+bool ListBox::selected(int i) const {
+  if (!multiSelect_) return i >= 0 && itemIndex() == i;
+  return ::SendMessageA(handle_, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0;
+}
+void ListBox::setSelected(int i, bool s) {
+  if (multiSelect_) ::SendMessageA(handle_, LB_SETSEL, s, i);
+  else if (s) setItemIndex(i);
+  else if (itemIndex() == i) setItemIndex(-1);
+}
+int ListBox::topIndex() const { return static_cast<int>(::SendMessageA(handle_, LB_GETTOPINDEX, 0, 0)); }
+
+void ListBox::setItemText(int i, const std::string& s) {
+  if (i < 0 || i >= count()) return;
+  LRESULT data = ::SendMessageA(handle_, LB_GETITEMDATA, static_cast<WPARAM>(i), 0);
+  bool sel = selected(i);
+  deleteItem(i);
+  ListBox::insertItem(i, s);
+  ::SendMessageA(handle_, LB_SETITEMDATA, static_cast<WPARAM>(i), data);
+  if (sel) setSelected(i, true);
+}
+
+void ListBox::command(WORD code) {
+  if (code == LBN_SELCHANGE) click();
+  else if (code == LBN_DBLCLK && onDblClick) onDblClick(*this);
+}
+
+CheckListBox::CheckListBox(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h,
+                           bool multiSelect)
+    : ListBox(owner, parent, name, LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, l, t, w, h, multiSelect) {
+  updateItemHeight();
+}
+
+void CheckListBox::updateItemHeight() {
+  WindowDc wdc(handle_);
+  HFONT hf = reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0));
+  SelectScope sel(wdc.get(), hf);
+  TEXTMETRICA tm{};
+  ::GetTextMetricsA(wdc.get(), &tm);
+  ::SendMessageA(handle_, LB_SETITEMHEIGHT, 0, std::max<LONG>(14, tm.tmHeight + 2));
+}
+
+bool CheckListBox::checked(int i) const { return ::SendMessageA(handle_, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == 1; }
+
+void CheckListBox::setChecked(int i, bool c) {
+  if (i < 0 || i >= count()) return;
+  ::SendMessageA(handle_, LB_SETITEMDATA, static_cast<WPARAM>(i), c ? 1 : 0);
+  RECT r;
+  if (::SendMessageA(handle_, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)) != LB_ERR)
+    ::InvalidateRect(handle_, &r, TRUE);
+}
+
+void CheckListBox::addItem(const std::string& s) { addItem(s, false); }
+void CheckListBox::addItem(const std::string& s, bool c) {
+  ListBox::addItem(s);
+  setChecked(count() - 1, c);
+}
+void CheckListBox::insertItem(int i, const std::string& s) {
+  ListBox::insertItem(i, s);
+  ::SendMessageA(handle_, LB_SETITEMDATA, static_cast<WPARAM>(i), 0);
+}
+void CheckListBox::setItemText(int i, const std::string& s) { ListBox::setItemText(i, s); }
+
+bool CheckListBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_SETFONT) {
+    result = defaultProc(msg, wp, lp);
+    updateItemHeight();
+    return true;
+  }
+  if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
+    int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    LRESULT hit = ::SendMessageA(handle_, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+    int index = LOWORD(hit);
+    int boxWidth = static_cast<int>(::SendMessageA(handle_, LB_GETITEMHEIGHT, 0, 0));
+    if (!HIWORD(hit) && x < boxWidth && index < count()) {
+      result = defaultProc(msg, wp, lp);
+      setChecked(index, !checked(index));
+      if (onClickCheck) onClickCheck(*this);
+      return true;
+    }
+  }
+  if (msg == WM_CHAR && wp == ' ') {
+    int i = itemIndex();
+    if (i >= 0 && i < count()) {
+      setChecked(i, !checked(i));
+      if (onClickCheck) onClickCheck(*this);
+    }
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+void CheckListBox::drawItem(DRAWITEMSTRUCT* di) {
+  if (di->itemID == static_cast<UINT>(-1)) return;
+  int i = static_cast<int>(di->itemID);
+  RECT r = di->rcItem;
+  int box = r.bottom - r.top;
+  RECT boxRect{r.left + 1, r.top + 1, r.left + box - 1, r.bottom - 1};
+  ::FillRect(di->hDC, &r, ::GetSysColorBrush(COLOR_WINDOW));
+  ::DrawFrameControl(di->hDC, &boxRect, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (checked(i) ? DFCS_CHECKED : 0));
+  RECT text{r.left + box + 1, r.top, r.right, r.bottom};
+  bool sel = di->itemState & ODS_SELECTED;
+  ::FillRect(di->hDC, &text, ::GetSysColorBrush(sel ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  ::SetBkMode(di->hDC, TRANSPARENT);
+  ::SetTextColor(di->hDC, ::GetSysColor(sel ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  std::string s = item(i);
+  text.left += 2;
+  ::DrawTextA(di->hDC, s.c_str(), static_cast<int>(s.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  if (di->itemState & ODS_FOCUS) ::DrawFocusRect(di->hDC, &text);
+}
+
+// ---------------------------------------------------------------- PageControl, TabSheet
+
+PageControl::PageControl(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h)
+    : Control(owner, parent, name) {
+  createHandle(WC_TABCONTROLA, WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, l, t, w, h);
+}
+
+void PageControl::addPage(TabSheet* p) {
+  pages_.push_back(p);
+  if (active_ < 0) active_ = 0;
+  rebuildTabs();
+}
+
+void PageControl::removePage(TabSheet* p) {
+  auto it = std::find(pages_.begin(), pages_.end(), p);
+  if (it == pages_.end()) return;
+  int i = static_cast<int>(it - pages_.begin());
+  pages_.erase(it);
+  if (active_ >= pageCount()) active_ = pageCount() - 1;
+  else if (i < active_) --active_;
+  if (handle_) rebuildTabs();
+}
+
+void PageControl::rebuildTabs() {
+  if (!handle_) return;
+  TabCtrl_DeleteAllItems(handle_);
+  int tab = 0, activeTab = -1;
+  for (int i = 0; i < pageCount(); ++i) {
+    if (!pages_[static_cast<size_t>(i)]->tabVisible()) continue;
+    std::string c = pages_[static_cast<size_t>(i)]->caption();
+    TCITEMA item{};
+    item.mask = TCIF_TEXT | TCIF_PARAM;
+    item.pszText = &c[0];
+    item.lParam = i;
+    ::SendMessageA(handle_, TCM_INSERTITEMA, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item));
+    if (i == active_) activeTab = tab;
+    ++tab;
+  }
+  if (activeTab < 0 && active_ >= 0 && !pages_[static_cast<size_t>(active_)]->tabVisible()) {
+    // The shown page lost its tab: show the first page that has one.
+    active_ = -1;
+    for (int i = 0; i < pageCount(); ++i)
+      if (pages_[static_cast<size_t>(i)]->tabVisible()) { active_ = i; activeTab = 0; break; }
+  }
+  TabCtrl_SetCurSel(handle_, activeTab);
+  layoutPages();
+}
+
+void PageControl::layoutPages() {
+  RECT rc;
+  ::GetClientRect(handle_, &rc);
+  TabCtrl_AdjustRect(handle_, FALSE, &rc);
+  for (int i = 0; i < pageCount(); ++i) {
+    TabSheet* p = pages_[static_cast<size_t>(i)];
+    if (!p->handle()) continue;
+    ::MoveWindow(p->handle(), rc.left, rc.top, std::max(0L, rc.right - rc.left), std::max(0L, rc.bottom - rc.top), TRUE);
+    ::ShowWindow(p->handle(), i == active_ ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+void PageControl::setActivePageIndex(int i) {
+  if (i < 0 || i >= pageCount()) return;
+  active_ = i;
+  rebuildTabs();
+}
+
+bool PageControl::notify(NMHDR* nm, LRESULT& result) {
+  if (nm->code != TCN_SELCHANGE) return false;
+  int tab = TabCtrl_GetCurSel(handle_);
+  TCITEMA item{};
+  item.mask = TCIF_PARAM;
+  if (tab >= 0 && ::SendMessageA(handle_, TCM_GETITEMA, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item))) {
+    int page = static_cast<int>(item.lParam);
+    if (!pages_[static_cast<size_t>(page)]->enabled()) {
+      rebuildTabs();   // a disabled page cannot be chosen
+    } else {
+      active_ = page;
+      layoutPages();
+      if (onChange) onChange(*this);
+    }
+  }
+  result = 0;
+  return true;
+}
+
+bool PageControl::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_SIZE) {
+    result = defaultProc(msg, wp, lp);
+    layoutPages();
+    if (onResize) onResize(*this);
+    return true;
+  }
+  return false;
+}
+
+TabSheet::TabSheet(Component* owner, PageControl* pages, const std::string& name, const std::string& caption)
+    : Panel(owner, pages, name, 0, 0, 10, 10), pages_(pages) {
+  caption_ = caption;
+  setVisible(false);
+  pages_->addPage(this);
+}
+
+void TabSheet::setCaption(const std::string& s) {
+  caption_ = s;
+  if (pages_) pages_->rebuildTabs();
+}
+
+void TabSheet::setTabVisible(bool v) {
+  if (v == tabVisible_) return;
+  tabVisible_ = v;
+  if (pages_) pages_->rebuildTabs();
+}
+
+int TabSheet::pageIndex() const {
+  if (!pages_) return -1;
+  for (int i = 0; i < pages_->pageCount(); ++i)
+    if (pages_->page(i) == this) return i;
+  return -1;
+}
+
+// ---------------------------------------------------------------- StatusBar
+
+StatusBar::StatusBar(Component* owner, Control* parent, const std::string& name) : Control(owner, parent, name) {
+  createHandle(STATUSCLASSNAMEA, WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP, 0, 0, 0, 0, 0);
+  setAlign(Align::Bottom);
+}
+
+void StatusBar::setCaption(const std::string& s) {
+  text_ = s;
+  ::SendMessageA(handle_, SB_SIMPLE, TRUE, 0);
+  ::SendMessageA(handle_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text_.c_str()));
+}
+
+void StatusBar::setPanels(const std::vector<int>& widths) {
+  std::vector<int> edges;
+  int x = 0;
+  for (int w : widths) { x = w < 0 ? -1 : x + w; edges.push_back(x); }
+  ::SendMessageA(handle_, SB_SIMPLE, FALSE, 0);
+  ::SendMessageA(handle_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void StatusBar::setPanelText(int i, const std::string& s) {
+  ::SendMessageA(handle_, SB_SETTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+bool StatusBar::handleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+}  // namespace win

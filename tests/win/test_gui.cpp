@@ -1,0 +1,167 @@
+#include "win/GuiControls.h"
+#include "win/GuiForm.h"
+#include <gtest/gtest.h>
+
+using namespace win;
+
+namespace {
+struct GuiTest : ::testing::Test {
+  Form* form = nullptr;
+  void SetUp() override {
+    form = new Form(nullptr, "TestForm");
+    form->setBounds(50, 50, 400, 300);
+  }
+  void TearDown() override { form->release(); }
+};
+}  // namespace
+
+TEST_F(GuiTest, CheckBoxFiresOnEveryStateChangeAndCyclesLikeTheClassLibrary) {
+  auto* box = new CheckBox(form, form, "Box", "box");
+  int clicks = 0;
+  box->onClick = [&](Control&) { ++clicks; };
+  box->setChecked(true);
+  box->setChecked(true);          // no change, no click
+  EXPECT_EQ(clicks, 1);
+  box->setChecked(false);
+  EXPECT_EQ(clicks, 2);
+
+  box->setAllowGrayed(true);
+  std::vector<CheckState> seen;
+  box->onClick = [&](Control&) { seen.push_back(box->state()); };
+  // A user click arrives as BN_CLICKED at the parent.
+  for (int i = 0; i < 3; ++i)
+    ::SendMessageA(form->handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(box->handle()));
+  EXPECT_EQ(seen, (std::vector<CheckState>{CheckState::Grayed, CheckState::Checked, CheckState::Unchecked}));
+  EXPECT_EQ(::SendMessageA(box->handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST_F(GuiTest, OwnerFreesComponentsAndKeepsCreationOrder) {
+  auto* panel = new Panel(form, form, "Panel", 0, 0, 100, 100);
+  auto* label = new Label(form, panel, "Label", "text", 5, 5);
+  auto* freed = new Label(form, panel, "Gone");
+  delete freed;
+  ASSERT_EQ(form->components().size(), 2u);
+  EXPECT_EQ(form->components()[0]->name(), "Panel");
+  EXPECT_EQ(form->components()[1], label);
+  EXPECT_EQ(panel->controls().size(), 1u);
+  EXPECT_EQ(form->controls().size(), 1u);   // the label lies on the panel, not on the form
+  EXPECT_EQ(label->parentForm(), form);
+  EXPECT_EQ(label->caption(), "text");
+  EXPECT_GT(label->width(), 0);             // labels size themselves to the text
+}
+
+TEST_F(GuiTest, ComboBoxKeepsItemsTextAndSelectionWhenItsStyleChanges) {
+  auto* combo = new ComboBox(form, form, "Combo", 10, 10, 150, 21);
+  combo->addItem("one");
+  combo->addItem("two");
+  combo->setItemIndex(1);
+  int changes = 0;
+  combo->onChange = [&](Control&) { ++changes; };
+  combo->setStyle(ComboStyle::DropDownList);
+  EXPECT_EQ(combo->style(), ComboStyle::DropDownList);
+  EXPECT_EQ(combo->items(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(combo->itemIndex(), 1);
+  EXPECT_EQ(combo->text(), "two");
+  combo->setStyle(ComboStyle::DropDown);
+  combo->setText("free text");
+  EXPECT_EQ(combo->text(), "free text");
+  EXPECT_EQ(changes, 0);                    // changes by code fire nothing
+  EXPECT_LT(combo->height(), 40);           // the height is the closed box, not the list
+  combo->setItemText(0, "uno");
+  EXPECT_EQ(combo->item(0), "uno");
+}
+
+TEST_F(GuiTest, MouseEnterAndLeaveCoverChildrenOfAContainer) {
+  auto* frame = new Frame(form, form, "Frame", 10, 10, 200, 100);
+  auto* combo = new ComboBox(form, frame, "Combo", 10, 10, 150, 21);
+  std::vector<std::string> log;
+  frame->onMouseEnter = [&](Control&) { log.push_back("frame+"); };
+  frame->onMouseLeave = [&](Control&) { log.push_back("frame-"); };
+  combo->onMouseEnter = [&](Control&) { log.push_back("combo+"); };
+  combo->onMouseLeave = [&](Control&) { log.push_back("combo-"); };
+  form->show();
+  app().processMessages();
+  auto at = [&](Control* c, int x, int y) {
+    POINT p{x, y};
+    ::ClientToScreen(c->handle(), &p);
+    app().trackMouseAt(p);
+  };
+  at(frame, 100, 80);   // frame background
+  at(combo, 20, 8);     // over the combo's edit part: still inside the frame
+  at(frame, 190, 90);
+  at(form, 300, 250);   // outside the frame
+  EXPECT_EQ(log, (std::vector<std::string>{"frame+", "combo+", "combo-", "frame-"}));
+}
+
+TEST_F(GuiTest, PageControlHidesAndShowsTabsByPage) {
+  auto* pages = new PageControl(form, form, "Pages", 0, 0, 300, 200);
+  auto* a = new TabSheet(form, pages, "A", "first");
+  auto* b = new TabSheet(form, pages, "B", "second");
+  auto* c = new TabSheet(form, pages, "C", "third");
+  EXPECT_EQ(pages->activePageIndex(), 0);
+  c->setTabVisible(false);
+  EXPECT_EQ(TabCtrl_GetItemCount(pages->handle()), 2);
+  pages->setActivePageIndex(1);
+  EXPECT_EQ(pages->activePage(), b);
+  EXPECT_TRUE(b->visible());
+  EXPECT_FALSE(a->visible());
+  b->setTabVisible(false);                  // the shown page loses its tab
+  EXPECT_EQ(pages->activePage(), a);
+  EXPECT_EQ(c->pageIndex(), 2);
+  EXPECT_GT(a->width(), 250);               // sheets fill the tab control's display area
+}
+
+TEST_F(GuiTest, AnchorsKeepDistancesWhenTheParentResizes) {
+  auto* panel = new Panel(form, form, "Panel", 0, 0, 200, 100);
+  auto* right = new Button(form, panel, "Right", "r", 150, 10, 40, 20);
+  right->setAnchors(akRight | akTop);
+  auto* wide = new Edit(form, panel, "Wide", 10, 40, 180, 20);
+  wide->setAnchors(akLeft | akTop | akRight);
+  auto* fill = new Panel(form, form, "Fill");
+  panel->setBounds(0, 0, 300, 100);
+  EXPECT_EQ(right->left(), 250);
+  EXPECT_EQ(wide->width(), 280);
+  fill->setAlign(Align::Client);
+  form->setClientSize(320, 240);
+  EXPECT_EQ(fill->width(), 320);
+}
+
+TEST_F(GuiTest, CheckListBoxKeepsChecksWhenItemsChange) {
+  auto* list = new CheckListBox(form, form, "List", 0, 0, 200, 100, true);
+  list->addItem("a", true);
+  list->addItem("b");
+  list->insertItem(0, "first");
+  EXPECT_FALSE(list->checked(0));
+  EXPECT_TRUE(list->checked(1));
+  list->setItemText(1, "A");
+  EXPECT_TRUE(list->checked(1));
+  EXPECT_EQ(list->item(1), "A");
+  list->setSelected(2, true);
+  EXPECT_TRUE(list->selected(2));
+  EXPECT_FALSE(list->selected(1));
+}
+
+TEST_F(GuiTest, MemoLinesAndMenuShortcuts) {
+  auto* memo = new Memo(form, form, "Memo", 0, 0, 200, 100, ScrollBars::Both);
+  memo->addLine("one");
+  memo->addLine("");
+  memo->addLine("three");
+  EXPECT_EQ(memo->lines(), (std::vector<std::string>{"one", "", "three"}));
+  memo->clearLines();
+  EXPECT_TRUE(memo->lines().empty());
+
+  auto* menu = new MainMenu(form, "Menu");
+  auto* file = new MenuItem(form, menu, "File1", "File");
+  auto* item = new MenuItem(form, file, "Item1", "Item", ShortCut{'B', true});
+  int clicks = 0;
+  item->onClick = [&](MenuItem&) { ++clicks; };
+  form->setMenu(menu);
+  item->setChecked(true);
+  MENUITEMINFOA mi{};
+  mi.cbSize = sizeof(mi);
+  mi.fMask = MIIM_STATE;
+  ASSERT_TRUE(::GetMenuItemInfoA(::GetMenu(form->handle()), item->id(), FALSE, &mi));
+  EXPECT_TRUE(mi.fState & MFS_CHECKED);
+  ::SendMessageA(form->handle(), WM_COMMAND, item->id(), 0);
+  EXPECT_EQ(clicks, 1);
+}
