@@ -608,6 +608,108 @@ int TabSheet::pageIndex() const {
   return -1;
 }
 
+// ---------------------------------------------------------------- folder and drive lists
+
+DirectoryListBox::DirectoryListBox(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h)
+    : ListBox(owner, parent, name, l, t, w, h, false) {
+  char cur[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, cur);
+  setDirectory(cur);
+}
+
+void DirectoryListBox::setDirectory(const std::string& dir) {
+  std::string d = dir;
+  while (d.size() > 3 && (d.back() == '\\' || d.back() == '/')) d.pop_back();
+  if (d.size() == 2 && d[1] == ':') d += '\\';
+  DWORD attr = ::GetFileAttributesA(d.c_str());
+  if (d.empty() || attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return;
+  dir_ = d;
+  clearItems();
+  paths_.clear();
+  // The chain of folders from the root down to dir_.
+  std::string path;
+  int level = 0, current = 0;
+  size_t pos = 0;
+  while (pos <= dir_.size()) {
+    size_t e = dir_.find('\\', pos);
+    std::string part = dir_.substr(pos, e == std::string::npos ? std::string::npos : e - pos);
+    if (!part.empty()) {
+      path += part;
+      if (path.size() == 2) path += '\\';
+      std::string p = path;
+      if (p.size() > 3 && p.back() == '\\') p.pop_back();
+      ListBox::addItem(std::string(static_cast<size_t>(level) * 2, ' ') + part);
+      paths_.push_back(p);
+      current = static_cast<int>(paths_.size()) - 1;
+      ++level;
+      if (path.back() != '\\') path += '\\';
+    }
+    if (e == std::string::npos) break;
+    pos = e + 1;
+  }
+  std::string base = dir_;
+  if (base.back() != '\\') base += '\\';
+  std::vector<std::string> subs;
+  WIN32_FIND_DATAA fd;
+  FindHandle find(::FindFirstFileA((base + "*").c_str(), &fd));
+  if (find) {
+    do {
+      std::string n = fd.cFileName;
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && n != "." && n != "..") subs.push_back(n);
+    } while (::FindNextFileA(find.get(), &fd));
+  }
+  std::sort(subs.begin(), subs.end(), [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+  for (const auto& n : subs) {
+    ListBox::addItem(std::string(static_cast<size_t>(level) * 2, ' ') + n);
+    paths_.push_back(base + n);
+  }
+  setItemIndex(current);
+}
+
+std::string DirectoryListBox::selectedDirectory() const {
+  int i = itemIndex();
+  return i >= 0 && i < static_cast<int>(paths_.size()) ? paths_[static_cast<size_t>(i)] : dir_;
+}
+
+void DirectoryListBox::command(WORD code) {
+  if (code == LBN_DBLCLK) {
+    setDirectory(selectedDirectory());
+    if (onChange) onChange(*this);
+  } else {
+    ListBox::command(code);
+  }
+}
+
+DriveComboBox::DriveComboBox(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h)
+    : ComboBox(owner, parent, name, l, t, w, h, ComboStyle::DropDownList) {
+  DWORD mask = ::GetLogicalDrives();
+  for (int i = 0; i < 26; ++i)
+    if (mask & (1u << i)) addItem(std::string(1, static_cast<char>('a' + i)) + ":");
+  char cur[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, cur);
+  setDrive(cur[0]);
+}
+
+char DriveComboBox::drive() const {
+  std::string t = text();
+  return t.empty() ? '\0' : static_cast<char>(::toupper(static_cast<unsigned char>(t[0])));
+}
+
+void DriveComboBox::setDrive(char letter) {
+  std::string want(1, static_cast<char>(::tolower(static_cast<unsigned char>(letter))));
+  for (int i = 0; i < count(); ++i)
+    if (item(i).compare(0, 1, want) == 0) { setItemIndex(i); break; }
+}
+
+void DriveComboBox::command(WORD code) {
+  if (code == CBN_SELCHANGE && dirList) {
+    char d = drive();
+    if (d && dirList->directory().empty() == false && ::toupper(static_cast<unsigned char>(dirList->directory()[0])) != d)
+      dirList->setDirectory(std::string(1, d) + ":\\");
+  }
+  ComboBox::command(code);
+}
+
 // ---------------------------------------------------------------- StatusBar
 
 StatusBar::StatusBar(Component* owner, Control* parent, const std::string& name) : Control(owner, parent, name) {

@@ -257,6 +257,34 @@ private:
   int active_ = -1;
 };
 
+// Folder list: the chosen folder's path from its drive down, then its
+// subfolders, indented. A double click opens the folder (onChange).
+class DirectoryListBox : public ListBox {
+public:
+  DirectoryListBox(Component* owner, Control* parent, const std::string& name = {}, int l = 0, int t = 0,
+                   int w = 145, int h = 97);
+  const std::string& directory() const { return dir_; }   // no trailing backslash but on a root
+  void setDirectory(const std::string& dir);
+  std::string selectedDirectory() const;                  // the folder of the selected line
+protected:
+  void command(WORD code) override;
+private:
+  std::string dir_;
+  std::vector<std::string> paths_;
+};
+
+// Drive list, linked to a folder list that follows the chosen drive.
+class DriveComboBox : public ComboBox {
+public:
+  DriveComboBox(Component* owner, Control* parent, const std::string& name = {}, int l = 0, int t = 0,
+                int w = 145, int h = 21);
+  char drive() const;
+  void setDrive(char letter);
+  DirectoryListBox* dirList = nullptr;
+protected:
+  void command(WORD code) override;
+};
+
 class StatusBar : public Control {
 public:
   StatusBar(Component* owner, Control* parent, const std::string& name = {});

@@ -165,3 +165,25 @@ TEST_F(GuiTest, MemoLinesAndMenuShortcuts) {
   ::SendMessageA(form->handle(), WM_COMMAND, item->id(), 0);
   EXPECT_EQ(clicks, 1);
 }
+
+TEST_F(GuiTest, DirectoryListShowsThePathAndTheSubfolders) {
+  char tmp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, tmp);
+  std::string base = std::string(tmp) + "qz_gui_dirlist_" + std::to_string(::GetCurrentProcessId());
+  ::CreateDirectoryA(base.c_str(), nullptr);
+  ::CreateDirectoryA((base + "\\beta").c_str(), nullptr);
+  ::CreateDirectoryA((base + "\\Alpha").c_str(), nullptr);
+  auto* dirs = new DirectoryListBox(form, form, "Dirs", 0, 0, 200, 200);
+  dirs->setDirectory(base + "\\");
+  EXPECT_EQ(dirs->directory(), base);
+  EXPECT_EQ(dirs->selectedDirectory(), base);
+  int n = dirs->count();
+  ASSERT_GE(n, 3);
+  EXPECT_EQ(dirs->item(n - 2).find_first_not_of(' '), dirs->item(n - 1).find_first_not_of(' '));
+  EXPECT_NE(dirs->item(n - 2).find("Alpha"), std::string::npos);   // sorted without regard to case
+  dirs->setItemIndex(n - 1);
+  EXPECT_EQ(dirs->selectedDirectory(), base + "\\beta");
+  ::RemoveDirectoryA((base + "\\beta").c_str());
+  ::RemoveDirectoryA((base + "\\Alpha").c_str());
+  ::RemoveDirectoryA(base.c_str());
+}
