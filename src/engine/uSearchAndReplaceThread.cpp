@@ -1,0 +1,398 @@
+#include "uSearchAndReplaceThread.h"
+#include "MailTools.h"
+#include "uSnRRegExpr.h"
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// The temporary file of one job, written through a buffer so that unmatched bytes
+// never cost a write call each. Raises std::runtime_error when a write fails.
+class TempOutput {
+public:
+  TempOutput(TSnRFileOps& ops, const std::string& folder) : ops_(ops), buffer_(1 << 20) {
+    file_ = ops_.CreateTempFile(folder, "snr", name_);
+    if (!file_) throw std::runtime_error("cannot create the temporary file");
+  }
+  ~TempOutput() {
+    file_.reset();
+    if (!kept_ && !name_.empty()) ops_.Delete(name_);
+  }
+  TempOutput(const TempOutput&) = delete;
+  TempOutput& operator=(const TempOutput&) = delete;
+
+  void put(const void* data, size_t size) {
+    if (used_ + size > buffer_.size()) flush();
+    if (size >= buffer_.size()) {
+      write(data, size);
+    } else {
+      std::memcpy(buffer_.data() + used_, data, size);
+      used_ += size;
+    }
+  }
+  // Writes what is left and closes the file, which stays for the caller.
+  std::string finish() {
+    flush();
+    file_.reset();
+    kept_ = true;
+    return name_;
+  }
+
+private:
+  void flush() {
+    if (used_) write(buffer_.data(), used_);
+    used_ = 0;
+  }
+  void write(const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size) {
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+      if (!ops_.Write(file_.get(), p, chunk)) throw std::runtime_error("cannot write the temporary file");
+      p += chunk;
+      size -= chunk;
+    }
+  }
+
+  TSnRFileOps& ops_;
+  std::string name_;
+  win::FileHandle file_;
+  std::vector<char> buffer_;
+  size_t used_ = 0;
+  bool kept_ = false;
+};
+
+// The ANSI upper-case form of every byte in the system code page.
+struct UpperTable {
+  uint8_t up[256];
+  UpperTable() {
+    for (int i = 0; i < 256; ++i) {
+      char c = static_cast<char>(i);
+      if (i) ::CharUpperBuffA(&c, 1);
+      up[i] = static_cast<uint8_t>(c);
+    }
+  }
+};
+
+// Modes 0 and 1: leftmost, non-overlapping matches; never reads past End.
+int ReplacePlain(const uint8_t* Begin, const uint8_t* End, const uint8_t* Search, size_t SearchLen,
+                 const uint8_t* Replace, size_t ReplaceLen, bool IgnoreCase, TempOutput& Out) {
+  int64_t count = 0;
+  const uint8_t* from = Begin;  // start of the bytes not yet written
+  if (static_cast<size_t>(End - Begin) >= SearchLen) {
+    const uint8_t* lastStart = End - SearchLen;
+    const uint8_t* p = Begin;
+    if (!IgnoreCase) {
+      while (p <= lastStart) {
+        auto* q = static_cast<const uint8_t*>(std::memchr(p, Search[0], static_cast<size_t>(lastStart - p) + 1));
+        if (!q) break;
+        if (std::memcmp(q + 1, Search + 1, SearchLen - 1) == 0) {
+          Out.put(from, static_cast<size_t>(q - from));
+          Out.put(Replace, ReplaceLen);
+          ++count;
+          from = p = q + SearchLen;
+        } else {
+          p = q + 1;
+        }
+      }
+    } else {
+      static const UpperTable table;  // the code page does not change while we run
+      const uint8_t* up = table.up;
+      std::vector<uint8_t> s(SearchLen);
+      for (size_t i = 0; i < SearchLen; ++i) s[i] = up[Search[i]];
+      const uint8_t first = s[0];
+      while (p <= lastStart) {
+        if (up[*p] != first) {
+          ++p;
+          continue;
+        }
+        size_t i = 1;
+        while (i < SearchLen && up[p[i]] == s[i]) ++i;
+        if (i == SearchLen) {
+          Out.put(from, static_cast<size_t>(p - from));
+          Out.put(Replace, ReplaceLen);
+          ++count;
+          from = p = p + SearchLen;
+        } else {
+          ++p;
+        }
+      }
+    }
+  }
+  Out.put(from, static_cast<size_t>(End - from));
+  return static_cast<int>(std::min<int64_t>(count, INT32_MAX));
+}
+
+// Bytes the regular expressions see: tab, LF, CR, 32..127 and 160..255.
+struct TextBytes {
+  bool text[256];
+  TextBytes() {
+    for (int i = 0; i < 256; ++i)
+      text[i] = i == 9 || i == 10 || i == 13 || (i >= 32 && i <= 127) || i >= 160;
+  }
+};
+
+// Mode 2: the expression replaces within each run of text bytes; the other bytes
+// are copied unchanged, so a match never spans them.
+int ReplaceRegExprRuns(const uint8_t* Begin, const uint8_t* End, const TSnRRegExpr& Expr, const std::string& Repl,
+                       TempOutput& Out) {
+  static const TextBytes bytes;
+  const bool* text = bytes.text;
+  int count = 0;
+  const TSnRRegExpr::Sink sink = [&Out](const char* d, size_t n) { Out.put(d, n); };
+  const uint8_t* p = Begin;
+  do {
+    const uint8_t* runEnd = p;
+    while (runEnd < End && text[*runEnd]) ++runEnd;
+    Expr.Replace(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(runEnd), Repl, true, count, sink);
+    const uint8_t* next = runEnd;
+    while (next < End && !text[*next]) ++next;
+    Out.put(runEnd, static_cast<size_t>(next - runEnd));
+    p = next;
+  } while (p < End);
+  return count;
+}
+
+std::string folderOf(const std::string& fileName) {
+  size_t cut = fileName.find_last_of("\\/:");
+  return cut == std::string::npos ? std::string(".") : fileName.substr(0, cut + 1);
+}
+
+bool fileExists(const std::string& name) {
+  DWORD attr = ::GetFileAttributesA(name.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool nameExists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Bytes up to the first NUL among the first len.
+std::string textUpToNul(const void* buf, int len) {
+  const char* p = static_cast<const char*>(buf);
+  if (!p || len <= 0) return std::string();
+  const void* nul = std::memchr(p, 0, static_cast<size_t>(len));
+  return std::string(p, nul ? static_cast<const char*>(nul) - p : len);
+}
+
+}  // namespace
+
+std::string SnRTaskDisplayText(int Len, const void* Source, std::string& Copy) {
+  Copy.clear();
+  if (Len <= 0 || !Source) return std::string();
+  Copy.assign(static_cast<const char*>(Source), static_cast<size_t>(Len));
+  const std::string t = textUpToNul(Source, Len);
+  if (t.empty()) return std::string();
+  static const char digits[] = "0123456789ABCDEF";
+  std::string d = t + " [";
+  for (unsigned char c : t) {
+    d += digits[c >> 4];
+    d += digits[c & 15];
+  }
+  d += ']';
+  for (char& c : d)
+    if (static_cast<unsigned char>(c) < 32) c = '.';
+  return d;
+}
+
+std::string ShortenText(const std::string& Text, int N) {
+  if (N < 0) N = 0;
+  if (Text.size() <= static_cast<size_t>(N)) return Text;
+  if (N < 3) return Text.substr(0, static_cast<size_t>(N));
+  return Text.substr(0, static_cast<size_t>(N - 3)) + "...";
+}
+
+void TSnRTast::Init(const std::string& AFileName, const void* ASearchBuf, int ASearchLen, uint8_t AMode,
+                    const void* AReplaceBuf, int AReplaceLen, bool ABackup, int ALogLevel) {
+  FileName = AFileName;
+  SearchLen = std::max(ASearchLen, 0);  // -1: an unset string
+  SearchDisplay = SnRTaskDisplayText(SearchLen, ASearchBuf, SearchBuf);
+  SearchLen = static_cast<int32_t>(SearchBuf.size());
+  ReplaceLen = std::max(AReplaceLen, 0);
+  ReplaceDisplay = SnRTaskDisplayText(ReplaceLen, AReplaceBuf, ReplaceBuf);
+  ReplaceLen = static_cast<int32_t>(ReplaceBuf.size());
+  Mode = AMode;
+  Backup = ABackup;
+  LogLevel = ALogLevel;
+}
+
+TSearchAndReplaceThread::TSearchAndReplaceThread() { reportBuffer_[0] = 0; }
+
+TSearchAndReplaceThread::~TSearchAndReplaceThread() { terminateAndWait(); }
+
+void TSearchAndReplaceThread::Init(HWND Wnd) {
+  ReportWnd = Wnd;
+  auto lock = LockTasks();
+  Tasks.clear();
+}
+
+void TSearchAndReplaceThread::AddTask(std::unique_ptr<TSnRTast> Task) {
+  if (!Task) return;
+  auto lock = LockTasks();
+  Tasks.push_back(std::move(Task));
+}
+
+std::unique_lock<std::recursive_mutex> TSearchAndReplaceThread::LockTasks() {
+  return std::unique_lock<std::recursive_mutex>(tasksLock_);
+}
+
+int TSearchAndReplaceThread::TaskCount() {
+  auto lock = LockTasks();
+  return static_cast<int>(Tasks.size());
+}
+
+void TSearchAndReplaceThread::Report(WPARAM Kind, const std::string& Text) {
+  if (!ReportWnd) return;
+  const size_t n = std::min(Text.size(), sizeof reportBuffer_ - 1);
+  std::memcpy(reportBuffer_, Text.data(), n);
+  reportBuffer_[n] = 0;
+  ::SendMessageA(ReportWnd, WM_SNRTHREAD, Kind, reinterpret_cast<LPARAM>(reportBuffer_));
+}
+
+void TSearchAndReplaceThread::execute() {
+  // Takes the oldest job without removing it: the main thread's count includes the
+  // job in progress until it is reported.
+  auto head = [this]() -> TSnRTast* {
+    auto lock = LockTasks();
+    return Tasks.empty() ? nullptr : Tasks.front().get();
+  };
+  auto dropHead = [this] {
+    auto lock = LockTasks();
+    Tasks.pop_front();
+  };
+  while (!terminated()) {
+    ::Sleep(10);
+    while (!terminated()) {
+      TSnRTast* job = head();
+      if (!job) break;
+      TSnRJobResult r;
+      try {
+        r = ProcessFile(job->FileName, job->SearchBuf.data(), job->SearchLen, job->Mode, job->ReplaceBuf.data(),
+                        job->ReplaceLen, job->Backup, job->LogLevel);
+      } catch (...) {
+        r = srMapFailed;
+      }
+      if (ReportWnd && job->LogLevel > llNone) {
+        const std::string strings = ShortenText(job->SearchDisplay, 200) + " --> " + ShortenText(job->ReplaceDisplay, 200);
+        if (r < 0) {
+          Report(SNRTHREAD_LOGLINE, job->FileName);
+          Report(SNRTHREAD_LOGLINE, strings + " : FAILED");
+          Report(SNRTHREAD_LOGLINE, "");
+        } else if (r > 0 || job->LogLevel == llAllFiles) {
+          Report(SNRTHREAD_LOGLINE, job->FileName);
+          Report(SNRTHREAD_LOGLINE, strings + " : " + std::to_string(r) + " replacements");
+          Report(SNRTHREAD_LOGLINE, "");
+        }
+      }
+      dropHead();
+      Report(SNRTHREAD_LOGLINE, "UPDATE");
+      ::Sleep(10);
+    }
+  }
+  while (TSnRTast* job = head()) {
+    Report(SNRTHREAD_LOGLINE, job->FileName);
+    Report(SNRTHREAD_LOGLINE, job->SearchDisplay + " --> " + job->ReplaceDisplay + " : SKIPPED");
+    Report(SNRTHREAD_LOGLINE, "");
+    dropHead();
+    Report(SNRTHREAD_LOGLINE, "UPDATE");
+  }
+}
+
+TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
+                                                   int SearchLen, uint8_t Mode, const void* ReplaceBuf,
+                                                   int ReplaceLen, bool Backup, int /*LogLevel*/) {
+  SearchLen = std::max(SearchLen, 0);
+  ReplaceLen = std::max(ReplaceLen, 0);
+  if (!ReplaceBuf) ReplaceLen = 0;
+  const std::string folder = folderOf(FileName);
+  DebugOut(FileName + " Start");
+  if (!fileExists(FileName)) return srFileMissing;
+
+  win::FileHandle file;
+  win::KernelHandle mapping;
+  win::MappedView view;
+  size_t size = 0;
+  try {
+    file.reset(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return srMapFailed;  // locked against reading, or no access
+    LARGE_INTEGER fileSize;
+    if (!::GetFileSizeEx(file.get(), &fileSize)) return srMapFailed;
+    // The file is read through one view; one that cannot fit into the address space
+    // fails whole rather than being processed in part.
+    if (fileSize.QuadPart <= 0 || static_cast<uint64_t>(fileSize.QuadPart) > SIZE_MAX) return srMapFailed;
+    size = static_cast<size_t>(fileSize.QuadPart);
+    mapping.reset(::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return srMapFailed;
+    view.reset(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return srMapFailed;
+  } catch (...) {
+    return srOpenFailed;
+  }
+
+  const auto* begin = static_cast<const uint8_t*>(view.get());
+  const auto* end = begin + size;
+  int count = srReplaceFailed;
+  std::string tempName;
+  if (SearchLen > 0 && Mode <= smRegExpr) {
+    try {
+      if (Mode == smRegExpr) {
+        const std::string expr = textUpToNul(SearchBuf, SearchLen);
+        if (!expr.empty()) {
+          const TSnRRegExpr re(expr);
+          TempOutput out(*ops_, folder);
+          count = ReplaceRegExprRuns(begin, end, re, textUpToNul(ReplaceBuf, ReplaceLen), out);
+          tempName = out.finish();
+        }
+      } else {
+        TempOutput out(*ops_, folder);
+        count = ReplacePlain(begin, end, static_cast<const uint8_t*>(SearchBuf), static_cast<size_t>(SearchLen),
+                             static_cast<const uint8_t*>(ReplaceBuf), static_cast<size_t>(ReplaceLen),
+                             Mode == smIgnoreCase, out);
+        tempName = out.finish();
+      }
+    } catch (...) {
+      count = srReplaceFailed;  // the temporary file is gone with its output object
+      tempName.clear();
+    }
+  }
+  view.reset();
+  mapping.reset();
+  file.reset();
+  return Finish(FileName, tempName, Backup, count);
+}
+
+TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const std::string& TempName,
+                                              bool Backup, int Count) {
+  if (Count <= 0) {
+    if (!TempName.empty()) ops_->Delete(TempName);
+    return Count;
+  }
+  try {
+    if (Backup) {
+      std::string backup;
+      for (unsigned n = 0;; ++n) {
+        backup = FileName + "." + std::to_string(n) + ".snr_bak";
+        if (!nameExists(backup)) break;
+      }
+      if (!ops_->Rename(FileName, backup, false)) {
+        ops_->Delete(TempName);
+        return srFinishFailed;
+      }
+      if (!ops_->Rename(TempName, FileName, false)) {
+        // Put the old file back; if even that fails, its content lives on as the backup.
+        const bool restored = ops_->Rename(backup, FileName, false);
+        ops_->Delete(TempName);
+        if (!restored) Report(SNRTHREAD_BACKUPFILE, backup);
+        return srFinishFailed;
+      }
+      Report(SNRTHREAD_BACKUPFILE, backup);
+    } else if (!ops_->Rename(TempName, FileName, true)) {  // one step: the name is never empty
+      ops_->Delete(TempName);
+      return srFinishFailed;
+    }
+  } catch (...) {
+    ops_->Delete(TempName);
+    return srFinishFailed;
+  }
+  return Count;
+}

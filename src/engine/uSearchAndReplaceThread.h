@@ -1,0 +1,93 @@
+// Search-and-replace jobs and the worker thread that works them off, oldest first:
+// each job rewrites one file through a temporary file in its folder and is reported
+// to a window with WM_SNRTHREAD.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include "uSnRFileOps.h"
+#include "win/Thread.h"
+
+enum TSnRMode : uint8_t { smCaseSensitive = 0, smIgnoreCase = 1, smRegExpr = 2 };
+
+enum TSnRLogLevel : int32_t { llNone = 0, llChangedFiles = 1, llAllFiles = 2 };
+
+// A job's result: the number of replacements (0 or more) or a failure below.
+using TSnRJobResult = int32_t;
+constexpr TSnRJobResult srFileMissing = -1;    // the file does not exist
+constexpr TSnRJobResult srOpenFailed = -2;     // opening or mapping raised an error
+constexpr TSnRJobResult srReplaceFailed = -3;  // temporary file not written; bad expression; empty search
+constexpr TSnRJobResult srFinishFailed = -4;   // backup or rename failed
+constexpr TSnRJobResult srMapFailed = -5;      // no mapping (empty, locked, too large) or any other error
+
+// The worker's report: wParam one of the kinds below, lParam a NUL-terminated text
+// valid only during the call (at most 4095 bytes; longer texts arrive cut).
+constexpr UINT WM_SNRTHREAD = WM_USER + 2001;
+constexpr WPARAM SNRTHREAD_LOGLINE = 1;     // a result line, or "UPDATE" after every job
+constexpr WPARAM SNRTHREAD_BACKUPFILE = 2;  // full path of a backup file just made
+
+// One job for one file; it owns copies of its byte strings.
+class TSnRTast {
+public:
+  std::string FileName;
+  std::string SearchBuf;  // the bytes to find (in smRegExpr the expression)
+  int32_t SearchLen = 0;
+  std::string ReplaceBuf;  // the replacement bytes (in smRegExpr the template)
+  int32_t ReplaceLen = 0;
+  bool Backup = false;
+  int32_t LogLevel = llAllFiles;
+  uint8_t Mode = smCaseSensitive;
+  std::string SearchDisplay;   // e.g. abc [616263]
+  std::string ReplaceDisplay;
+
+  // Copies both buffers; a length of -1 (an unset string) counts as 0.
+  void Init(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
+            const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
+};
+
+// Copy receives the first Len bytes of Source; the result is the display text: the
+// bytes before the first NUL, then " [", their hex digits, "]", with every byte below
+// 32 shown as "."; empty when that text is.
+std::string SnRTaskDisplayText(int Len, const void* Source, std::string& Copy);
+
+// Text unchanged when at most N characters long, else its first N - 3 and "...".
+std::string ShortenText(const std::string& Text, int N);
+
+class TSearchAndReplaceThread : public win::Thread {
+public:
+  TSearchAndReplaceThread();  // suspended: Init, setPriority(win::tpLower), resume()
+  // Terminates and waits (serving the reports meanwhile on the main thread), then
+  // frees the jobs that are left.
+  ~TSearchAndReplaceThread() override;
+
+  void Init(HWND Wnd);
+  HWND ReportWnd = nullptr;  // 0: no reports
+
+  // Appends a job, which belongs to the worker from now on. Hold LockTasks() across
+  // a batch of appends so that the batch enters the queue as a whole.
+  void AddTask(std::unique_ptr<TSnRTast> Task);
+  std::unique_lock<std::recursive_mutex> LockTasks();
+  int TaskCount();
+
+  // Rewrites one file (the worker does this for every job). LogLevel is not used.
+  TSnRJobResult ProcessFile(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
+                            const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
+
+  // The file operations used from now on (not owned); nullptr: the real ones.
+  void SetFileOps(TSnRFileOps* Ops) { ops_ = Ops ? Ops : &TSnRFileOps::System(); }
+
+protected:
+  void execute() override;
+
+private:
+  void Report(WPARAM Kind, const std::string& Text);
+  TSnRJobResult Finish(const std::string& FileName, const std::string& TempName, bool Backup, int Count);
+
+  std::recursive_mutex tasksLock_;
+  std::deque<std::unique_ptr<TSnRTast>> Tasks;
+  TSnRFileOps* ops_ = &TSnRFileOps::System();
+  char reportBuffer_[4096];
+};

@@ -1,0 +1,33 @@
+#include "uSnRFileOps.h"
+
+win::FileHandle TSnRFileOps::CreateTempFile(const std::string& Folder, const std::string& Prefix,
+                                            std::string& Name) {
+  char name[MAX_PATH + 1];
+  // Unique number 0: the system picks a free name and creates the file, so no
+  // existing file is ever overwritten and two runs in one folder never collide.
+  if (!::GetTempFileNameA(Folder.c_str(), Prefix.c_str(), 0, name)) return win::FileHandle();
+  win::FileHandle f(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!f) {
+    ::DeleteFileA(name);
+    return f;
+  }
+  Name = name;
+  return f;
+}
+
+bool TSnRFileOps::Write(HANDLE File, const void* Data, DWORD Size) {
+  DWORD written = 0;
+  return ::WriteFile(File, Data, Size, &written, nullptr) && written == Size;
+}
+
+bool TSnRFileOps::Rename(const std::string& From, const std::string& To, bool ReplaceExisting) {
+  return ::MoveFileExA(From.c_str(), To.c_str(), ReplaceExisting ? MOVEFILE_REPLACE_EXISTING : 0) != 0;
+}
+
+bool TSnRFileOps::Delete(const std::string& Name) { return ::DeleteFileA(Name.c_str()) != 0; }
+
+TSnRFileOps& TSnRFileOps::System() {
+  static TSnRFileOps ops;
+  return ops;
+}
