@@ -1,15 +1,257 @@
 #include "uScreenBitmap.h"
-// Stub bodies; replaced by the implementation.
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-TScreenBitmap::TScreenBitmap() {}
-std::string TScreenBitmap::GetHint(int language) { return std::string(); }
-std::string TScreenBitmap::GetDeleteCaption(int language) { return std::string(); }
-std::string TScreenBitmap::GetCreatePrompt(int language, int32_t step) { return std::string(); }
-std::string TScreenBitmap::GetMeasureText() { return std::string(); }
-bool TScreenBitmap::LoadFromIni(const std::string& iniFile, const std::string& section, IOverlayForm* overlay) { return false; }
-void TScreenBitmap::SaveToIni(const std::string& iniFile, const std::string& section, TStringVector* fileList) {}
-void TScreenBitmap::GetScriptCommand(TStringVector& list) {}
-bool TScreenBitmap::LoadFromFile(const std::string& name) { return false; }
-void TScreenBitmap::LoadFromResource(HINSTANCE instance, const std::string& name) {}
-HICON TScreenBitmap::LoadModuleIcon(HMODULE module) { return nullptr; }
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "uInifileHandling.h"
+#include "uJpegDecoder.h"
+#include "uShapeScript.h"
+#include "win/Handles.h"
+#include "win/IconImage.h"
+
 const char* const QZ_RESOURCE_PREFIX = "::RES::";
+
+namespace {
+
+constexpr COLORREF IconBackground = RGB(254, 5, 254);
+
+bool FileExists(const std::string& name) {
+  const DWORD attr = ::GetFileAttributesA(name.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The extension with its dot, upper-cased; empty when the name has none.
+std::string UpperExtension(const std::string& name) {
+  const size_t dot = name.find_last_of(".\\/:");
+  if (dot == std::string::npos || name[dot] != '.') return std::string();
+  std::string ext = name.substr(dot);
+  for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+bool WithinPictureLimits(long long w, long long h) {
+  return w > 0 && h > 0 && w <= kMaxPictureSide && h <= kMaxPictureSide &&
+         w * h <= kMaxPicturePixels;
+}
+
+// A picture of the given size, or EPictureError when it cannot be had.
+void SizePicture(win::DibBitmap& picture, int w, int h) {
+  if (!WithinPictureLimits(w, h)) throw EPictureError("picture dimensions out of range");
+  if (!picture.setSize(w, h)) throw EPictureError("out of memory for the picture");
+}
+
+// Copies a GDI bitmap into the picture.
+void CopyBitmap(HBITMAP source, win::DibBitmap& picture) {
+  BITMAP info{};
+  if (!::GetObjectA(source, sizeof info, &info)) throw EPictureError("bitmap cannot be read");
+  SizePicture(picture, info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
+  win::MemDc dc(::CreateCompatibleDC(picture.dc()));
+  if (!dc) throw EPictureError("out of device contexts");
+  win::SelectScope select(dc.get(), source);
+  ::BitBlt(picture.dc(), 0, 0, picture.width(), picture.height(), dc.get(), 0, 0, SRCCOPY);
+  ::GdiFlush();
+}
+
+// An icon over the icon background colour.
+void DrawIconPicture(const win::IconImage& icon, win::DibBitmap& picture) {
+  SizePicture(picture, icon.width(), icon.height());
+  picture.fill(IconBackground);
+  icon.draw(picture.dc(), 0, 0);
+  ::GdiFlush();
+}
+
+// The header's dimensions are checked before the system decodes the file, so
+// a hostile size never reaches an allocation.
+void CheckBmpHeader(const std::string& name) {
+  std::vector<uint8_t> head(26, 0);
+  std::FILE* f = std::fopen(name.c_str(), "rb");
+  if (!f) throw EPictureError("file cannot be opened");
+  const size_t got = std::fread(head.data(), 1, head.size(), f);
+  std::fclose(f);
+  auto u16 = [&](size_t at) { return uint32_t(head[at]) | uint32_t(head[at + 1]) << 8; };
+  auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+  if (got < 26 || head[0] != 'B' || head[1] != 'M') throw EPictureError("not a bitmap file");
+  long long w, h;
+  if (u32(14) == 12) {   // the old core header: 16-bit sizes
+    w = u16(18);
+    h = u16(20);
+  } else {
+    w = static_cast<int32_t>(u32(18));
+    h = static_cast<int32_t>(u32(22));
+    if (h < 0) h = -h;
+  }
+  if (!WithinPictureLimits(w, h)) throw EPictureError("picture dimensions out of range");
+}
+
+void LoadBmpFile(const std::string& name, win::DibBitmap& picture) {
+  CheckBmpHeader(name);
+  win::GdiObject bitmap(::LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0,
+                                     LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (!bitmap) throw EPictureError("bitmap cannot be decoded");
+  CopyBitmap(static_cast<HBITMAP>(bitmap.get()), picture);
+}
+
+void LoadJpegFile(const std::string& name, win::DibBitmap& picture) {
+  TDecodedPicture decoded;
+  std::string error;
+  if (!DecodeJpegFile(name, decoded, error)) throw EPictureError(error);
+  SizePicture(picture, decoded.Width, decoded.Height);
+  uint32_t* out = picture.bits();
+  const uint8_t* in = decoded.Rgb.data();
+  for (size_t i = 0, n = size_t(decoded.Width) * decoded.Height; i < n; ++i, in += 3)
+    out[i] = uint32_t(in[2]) | uint32_t(in[1]) << 8 | uint32_t(in[0]) << 16;
+}
+
+// The program file is mapped as resources only: none of its code runs, and
+// it is released again once its icon is copied.
+bool LoadProgramIcon(const std::string& name, win::DibBitmap& picture) {
+  win::Module module(::LoadLibraryExA(name.c_str(), nullptr,
+                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  if (!module) module.reset(::LoadLibraryExA(name.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (!module) return false;
+  win::IconImage icon;
+  icon.adopt(TScreenBitmap::LoadModuleIcon(module.get()));
+  if (icon.empty()) return false;
+  DrawIconPicture(icon, picture);
+  return true;
+}
+
+}  // namespace
+
+TScreenBitmap::TScreenBitmap() { Type = 8; }
+
+HICON TScreenBitmap::LoadModuleIcon(HMODULE module) {
+  if (!module) return nullptr;
+  auto load = [module](LPCSTR name) {
+    return static_cast<HICON>(::LoadImageA(module, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+  };
+  if (HICON icon = load("MAINICON")) return icon;
+  if (HICON icon = load("APPICON")) return icon;
+  for (int id = 1; id <= 1000; ++id)
+    if (HICON icon = load(MAKEINTRESOURCEA(id))) return icon;
+  return nullptr;
+}
+
+bool TScreenBitmap::LoadFromFile(const std::string& name) {
+  win::DibBitmap picture;
+  if (!FileExists(name)) return false;
+  const std::string ext = UpperExtension(name);
+  bool iconBackground = false;
+  if (ext.find("ICO") != std::string::npos) {
+    win::IconImage icon;
+    if (!icon.loadFromFile(name)) throw EPictureError("icon cannot be decoded");
+    DrawIconPicture(icon, picture);
+    iconBackground = true;
+  } else if (ext.find("JPG") != std::string::npos) {
+    LoadJpegFile(name, picture);
+  } else if (ext.find("EXE") != std::string::npos) {
+    iconBackground = LoadProgramIcon(name, picture);
+  } else if (ext.find("BMP") != std::string::npos) {
+    LoadBmpFile(name, picture);
+  }
+  if (iconBackground) TransparentColor = IconBackground;
+  SetBitmap(picture);
+  FileName = name;
+  ResourceInstance = nullptr;
+  return true;
+}
+
+void TScreenBitmap::LoadFromResource(HINSTANCE instance, const std::string& name) {
+  win::DibBitmap picture;
+  try {
+    win::GdiObject bitmap(
+        ::LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (bitmap) CopyBitmap(static_cast<HBITMAP>(bitmap.get()), picture);
+  } catch (const std::exception&) {
+    picture.setSize(0, 0);   // a resource that cannot be had gives an empty picture
+  }
+  SetBitmap(picture);
+  FileName = std::string(QZ_RESOURCE_PREFIX) + name;
+  ResourceInstance = instance;
+}
+
+std::string TScreenBitmap::GetHint(int language) {
+  std::string text;
+  if (ShowMouseHelp) {
+    if (language == 0)
+      text = std::string("Click mit der rechten Maustaste um das Bitmap zu l\xF6schen.") +
+             QZ_TEXT_SEP +
+             "Click mit der linken Maustaste (gedr\xFC"
+             "ckt halten) um die Position zu ver\xE4ndern.";
+    else
+      text = std::string("Right mouse button to delete bitmap.") + QZ_TEXT_SEP +
+             "Left mouse button (keep pressed) to change position";
+  }
+  return AppendUserHint(text);
+}
+
+std::string TScreenBitmap::GetDeleteCaption(int language) {
+  return language == 0 ? "Bitmap l\xF6schen" : "delete bitmap";
+}
+
+std::string TScreenBitmap::GetCreatePrompt(int language, int32_t step) {
+  if (step != 1 && step != 2) return std::string();
+  if (language == 0)
+    return std::string("Klicken Sie auf die Stelle, an die Sie das Bitmap setzen wollen.") +
+           QZ_TEXT_SEP + "Abbruch mit der rechten Maustaste.";
+  return std::string("Click on the position, where you want to place your bitmap.") + QZ_TEXT_SEP +
+         "Right mouse button to cancel.";
+}
+
+std::string TScreenBitmap::GetMeasureText() { return std::string(); }
+
+bool TScreenBitmap::LoadFromIni(const std::string& iniFile, const std::string& section,
+                                IOverlayForm* overlay) {
+  if (!TScreenImage::LoadFromIni(iniFile, section, overlay)) return false;
+  try {
+    FileName = ReadIniString(iniFile, section, "FileName", std::string());
+    if (FileName.empty()) return false;
+    if (!StartsWith(FileName, QZ_RESOURCE_PREFIX)) return LoadFromFile(FileName);
+    // Resource pictures come from the host program's own executable.
+    LoadFromResource(::GetModuleHandleA(nullptr), FileName.substr(std::strlen(QZ_RESOURCE_PREFIX)));
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void TScreenBitmap::SaveToIni(const std::string& iniFile, const std::string& section,
+                              TStringVector* fileList) {
+  TScreenImage::SaveToIni(iniFile, section, fileList);
+  if (!fileList || StartsWith(FileName, QZ_RESOURCE_PREFIX)) {
+    // A resource name is no file: it is kept whole and not collected.
+    WriteIniString(iniFile, section, "FileName", FileName);
+    return;
+  }
+  const size_t cut = FileName.find_last_of("\\:");
+  WriteIniString(iniFile, section, "FileName",
+                 cut == std::string::npos ? FileName : FileName.substr(cut + 1));
+  if (!FileName.empty()) fileList->push_back(FileName);
+}
+
+void TScreenBitmap::GetScriptCommand(TStringVector& list) {
+  const TPointRec& p1 = Points[0];
+  const std::string at = std::to_string(p1.ScreenX) + " " + std::to_string(p1.ScreenY) + " ";
+  const std::string colour = std::to_string(TransparentColor);
+  if (StartsWith(FileName, QZ_RESOURCE_PREFIX)) {
+    const std::string name = FileName.substr(std::strlen(QZ_RESOURCE_PREFIX));
+    if (name.empty() || !ScriptCarriesString(name)) return;
+    const int32_t instance = static_cast<int32_t>(reinterpret_cast<uintptr_t>(ResourceInstance));
+    list.push_back("BITMAPBYRESOURCE " + at + std::to_string(instance) + " " + ScriptString(name) +
+                   " " + colour);
+  } else {
+    if (FileName.empty() || !ScriptCarriesString(FileName)) return;
+    list.push_back("BITMAPBYFILENAME " + at + ScriptString(FileName) + " " + colour);
+  }
+  if (TransparentFactor != 0)
+    list.push_back("OPERATION OVERLAYELEMENT_OPERATION_SETTRANSPARENT PREVIOUSCREATEDELEMENT " +
+                   std::to_string(TransparentFactor) + " 0 0");
+  if (ClickThrough)
+    list.push_back("OPERATION OVERLAYELEMENT_OPERATION_SETCLICKTHROUGH PREVIOUSCREATEDELEMENT TRUE 0 0");
+}
