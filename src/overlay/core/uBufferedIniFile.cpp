@@ -1,18 +1,186 @@
 #include "uBufferedIniFile.h"
+#include <windows.h>
+#include "win/Handles.h"
+#include "win/Timer.h"
 
-void SetIniSaveTimerFactory(TIniSaveTimerFactory) {}
-TBufferedIniFile::TBufferedIniFile(const std::string& fileName) : fileName_(fileName) {}
-TBufferedIniFile::~TBufferedIniFile() = default;
-void TBufferedIniFile::Load() {}
-std::string TBufferedIniFile::ReadString(const std::string&, const std::string&,
-                                         const std::string& def) const {
-  return def;
+namespace {
+
+class WinSaveTimer : public TIniSaveTimer {
+public:
+  explicit WinSaveTimer(unsigned intervalMs) : timer_(intervalMs) {}
+  void SetEnabled(bool on) override { timer_.setEnabled(on); }
+  bool Enabled() const override { return timer_.enabled(); }
+  void SetOnTimer(std::function<void()> handler) override { timer_.onTimer = std::move(handler); }
+private:
+  win::Timer timer_;
+};
+
+TIniSaveTimerFactory& timerFactory() {
+  static TIniSaveTimerFactory f;
+  return f;
 }
-void TBufferedIniFile::WriteString(const std::string&, const std::string&, const std::string&) {}
-bool TBufferedIniFile::Save() { return true; }
-void TBufferedIniFile::Flush() {}
-void TBufferedIniFile::ScheduleSave(bool) {}
-bool TBufferedIniFile::SavePending() const { return false; }
-void TBufferedIniFile::SaveTimerTimer() {}
-void TBufferedIniFile::BuildSectionIndex() {}
-int TBufferedIniFile::FindSection(const std::string&) const { return -1; }
+
+std::unique_ptr<TIniSaveTimer> makeTimer(unsigned intervalMs) {
+  if (timerFactory()) {
+    if (auto t = timerFactory()(intervalMs)) return t;
+  }
+  return std::make_unique<WinSaveTimer>(intervalMs);
+}
+
+// The INI rules compare keys and section names in ASCII lower case.
+std::string lower(const std::string& s) {
+  std::string r(s);
+  for (char& c : r)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return r;
+}
+
+bool startsWith(const std::string& s, const std::string& prefix) {
+  return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string trim(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
+  return s.substr(b, e - b);
+}
+
+bool isHeaderLine(const std::string& line) { return !line.empty() && line[0] == '['; }
+
+}  // namespace
+
+void SetIniSaveTimerFactory(TIniSaveTimerFactory factory) { timerFactory() = std::move(factory); }
+
+TBufferedIniFile::TBufferedIniFile(const std::string& fileName) : fileName_(fileName) {
+  Load();
+  saveTimer_ = makeTimer(SaveDelayMs);
+  saveTimer_->SetEnabled(false);
+  saveTimer_->SetOnTimer([this] { SaveTimerTimer(); });
+}
+
+TBufferedIniFile::~TBufferedIniFile() {
+  try {
+    Flush();
+  } catch (...) {
+  }
+}
+
+void TBufferedIniFile::Load() {
+  lines_.clear();
+  win::FileHandle f(::CreateFileA(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f) {
+    std::string data;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(f.get(), buf, sizeof(buf), &got, nullptr) && got > 0) data.append(buf, got);
+    // Lines end at CR, LF or CR LF; a final line break adds no empty line.
+    size_t start = 0, i = 0;
+    while (i < data.size()) {
+      char c = data[i];
+      if (c == '\r' || c == '\n') {
+        lines_.push_back(trim(data.substr(start, i - start)));
+        if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
+        start = i + 1;
+      }
+      ++i;
+    }
+    if (start < data.size()) lines_.push_back(trim(data.substr(start)));
+  }
+  BuildSectionIndex();
+}
+
+void TBufferedIniFile::BuildSectionIndex() {
+  sectionIndex_.clear();
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (isHeaderLine(lines_[i])) sectionIndex_.push_back(static_cast<int>(i));
+}
+
+int TBufferedIniFile::FindSection(const std::string& section) const {
+  const std::string header = "[" + lower(section) + "]";
+  for (int index : sectionIndex_)
+    if (lower(lines_[index]) == header) return index;
+  return -1;
+}
+
+bool TBufferedIniFile::FindValue(const std::string& section, const std::string& key,
+                                 std::string& value) const {
+  int header = FindSection(section);
+  if (header < 0) return false;
+  const std::string prefix = lower(key) + "=";
+  for (size_t i = header + 1; i < lines_.size() && !isHeaderLine(lines_[i]); ++i) {
+    if (startsWith(lower(lines_[i]), prefix)) {
+      value = lines_[i].substr(lines_[i].find('=') + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string TBufferedIniFile::ReadString(const std::string& section, const std::string& key,
+                                         const std::string& def) const {
+  std::string value;
+  return FindValue(section, key, value) ? value : def;
+}
+
+void TBufferedIniFile::WriteString(const std::string& section, const std::string& key,
+                                   const std::string& value) {
+  const std::string line = key + "=" + value;
+  int header = FindSection(section);
+  if (header >= 0) {
+    const std::string prefix = lower(key) + "=";
+    size_t i = header + 1;
+    for (; i < lines_.size() && !isHeaderLine(lines_[i]); ++i) {
+      if (startsWith(lower(lines_[i]), prefix)) {
+        lines_[i] = line;
+        ScheduleSave(true);
+        return;
+      }
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(i), line);
+  } else {
+    lines_.push_back("[" + section + "]");
+    lines_.push_back(line);
+  }
+  BuildSectionIndex();
+  ScheduleSave(true);
+}
+
+bool TBufferedIniFile::Save() {
+  saveTimer_->SetEnabled(false);
+  bool ok = false;
+  try {
+    std::string data;
+    for (const auto& l : lines_) {
+      data += l;
+      data += "\r\n";
+    }
+    win::FileHandle f(::CreateFileA(fileName_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (f) {
+      DWORD written = 0;
+      ok = data.empty() ||
+           (::WriteFile(f.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+            written == data.size());
+    }
+  } catch (...) {
+    ok = false;
+  }
+  // A failed save stays pending, so the next timer tick, Flush or unload tries again.
+  if (!ok) saveTimer_->SetEnabled(true);
+  return ok;
+}
+
+void TBufferedIniFile::Flush() {
+  if (saveTimer_ && saveTimer_->Enabled()) Save();
+}
+
+void TBufferedIniFile::ScheduleSave(bool restart) {
+  saveTimer_->SetEnabled(false);
+  if (restart) saveTimer_->SetEnabled(true);
+}
+
+bool TBufferedIniFile::SavePending() const { return saveTimer_ && saveTimer_->Enabled(); }
+
+void TBufferedIniFile::SaveTimerTimer() { Save(); }

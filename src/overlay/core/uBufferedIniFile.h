@@ -33,6 +33,8 @@ public:
   void Load();
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& def) const;
+  // True and the value when the key exists in the section.
+  bool FindValue(const std::string& section, const std::string& key, std::string& value) const;
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   // Writes the lines, CR LF after each. False when the file cannot be written
   // (the lines stay in memory and nothing is thrown).
