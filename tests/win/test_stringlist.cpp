@@ -39,9 +39,8 @@ TEST(StringList, EditsAndLookups) {
 }
 
 TEST(StringList, SaveAndLoadFile) {
-  char dir[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, dir);
-  std::string name = std::string(dir) + "qz_stringlist_test.txt";
+  // In the working folder (the build folder), never the user's profile.
+  std::string name = "qz_stringlist_test_" + std::to_string(::GetCurrentProcessId()) + ".txt";
   win::StringList out{"first", std::string("bytes \xE4\x01", 8), ""};
   ASSERT_TRUE(out.saveToFile(name));
   win::StringList in{"old"};

@@ -1,0 +1,132 @@
+// Shared fixtures of the engine tests: a temporary folder of the test's own (under
+// the working folder, never the user profile), file helpers, a message pump and a
+// real window that records WM_SNRTHREAD reports.
+#pragma once
+#include <windows.h>
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+#include "uSearchAndReplaceThread.h"
+#include "win/MessageWindow.h"
+
+namespace enginetest {
+
+inline void removeTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = dir + "\\" + name;
+      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        removeTree(path);
+      else
+        ::DeleteFileA(path.c_str());
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+  }
+  ::SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::RemoveDirectoryA(dir.c_str());
+}
+
+class TempDir {
+public:
+  TempDir() {
+    char cwd[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, cwd);
+    static int serial = 0;
+    path_ = std::string(cwd) + "\\engine-tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
+            std::to_string(++serial);
+    removeTree(path_);
+    ::CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~TempDir() { removeTree(path_); }
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "\\" + name; }
+  // Names in the folder, sorted.
+  std::vector<std::string> names() const {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((path_ + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+      std::string n = fd.cFileName;
+      if (n != "." && n != "..") out.push_back(n);
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+private:
+  std::string path_;
+};
+
+inline void writeFile(const std::string& name, const std::string& data) {
+  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD n = 0;
+  if (!data.empty()) ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr);
+  ::CloseHandle(h);
+}
+
+inline std::string readFile(const std::string& name) {
+  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string data(::GetFileSize(h, nullptr), '\0');
+  DWORD n = 0;
+  if (!data.empty()) ::ReadFile(h, &data[0], static_cast<DWORD>(data.size()), &n, nullptr);
+  ::CloseHandle(h);
+  return data;
+}
+
+inline bool exists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+template <class Pred>
+bool pumpUntil(Pred done, DWORD ms = 10000) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > ms) return false;
+    win::processMessages();
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
+}
+
+// A real window that receives the worker's reports, as the main window does.
+class ReportWindow {
+public:
+  using Report = std::pair<WPARAM, std::string>;
+  ReportWindow()
+      : wnd_([this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r) {
+          if (msg != WM_SNRTHREAD) return false;
+          reports.emplace_back(wParam, reinterpret_cast<const char*>(lParam));
+          if (onReport) onReport(reports.back());
+          r = 0;
+          return true;
+        }) {}
+  HWND handle() const { return wnd_.handle(); }
+  // The texts of the result lines, without "UPDATE".
+  std::vector<std::string> lines() const {
+    std::vector<std::string> out;
+    for (const auto& r : reports)
+      if (r.first == SNRTHREAD_LOGLINE && r.second != "UPDATE") out.push_back(r.second);
+    return out;
+  }
+  int updates() const {
+    int n = 0;
+    for (const auto& r : reports) n += r.first == SNRTHREAD_LOGLINE && r.second == "UPDATE";
+    return n;
+  }
+  std::vector<Report> reports;
+  std::function<void(const Report&)> onReport;
+
+private:
+  win::MessageWindow wnd_;
+};
+
+}  // namespace enginetest

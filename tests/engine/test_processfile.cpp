@@ -1,0 +1,258 @@
+#include "EngineTest.h"
+#include <winioctl.h>
+#include "uSnRRegExpr.h"
+#include <gtest/gtest.h>
+
+using namespace enginetest;
+
+namespace {
+
+struct Outcome {
+  int result;
+  std::string content;
+};
+
+// Rewrites one file holding content with a worker that never runs (ProcessFile is
+// called directly, on this thread).
+class ProcessFileTest : public ::testing::Test {
+protected:
+  Outcome run(const std::string& content, const std::string& search, const std::string& repl, uint8_t mode,
+              bool backup = false, int searchLen = -2) {
+    const std::string name = dir.file("a.txt");
+    writeFile(name, content);
+    int r = worker.ProcessFile(name, search.data(), searchLen == -2 ? static_cast<int>(search.size()) : searchLen,
+                               mode, repl.data(), static_cast<int>(repl.size()), backup, llAllFiles);
+    return {r, readFile(name)};
+  }
+  // Only the named files are left in the folder (no temporary file behind).
+  void expectOnly(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(dir.names(), names);
+  }
+  TempDir dir;
+  TSearchAndReplaceThread worker;
+};
+
+// Fails the chosen operations; everything else goes to the real file system.
+class FailingOps : public TSnRFileOps {
+public:
+  bool failTemp = false, failWrite = false;
+  std::function<bool(const std::string& from, const std::string& to)> refuseRename;
+  win::FileHandle CreateTempFile(const std::string& f, const std::string& p, std::string& n) override {
+    if (failTemp) return win::FileHandle();  // as in a folder without write access
+    return TSnRFileOps::CreateTempFile(f, p, n);
+  }
+  bool Write(HANDLE h, const void* d, DWORD s) override { return !failWrite && TSnRFileOps::Write(h, d, s); }
+  bool Rename(const std::string& from, const std::string& to, bool replace) override {
+    if (refuseRename && refuseRename(from, to)) return false;
+    return TSnRFileOps::Rename(from, to, replace);
+  }
+};
+
+std::string s(const char* p, size_t n) { return std::string(p, n); }
+
+}  // namespace
+
+TEST_F(ProcessFileTest, PlainMatching) {
+  struct Case { std::string content, search, repl; uint8_t mode; int count; std::string out; };
+  const Case cases[] = {
+      {"abc abc ab", "abc", "xyz", smCaseSensitive, 2, "xyz xyz ab"},  // a tail prefix stays
+      {"aaaa", "aa", "b", smCaseSensitive, 2, "bb"},
+      {"aaa", "aa", "b", smCaseSensitive, 1, "ba"},                  // leftmost, not overlapping
+      {"abcABC", "abc", "-", smCaseSensitive, 1, "-ABC"},
+      {"abcABCaBc", "abc", "-", smIgnoreCase, 3, "---"},
+      {"xabx", "ab", "", smCaseSensitive, 1, "xx"},                  // replaced by nothing
+      {s("\0\x01\0\x01", 4), s("\0\x01", 2), "Z", smCaseSensitive, 2, "ZZ"},
+      {"ab", "abc", "x", smCaseSensitive, 0, "ab"},                  // search longer than the file
+      {"aab", "ab", "ab", smCaseSensitive, 1, "aab"},
+  };
+  for (const auto& c : cases) {
+    Outcome o = run(c.content, c.search, c.repl, c.mode);
+    EXPECT_EQ(o.result, c.count) << c.content << " / " << c.search;
+    EXPECT_EQ(o.content, c.out) << c.content << " / " << c.search;
+  }
+  expectOnly({"a.txt"});
+}
+
+TEST_F(ProcessFileTest, IgnoreCaseUsesTheAnsiCodePage) {
+  if (::GetACP() != 1252) GTEST_SKIP() << "needs the Western European code page, have " << ::GetACP();
+  Outcome o = run("\xE4 \xC4 \xE5", "\xC4", "ae", smIgnoreCase);
+  EXPECT_EQ(o.result, 2);
+  EXPECT_EQ(o.content, "ae ae \xE5");
+}
+
+TEST_F(ProcessFileTest, RegularExpressions) {
+  struct Case { std::string content, expr, repl; int count; std::string out; };
+  const Case cases[] = {
+      {s("foo\0foo", 7), "o+$", "0", 2, s("f0\0f0", 5)},     // anchors at every run's ends
+      {"a1 b22", "[0-9]+", "($&)", 2, "a(1) b(22)"},
+      {"a1", "[0-9]", "\\$0=$0", 1, "a$0=1"},                 // backslash makes "$" literal
+      {"k=v", "(\\w)=(\\w)", "$2=${1}", 1, "v=k"},
+      {"ab", "(a)", "[$15|${15}|$2|$]", 1, "[|||$]b"},        // no such group: nothing
+      {"aaa", "^a", "b", 1, "baa"},                           // "^" only at the start
+      {"a\na\n", "a$", "b", 0, "a\na\n"},                     // "$" only at the very end
+      {"a\nb", "a.b", "c", 1, "c"},                           // "." matches a line break
+      {"ab", "x*", "-", 3, "-a-b-"},                          // empty matches step one on
+      {"baaac", "a*", "-", 4, "-b--c-"},
+      {"AbC", "(?i)abc", "ok", 1, "ok"},                      // inline modifiers
+      {"\x80\x81", "x", "y", 0, "\x80\x81"},                  // no text bytes at all
+      {"\xE4\x85\xE4", "\xE4", "e", 2, "e\x85" "e"},          // 160..255 are text bytes
+  };
+  for (const auto& c : cases) {
+    Outcome o = run(c.content, c.expr, c.repl, smRegExpr);
+    EXPECT_EQ(o.result, c.count) << c.expr << " on " << c.content;
+    EXPECT_EQ(o.content, c.out) << c.expr << " on " << c.content;
+  }
+  expectOnly({"a.txt"});
+}
+
+TEST_F(ProcessFileTest, ReplaceRegExprCountCountsAcrossCalls) {
+  int count = 5;
+  EXPECT_EQ(ReplaceRegExprCount("b", "abcb", "[$&]", true, count), "a[b]c[b]");
+  EXPECT_EQ(count, 7);
+  EXPECT_EQ(ReplaceRegExprCount("b", "abcb", "[$&]", false, count), "a[$&]c[$&]");
+  EXPECT_THROW(ReplaceRegExprCount("(", "x", "", true, count), std::exception);
+}
+
+TEST_F(ProcessFileTest, FailuresLeaveTheFileAsItWas) {
+  struct Case { const char* what; std::string search; uint8_t mode; int searchLen; int result; };
+  const Case cases[] = {
+      {"empty search", "", smCaseSensitive, -2, srReplaceFailed},
+      {"unset search length", "abc", smCaseSensitive, -1, srReplaceFailed},
+      {"empty expression", "", smRegExpr, -2, srReplaceFailed},
+      {"expression empty before its NUL", s("\0a", 2), smRegExpr, -2, srReplaceFailed},
+      {"invalid expression", "a(", smRegExpr, -2, srReplaceFailed},
+      {"unknown mode", "abc", 3, -2, srReplaceFailed},
+  };
+  for (const auto& c : cases) {
+    Outcome o = run("abc", c.search, "x", c.mode, false, c.searchLen);
+    EXPECT_EQ(o.result, c.result) << c.what;
+    EXPECT_EQ(o.content, "abc") << c.what;
+  }
+  expectOnly({"a.txt"});
+}
+
+TEST_F(ProcessFileTest, MissingEmptyAndLockedFiles) {
+  EXPECT_EQ(worker.ProcessFile(dir.file("none.txt"), "a", 1, smCaseSensitive, "b", 1, false, 2), srFileMissing);
+  EXPECT_EQ(worker.ProcessFile(dir.path(), "a", 1, smCaseSensitive, "b", 1, false, 2), srFileMissing);  // a folder
+
+  writeFile(dir.file("empty.txt"), "");
+  EXPECT_EQ(worker.ProcessFile(dir.file("empty.txt"), "a", 1, smCaseSensitive, "b", 1, false, 2), srMapFailed);
+
+  writeFile(dir.file("locked.txt"), "a");
+  HANDLE lock = ::CreateFileA(dir.file("locked.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(worker.ProcessFile(dir.file("locked.txt"), "a", 1, smCaseSensitive, "b", 1, false, 2), srMapFailed);
+  ::CloseHandle(lock);
+  EXPECT_EQ(readFile(dir.file("locked.txt")), "a");
+  expectOnly({"empty.txt", "locked.txt"});
+}
+
+TEST_F(ProcessFileTest, TemporaryFileThatCannotBeCreatedOrWritten) {
+  FailingOps ops;
+  worker.SetFileOps(&ops);
+  ops.failTemp = true;  // a read-only folder
+  EXPECT_EQ(run("abc", "b", "x", smCaseSensitive).result, srReplaceFailed);
+  EXPECT_EQ(run("abc", "b", "x", smRegExpr).result, srReplaceFailed);
+  ops.failTemp = false;
+  ops.failWrite = true;  // a full disk
+  Outcome o = run("abc", "b", "x", smCaseSensitive, true);
+  EXPECT_EQ(o.result, srReplaceFailed);
+  EXPECT_EQ(o.content, "abc");
+  expectOnly({"a.txt"});
+}
+
+TEST_F(ProcessFileTest, BackupsAreNumberedAndReported) {
+  ReportWindow report;
+  worker.Init(report.handle());
+  EXPECT_EQ(run("abc", "b", "x", smCaseSensitive, true).content, "axc");
+  writeFile(dir.file("a.txt"), "abc2");
+  Outcome o{worker.ProcessFile(dir.file("a.txt"), "c", 1, smCaseSensitive, "y", 1, true, 2), ""};
+  EXPECT_EQ(o.result, 1);
+  EXPECT_EQ(readFile(dir.file("a.txt")), "aby2");
+  EXPECT_EQ(readFile(dir.file("a.txt.0.snr_bak")), "abc");
+  EXPECT_EQ(readFile(dir.file("a.txt.1.snr_bak")), "abc2");
+  ASSERT_EQ(report.reports.size(), 2u);  // sent synchronously, on this thread
+  EXPECT_EQ(report.reports[0], ReportWindow::Report(SNRTHREAD_BACKUPFILE, dir.file("a.txt.0.snr_bak")));
+  EXPECT_EQ(report.reports[1], ReportWindow::Report(SNRTHREAD_BACKUPFILE, dir.file("a.txt.1.snr_bak")));
+  // No replacement: no backup either.
+  EXPECT_EQ(run("abc", "q", "x", smCaseSensitive, true).result, 0);
+  expectOnly({"a.txt", "a.txt.0.snr_bak", "a.txt.1.snr_bak"});
+}
+
+TEST_F(ProcessFileTest, NoMatchLeavesTheFileUntouched) {
+  const std::string name = dir.file("a.txt");
+  writeFile(name, "abc");
+  FILETIME old = {0x12345600, 0x01C00000};  // long ago
+  HANDLE h = ::CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_TRUE(::SetFileTime(h, &old, nullptr, &old));
+  ::CloseHandle(h);
+  EXPECT_EQ(worker.ProcessFile(name, "q", 1, smCaseSensitive, "x", 1, false, 2), 0);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(::GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, old.dwLowDateTime);
+  EXPECT_EQ(data.ftLastWriteTime.dwHighDateTime, old.dwHighDateTime);
+  expectOnly({"a.txt"});
+}
+
+TEST_F(ProcessFileTest, AFileNamedLikeTheOldFixedTemporaryNameSurvives) {
+  writeFile(dir.file("snr4.TMP"), "keep me");
+  EXPECT_EQ(run("abc", "b", "x", smCaseSensitive).result, 1);
+  EXPECT_EQ(readFile(dir.file("snr4.TMP")), "keep me");
+  expectOnly({"a.txt", "snr4.TMP"});
+}
+
+TEST_F(ProcessFileTest, FailedRenameReportsFailureAndLosesNothing) {
+  FailingOps ops;
+  worker.SetFileOps(&ops);
+  const std::string name = dir.file("a.txt");
+  auto isTemp = [](const std::string& f) { return f.find("\\snr") != std::string::npos && f.size() > 4 &&
+                                                  _stricmp(f.c_str() + f.size() - 4, ".tmp") == 0; };
+
+  ops.refuseRename = [&](const std::string& from, const std::string&) { return isTemp(from); };
+  for (bool backup : {false, true}) {  // with a backup, the old file is moved back
+    Outcome o = run("abc", "b", "x", smCaseSensitive, backup);
+    EXPECT_EQ(o.result, srFinishFailed) << backup;
+    EXPECT_EQ(o.content, "abc") << backup;
+    expectOnly({"a.txt"});
+  }
+
+  ops.refuseRename = [&](const std::string&, const std::string& to) { return to == name + ".0.snr_bak"; };
+  Outcome o = run("abc", "b", "x", smCaseSensitive, true);
+  EXPECT_EQ(o.result, srFinishFailed);
+  EXPECT_EQ(o.content, "abc");
+  expectOnly({"a.txt"});
+
+  // Not even the way back works: the old content stays in the backup, which is reported.
+  ReportWindow report;
+  worker.Init(report.handle());
+  ops.refuseRename = [&](const std::string&, const std::string& to) { return to == name; };
+  o = run("abc", "b", "x", smCaseSensitive, true);
+  EXPECT_EQ(o.result, srFinishFailed);
+  EXPECT_EQ(readFile(name + ".0.snr_bak"), "abc");
+  ASSERT_EQ(report.reports.size(), 1u);
+  EXPECT_EQ(report.reports[0].second, name + ".0.snr_bak");
+  expectOnly({"a.txt.0.snr_bak"});
+}
+
+TEST_F(ProcessFileTest, FileTooLargeForOneViewFailsWhole) {
+  // 4 GiB and a few bytes, sparse: a 32-bit size would see 3 bytes.
+  const std::string name = dir.file("big.bin");
+  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD bytes = 0;
+  ::DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &bytes, nullptr);
+  LARGE_INTEGER size;
+  size.QuadPart = (1LL << 32) + 3;
+  ASSERT_TRUE(::SetFilePointerEx(h, size, nullptr, FILE_BEGIN));
+  ASSERT_TRUE(::SetEndOfFile(h));
+  ::CloseHandle(h);
+
+  EXPECT_EQ(worker.ProcessFile(name, "\0", 1, smCaseSensitive, "x", 1, false, 2), srMapFailed);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(::GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeHigh, 1u);
+  EXPECT_EQ(data.nFileSizeLow, 3u);
+  expectOnly({"big.bin"});
+}
