@@ -247,7 +247,17 @@ void ComboBox::build(int l, int t, int w, int h) {
                style_ == ComboStyle::Simple ? h : h + 18 * dropDownCount_);
   COMBOBOXINFO info{};
   info.cbSize = sizeof(info);
-  if (::GetComboBoxInfo(handle_, &info) && info.hwndItem && info.hwndItem != handle_) adoptChild(info.hwndItem);
+  edit_ = nullptr;
+  if (::GetComboBoxInfo(handle_, &info) && info.hwndItem && info.hwndItem != handle_) {
+    edit_ = info.hwndItem;
+    adoptChild(edit_);
+  }
+  if (readOnly_ && edit_) ::SendMessageA(edit_, EM_SETREADONLY, TRUE, 0);
+}
+
+void ComboBox::setReadOnly(bool r) {
+  readOnly_ = r;
+  if (edit_) ::SendMessageA(edit_, EM_SETREADONLY, r, 0);
 }
 
 void ComboBox::setBounds(int l, int t, int w, int h) {

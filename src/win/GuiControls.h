@@ -154,6 +154,9 @@ public:
   int selLength() const;
   void setSel(int start, int length);
   void setDropDownCount(int n) { dropDownCount_ = n; }
+  // A read-only box still drops down and shows any text, but takes no typing.
+  void setReadOnly(bool r);
+  bool readOnly() const { return readOnly_; }
   void setBounds(int l, int t, int w, int h) override;
 
   int itemCount() const override { return count(); }
@@ -166,6 +169,8 @@ private:
   void build(int l, int t, int w, int h);
   ComboStyle style_;
   int dropDownCount_ = 8;
+  bool readOnly_ = false;
+  HWND edit_ = nullptr;
 };
 
 class ListBox : public Control {
