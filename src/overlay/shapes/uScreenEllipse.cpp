@@ -50,7 +50,19 @@ const char* TScreenEllipse::PromptLine(int language, int32_t step) const {
                        : "Click on the second point of your ellipse.";
 }
 
-const char* TScreenEllipse::ScriptWord() const { return "ELLIPSE"; }
+void TScreenEllipse::GetScriptCommand(TStringVector& list) {
+  // Replaying takes the box's half sizes divided by sqrt(2), truncated; the
+  // half sizes rounded up from hw * sqrt(2) give hw back.
+  const RECT r = GetRect();
+  const int64_t cx = (int64_t(r.left) + r.right) / 2, cy = (int64_t(r.top) + r.bottom) / 2;
+  const int64_t hw = (int64_t(r.right) - r.left) / 2, hh = (int64_t(r.bottom) - r.top) / 2;
+  const int64_t bw = static_cast<int64_t>(std::ceil(double(hw) * std::sqrt(2.0)));
+  const int64_t bh = static_cast<int64_t>(std::ceil(double(hh) * std::sqrt(2.0)));
+  list.push_back("ELLIPSE " + std::to_string(Clamp32(cx - bw)) + " " + std::to_string(Clamp32(cy - bh)) +
+                 " " + std::to_string(Clamp32(cx + bw)) + " " + std::to_string(Clamp32(cy + bh)) + " " +
+                 std::to_string(LineColor));
+  AppendScriptOptions(list);
+}
 
 std::string TScreenEllipse::GetDeleteCaption(int language) {
   return language == 0 ? "Ellipse l\xF6schen" : "delete ellipse";

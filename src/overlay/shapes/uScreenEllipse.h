@@ -9,6 +9,9 @@ public:
   std::string GetDeleteCaption(int language) override;
   std::string GetMeasureText() override;
   void UpdateBounds() override;   // the ellipse rectangle grown by 10
+  // "ELLIPSE" with the bounding box that the script command turns back into
+  // this shape's rectangle (the command shrinks a box by sqrt(2)).
+  void GetScriptCommand(TStringVector& list) override;
   HRGN Draw(win::Canvas*& canvas, const RECT& clip, bool drawFlag, HRGN region) override;
 
   // Axes parallel to the screen, half-axes those of GetRect times sqrt(2).
@@ -18,5 +21,4 @@ protected:
   const char* HintDeleteLine(int language) const override;
   const char* HintMoveShapeLine(int language) const override;
   const char* PromptLine(int language, int32_t step) const override;
-  const char* ScriptWord() const override;   // "ELLIPSE"
 };
