@@ -71,7 +71,7 @@ public:
 
 private:
   static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   HWND OverlayWindow() const;      // nullptr without shape or overlay window
   LPARAM ScreenLParam(int x, int y) const;
 
