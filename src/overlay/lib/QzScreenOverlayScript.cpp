@@ -205,7 +205,7 @@ std::string TScriptInterpreter::ReplaceConstants(std::string line) {
       {"OVERLAYELEMENT_OPERATION_SETMOUSECURSOR", 8},
       {"OVERLAYELEMENT_OPERATION_SETTRANSPARENT", 9},
       {"OVERLAYELEMENT_OPERATION_SETCLICKTHROUGH", 10},
-      {"PREVIOUSCREATEDELEMENT", previousCreatedID_},
+      {"PREVIOUSCREATEDELEMENT", previous_},
       {"SCREENWIDTH", width},
       {"SCREENHEIGHT", height},
       {"SCREENCENTERX", width / 2},
@@ -344,7 +344,7 @@ int32_t TScriptInterpreter::ScriptCommand(const char* scriptLine) noexcept {
       // OPERATION lines can follow the line that created it.
       if (result >= 0 && checked.find("SETCALLBACKWINDOWHANDLE ") == std::string::npos &&
           checked.find("OPERATION ") == std::string::npos)
-        previousCreatedID_ = result;
+        previous_ = result;
     } catch (...) {
       // The line's result stays what it was.
     }

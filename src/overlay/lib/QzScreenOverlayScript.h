@@ -81,7 +81,12 @@ public:
   // is refused with -1, so a file that runs itself ends.
   static constexpr int MaxFileNesting = 10;
 
-  TScriptInterpreter(TScriptTarget& target, TScriptHost& host) : target_(target), host_(host) {}
+  // previousCreatedID: where the value of PREVIOUSCREATEDELEMENT lives when it is shared
+  // library state; by default the interpreter keeps its own.
+  TScriptInterpreter(TScriptTarget& target, TScriptHost& host, int32_t* previousCreatedID = nullptr)
+      : target_(target), host_(host), previous_(previousCreatedID ? *previousCreatedID : own_) {}
+  TScriptInterpreter(const TScriptInterpreter&) = delete;
+  TScriptInterpreter& operator=(const TScriptInterpreter&) = delete;
 
   // One script line: the command's result, -1 for a line that is no command, -(100 + k)
   // for a malformed parameter k. Never throws.
@@ -91,8 +96,8 @@ public:
   int32_t ScriptCommandFile(const char* fileName) noexcept;
 
   // The value of PREVIOUSCREATEDELEMENT: -1 until a line creates something.
-  int32_t PreviousCreatedID() const { return previousCreatedID_; }
-  void SetPreviousCreatedID(int32_t id) { previousCreatedID_ = id; }
+  int32_t PreviousCreatedID() const { return previous_; }
+  void SetPreviousCreatedID(int32_t id) { previous_ = id; }
 
 private:
   int32_t RunFile(const std::string& fileName);  // throws on a read failure
@@ -102,9 +107,15 @@ private:
 
   TScriptTarget& target_;
   TScriptHost& host_;
-  int32_t previousCreatedID_ = -1;
+  int32_t own_ = -1;
+  int32_t& previous_;
   int fileDepth_ = 0;
 };
+
+// The library's own interpreter, working on its exports and PreviousCreatedID; what the two
+// script exports run.
+int32_t RunScriptCommand(const char* scriptLine);
+int32_t RunScriptCommandFile(const char* fileName);
 
 // The host of the real library: primary display metrics, GetTickCount, the calling
 // thread's message queue, and a log hook (none: no log).

@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 const char* const DEMO_BITMAP_FILE = "ruler.bmp";
-const char* const QZSCREENOVERLAY_HOMEPAGE = "https://www.example.org/qz-dararizuriv-sdk/";
+const char* const QZSCREENOVERLAY_HOMEPAGE = "https://example.org/qz-darariruzoriv";
 
 namespace {
 

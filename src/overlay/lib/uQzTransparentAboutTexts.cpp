@@ -21,7 +21,7 @@ const char* TQzTransparentAboutForm::AboutText() {
          "\r\n"
          "Contact:\r\n"
          "  E-mail:   sdk@example.org\r\n"
-         "  Homepage: https://www.example.org/qz-dararizuriv-sdk/\r\n"
+         "  Homepage: https://example.org/qz-darariruzoriv\r\n"
          "\r\n"
          "The Qz-DarariRuzoriv team, example.org\r\n";
 }

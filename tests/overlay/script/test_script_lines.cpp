@@ -201,6 +201,16 @@ TEST(ScriptPrevious, CreatingLinesSetItOperationsKeepIt) {
   EXPECT_EQ(target.Last(), "Operation(1,5,0,0,0)");
 }
 
+TEST(ScriptPrevious, CanLiveInSharedState) {
+  TRecordingTarget target;
+  TFakeHost host;
+  int32_t shared = 7;
+  TScriptInterpreter script(target, host, &shared);
+  script.ScriptCommand("POINT PREVIOUSCREATEDELEMENT 0 0 0");
+  EXPECT_EQ(target.Last(), "Point(7,0,0,0)");
+  EXPECT_EQ(shared, 1);
+}
+
 TEST(ScriptSafety, LongAndBrokenLinesEndInResults) {
   TRecordingTarget target;
   TFakeHost host;
