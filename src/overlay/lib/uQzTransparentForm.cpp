@@ -177,6 +177,7 @@ int TTransparentForm::AddObject(bool isDemo, Make&& make) {
     if (!shape) {
       result = refusal;
     } else {
+      shape->SetOverlayForm(this);
       auto entry = std::make_unique<TTransparentFormObject>();
       entry->ScreenObject = std::move(shape);
       TObjectList& list = isDemo ? DemoList : ObjectList;
@@ -245,6 +246,7 @@ int TTransparentForm::NewBitmapFromFile(POINT pos, const std::string& fileName, 
       refusal = -2;
       return nullptr;
     }
+    refusal = -2;  // a null shape here means the file went away
     return MakeBitmapFromFileShape(pos, fileName, transparentColor);
   });
 }
@@ -694,14 +696,14 @@ LRESULT TTransparentForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_MOUSEMOVE:
       PostMouseEvent(WM_TRANSPARENTELEMENT_MOUSEMOVE);
       return 0;
-    case WM_LBUTTONUP:
+    case WM_LBUTTONUP: {
+      const bool clicked = leftDown_;
+      leftDown_ = false;  // before the release, which reports a capture change
       if (::GetCapture() == window_) ::ReleaseCapture();
-      if (leftDown_) {
-        leftDown_ = false;
-        PostMouseEvent(WM_TRANSPARENTELEMENT_CLICK);
-      }
+      if (clicked) PostMouseEvent(WM_TRANSPARENTELEMENT_CLICK);
       PostMouseEvent(WM_TRANSPARENTELEMENT_MOUSEUP);
       return 0;
+    }
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
       PostMouseEvent(WM_TRANSPARENTELEMENT_MOUSEUP);

@@ -1,7 +1,5 @@
 #include "overlay/lib/uQzTransparentShapes.h"
 
-#include <stdexcept>
-
 #include "overlay/shapes/uScreenBitmap.h"
 #include "overlay/shapes/uScreenEllipse.h"
 #include "overlay/shapes/uScreenFreehand.h"
@@ -84,7 +82,7 @@ std::unique_ptr<TScreenObject> MakeBitmapFromFileShape(POINT pos, const std::str
                                                        COLORREF transparentColor) {
   auto shape = std::make_unique<TScreenBitmap>();
   shape->AddPoint(pos.x, pos.y);  // before the picture is loaded
-  if (!shape->LoadFromFile(fileName)) throw std::runtime_error("picture file vanished");
+  if (!shape->LoadFromFile(fileName)) return nullptr;  // the file went away meanwhile
   shape->SetTransparentColor(transparentColor);
   return shape;
 }

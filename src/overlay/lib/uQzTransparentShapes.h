@@ -17,7 +17,8 @@ std::unique_ptr<TScreenObject> MakeRectangleShape(const RECT& rect, COLORREF col
 std::unique_ptr<TScreenObject> MakeEllipseShape(const RECT& rect, COLORREF color, int lineWidth,
                                                 bool filled);
 std::unique_ptr<TScreenObject> MakeTextShape(POINT pos, const std::string& text, const win::Font& font);
-// The file must exist (the caller checks); a picture that cannot be decoded throws.
+// The file must exist (the caller checks); null when it vanished meanwhile. A
+// picture that cannot be decoded throws.
 std::unique_ptr<TScreenObject> MakeBitmapFromFileShape(POINT pos, const std::string& fileName,
                                                        COLORREF transparentColor);
 // resourceName may be "#n" for the ordinal n.
