@@ -149,6 +149,27 @@ TEST(LineRegion, ClippedHorizontalWidthOne) {
   EXPECT_EQ(bmp.canvas()->penWidth(), 1);   // set back after the 2-pixel stroke
 }
 
+TEST(LineRegion, OutsideEndsMoveToTheBorderOnTheirSide) {
+  struct Case { POINT p1, p2; RECT box; } cases[] = {
+      {{50, -20}, {50, 50}, {50, 0, 51, 50}},     // vertical, outside end above
+      {{50, 50}, {50, 150}, {50, 50, 51, 100}},   // vertical, outside end below
+      {{150, 30}, {40, 30}, {40, 30, 100, 31}},   // horizontal, from the right
+      {{-50, 10}, {150, 10}, {0, 10, 100, 11}}};  // both ends outside
+  for (const auto& c : cases) {
+    win::Region r = EmptyRgn();
+    DrawLineRgn(nullptr, kClip, r.get(), c.p1, c.p2, 1, 0);
+    RECT box = RgnBox(r.get());
+    EXPECT_TRUE(SameRect(box, c.box)) << c.p1.x << "," << c.p1.y << " box " << box.left << ","
+                                      << box.top << "," << box.right << "," << box.bottom;
+  }
+  // Diagonal from outside the top-left corner starts at the corner.
+  win::Region d = EmptyRgn();
+  DrawLineRgn(nullptr, kClip, d.get(), {-10, -10}, {50, 50}, 1, 0);
+  EXPECT_TRUE(InRgn(d.get(), 0, 0));
+  EXPECT_TRUE(InRgn(d.get(), 25, 25));
+  EXPECT_EQ(RgnBox(d.get()).left, 0);
+}
+
 TEST(LineRegion, WideBandsAndCaps) {
   // Width 6: band y 7..12, caps of radius 3 reach x 7 and x 22.
   win::Region r = EmptyRgn();

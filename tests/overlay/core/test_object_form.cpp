@@ -50,8 +50,15 @@ TEST_F(OwnWindowTest, TransparencyAndClickThroughCreateAndFreeTheWindow) {
   EXPECT_EQ(s.TransparentFactor, 100);
   EXPECT_EQ(AlphaOf(w), 0);
 
+  s.SetLineColor(RGB(1, 2, 3));   // the own window takes the colours
+  EXPECT_EQ(s.OwnForm->GetColor(), RGB(1, 2, 3));
+  s.SetBackColor(RGB(4, 5, 6));
+  EXPECT_EQ(s.OwnForm->GetColor(), RGB(4, 5, 6));
+
   TTestShape c(1);
+  c.SetLineColor(RGB(9, 9, 9));
   c.SetClickThrough(true);
+  EXPECT_EQ(c.OwnForm->GetColor(), RGB(9, 9, 9));
   ASSERT_TRUE(c.OwnForm);
   EXPECT_TRUE(ClickThroughStyle(c.OwnForm->Handle()));
   c.SetClickThrough(false);
@@ -167,8 +174,9 @@ TEST_F(OwnWindowTest, MouseInputIsForwardedToTheOverlay) {
   }
   EXPECT_EQ(f.MouseX, 7);
   EXPECT_EQ(f.MouseY, 8);
-  EXPECT_TRUE(s.IsOverObject(POINT{7, 8}, 0, *std::make_unique<int32_t>(0)));
-  EXPECT_FALSE(s.IsOverObject(POINT{107, 208}, 0, *std::make_unique<int32_t>(0)));
+  int32_t distance = 0;
+  EXPECT_TRUE(s.IsOverObject(POINT{7, 8}, 0, distance));
+  EXPECT_FALSE(s.IsOverObject(POINT{107, 208}, 0, distance));
   TScreenObjectForm lonely;   // no shape: nothing is sent
   lonely.FormMouseDown(TMouseButton::mbLeft, 0, 1, 1);
 }

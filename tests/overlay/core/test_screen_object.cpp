@@ -54,6 +54,29 @@ TEST(ScreenObject, CountsSizesAndRecords) {
   EXPECT_FALSE(empty.AddPoint(1, 1));
 }
 
+TEST(ScreenObject, ElementListAndFlags) {
+  const size_t before = ScreenElementList().size();
+  {
+    TTestShape a, b;
+    EXPECT_EQ(ScreenElementList().size(), before + 2);
+    a.SetAbsolutPosition(true);
+    a.SetAbsolutPosition(true);   // unchanged: no effect
+    EXPECT_EQ(ScreenElementList().size(), before + 1);
+    EXPECT_EQ(ScreenElementList().back(), &b);
+    a.SetAbsolutPosition(false);
+    EXPECT_EQ(ScreenElementList().back(), &a);
+    EXPECT_FALSE(a.GetSpecialFlag());
+    a.SetEnabledFlag(false);
+    EXPECT_FALSE(a.EnabledFlag);
+    EXPECT_TRUE(a.Visible);
+    a.SetAutoShow(true);
+    EXPECT_FALSE(a.Visible);
+    a.SetAutoShow(false);
+    EXPECT_FALSE(a.Visible);   // turning it off does not show the shape
+  }
+  EXPECT_EQ(ScreenElementList().size(), before);
+}
+
 TEST(ScreenObject, AddPointReplacesLastWhenFull) {
   TTestShape s(2);
   AddPoints(s, {{1, 1}, {2, 2}, {3, 3}});
@@ -122,7 +145,8 @@ TEST(ScreenObject, PaintBuildsOwnRegionAndAddsIt) {
   EXPECT_TRUE(InRgn(overlay.get(), 60, 20));
   EXPECT_TRUE(s.HitTest(POINT{20, 20}));
   EXPECT_FALSE(s.HitTest(POINT{40, 20}));   // in bounds, not in the region
-  EXPECT_TRUE(s.IsOverObject(POINT{40, 20}, 5, *std::make_unique<int32_t>(0)));
+  int32_t distance = 0;
+  EXPECT_TRUE(s.IsOverObject(POINT{40, 20}, 5, distance));
   s.SetVisible(false);
   win::Region second = EmptyRgn();
   s.Paint(nullptr, clip, false, second.get());
