@@ -142,3 +142,5 @@ void SetHelpItemRect(THelpItemRects& rects, int index, const RECT& item, POINT l
   if (listBottom < r.bottom) r.bottom = listBottom;
   rects.Item[index] = r;
 }
+
+IGuideSink* GuideSinkOverride = nullptr;

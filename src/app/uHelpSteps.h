@@ -96,3 +96,7 @@ void DrawHelpGuides(IGuideSink& sink, bool shown, const std::vector<THelpStep>& 
 // box draws them. listOrigin is the list box's client origin on the screen,
 // listBottom the screen y of its lower edge; bottoms are limited to it.
 void SetHelpItemRect(THelpItemRects& rects, int index, const RECT& item, POINT listOrigin, int listBottom);
+
+// When set, the main window draws its guides here instead of through the
+// overlay library (tests record them).
+extern IGuideSink* GuideSinkOverride;
