@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <chrono>
 #include <cmath>
+#include <vector>
 #include "RegionTestUtil.h"
 #include "uQzPlaneTools.h"
 #include "uQzTransparentInclude.h"
@@ -319,6 +320,15 @@ TEST(PixelRegionTest, RunsMatchPixels) {
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 5; ++x)
       EXPECT_EQ(InRgn(r.get(), 100 + x, 200 + y), bmp.pixel(x, y) != key) << x << "," << y;
+  // An opaque picture comes out as one rectangle: the runs were merged.
+  win::DibBitmap solid(50, 50);
+  win::Region whole(PixelRegion(solid, 10, 10, key));
+  DWORD size = ::GetRegionData(whole.get(), 0, nullptr);
+  std::vector<char> buf(size);
+  auto* data = reinterpret_cast<RGNDATA*>(buf.data());
+  ASSERT_EQ(::GetRegionData(whole.get(), size, data), size);
+  EXPECT_EQ(data->rdh.nCount, 1u);
+  EXPECT_TRUE(SameRect(*reinterpret_cast<RECT*>(data->Buffer), RECT{10, 10, 60, 60}));
   win::DibBitmap none(4, 4);
   none.fill(key);
   win::Region empty(PixelRegion(none, 0, 0, key));
