@@ -11,9 +11,9 @@ TCombiEditCharHexFrame::TCombiEditCharHexFrame(win::Component* owner, win::Contr
   TitelLabel->setFont(bold);
   StringLabel = new win::Label(this, this, "StringLabel", "String:", 0, 21);
   HexStringLabel = new win::Label(this, this, "HexStringLabel", "Hex String:", 0, 45);
-  CharComboBox = new win::ComboBox(this, this, "CharComboBox", 60, 17, w - 63, 21);
+  CharComboBox = new win::ComboBox(this, this, "CharComboBox", 64, 17, w - 67, 21);
   CharComboBox->setHint("text in ASCII format");
-  HexStringComboBox = new win::ComboBox(this, this, "HexStringComboBox", 60, 41, w - 63, 21);
+  HexStringComboBox = new win::ComboBox(this, this, "HexStringComboBox", 64, 41, w - 67, 21);
   HexStringComboBox->setHint("text in HEX format");
   CharComboBox->setAnchors(win::akLeft | win::akTop);
   HexStringComboBox->setAnchors(win::akLeft | win::akTop);

@@ -269,6 +269,7 @@ void Control::setFont(const Font& f) {
   lstrcpynA(lf.lfFaceName, f.name.c_str(), LF_FACESIZE);
   hfont_ = std::make_shared<GdiObject>(::CreateFontIndirectA(&lf));
   applyFont();
+  fontChanged();
   // Children that never got a font of their own follow their parent.
   for (Control* c : controls_) {
     if (!c->ownFont_) { c->setFont(f); c->ownFont_ = false; }
@@ -295,13 +296,23 @@ HBRUSH Control::backgroundBrush() {
   return ::GetSysColorBrush(COLOR_BTNFACE);
 }
 
-HBRUSH Control::ctlColor(HDC dc) {
+HBRUSH Control::ctlColor(UINT msg, HDC dc) {
   if (font_.color != CLR_DEFAULT) ::SetTextColor(dc, font_.color);
   if (brush_) {
     ::SetBkColor(dc, color_);
     return static_cast<HBRUSH>(brush_.get());
   }
-  return nullptr;   // the system's colours
+  if (transparentBackground()) {
+    if (font_.color == CLR_DEFAULT) ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetBkMode(dc, TRANSPARENT);
+    Control* p = parent_ ? parent_ : this;
+    return p->backgroundBrush();
+  }
+  if (font_.color == CLR_DEFAULT) return nullptr;
+  // The system's background, but our text colour (the default handling would reset it).
+  int sys = msg == WM_CTLCOLORSTATIC ? COLOR_BTNFACE : COLOR_WINDOW;
+  ::SetBkColor(dc, ::GetSysColor(sys));
+  return ::GetSysColorBrush(sys);
 }
 
 std::string Control::caption() const {
@@ -365,15 +376,8 @@ LRESULT Control::wndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_NOTIFY: if (child->notify(reinterpret_cast<NMHDR*>(lp), r)) return r; break;
         case WM_DRAWITEM: child->drawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lp)); return TRUE;
         default:   // WM_CTLCOLOR*
-          if (HBRUSH b = child->ctlColor(reinterpret_cast<HDC>(wp))) return reinterpret_cast<LRESULT>(b);
-          if (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN) {
-            // Labels and check boxes take the background of the control they lie on.
-            HDC dc = reinterpret_cast<HDC>(wp);
-            ::SetBkMode(dc, TRANSPARENT);
-            Control* p = child->parent_ ? child->parent_ : this;
-            if (p->color_ != CLR_DEFAULT) ::SetBkColor(dc, p->color_);
-            return reinterpret_cast<LRESULT>(p->backgroundBrush());
-          }
+          if (HBRUSH b = child->ctlColor(msg, reinterpret_cast<HDC>(wp))) return reinterpret_cast<LRESULT>(b);
+          break;
       }
     }
   }
@@ -396,6 +400,9 @@ LRESULT Control::wndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KILLFOCUS: if (onExit) onExit(*this); break;
     case WM_SETCURSOR:
       if (cursor_ && reinterpret_cast<HWND>(wp) == handle_) { ::SetCursor(::LoadCursorA(nullptr, cursor_)); return TRUE; }
+      break;
+    case WM_GETFONT:
+      if (!oldProc_) return reinterpret_cast<LRESULT>(fontHandle());
       break;
     case WM_ERASEBKGND:
       if (!oldProc_) {
@@ -476,7 +483,7 @@ void Application::forget(Control* c) {
 void Application::activeChanged(bool active) {
   if (active == active_) return;
   active_ = active;
-  Notify& ev = active ? onActivate : onDeactivate;
+  FormNotify& ev = active ? onActivate : onDeactivate;
   if (ev && mainForm_) ev(*mainForm_);
 }
 

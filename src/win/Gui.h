@@ -25,6 +25,7 @@ enum class Kind {
 
 using Notify = std::function<void(Control& sender)>;
 using KeyEvent = std::function<void(Control& sender, WORD& key)>;
+using FormNotify = std::function<void(Form& sender)>;
 
 // A named object owned by another; the owner frees what it owns, newest first.
 class Component {
@@ -108,6 +109,7 @@ public:
   void setAlign(Align a);
 
   const Font& font() const { return font_; }
+  HFONT fontHandle() const { return hfont_ ? static_cast<HFONT>(hfont_->get()) : nullptr; }
   void setFont(const Font& f);
   void setColor(COLORREF c);     // background; CLR_DEFAULT = the parent's
   COLORREF color() const { return color_; }
@@ -147,7 +149,12 @@ protected:
   virtual void command(WORD code) { (void)code; }
   virtual bool notify(NMHDR* nm, LRESULT& result) { (void)nm; (void)result; return false; }
   virtual void drawItem(DRAWITEMSTRUCT*) {}
-  virtual HBRUSH ctlColor(HDC dc);
+  // Colours of this control's window (WM_CTLCOLOR* at the parent); nullptr
+  // leaves them to the system.
+  virtual HBRUSH ctlColor(UINT msg, HDC dc);
+  // Labels and check boxes show the background of the control they lie on.
+  virtual bool transparentBackground() const { return false; }
+  virtual void fontChanged() {}
   HBRUSH backgroundBrush();
   void applyFont();
   void recordAnchorMargins();
@@ -198,7 +205,7 @@ public:
   // Dispatches one message with the shortcut and dialog-key handling of forms.
   void dispatch(MSG& msg);
 
-  Notify onActivate, onDeactivate;   // sender: the main form
+  FormNotify onActivate, onDeactivate;   // sender: the main form
 
   // Enter/leave for the controls under a screen point (the 50 ms poll calls it).
   void trackMouseAt(POINT screen);

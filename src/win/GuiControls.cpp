@@ -46,16 +46,14 @@ void Panel::paint(HDC dc) {
   if (caption_.empty()) return;
   ::SetBkMode(dc, TRANSPARENT);
   if (font().color != CLR_DEFAULT) ::SetTextColor(dc, font().color);
-  HFONT hf = reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0));
-  SelectScope sel(dc, hf);
+  SelectScope sel(dc, fontHandle());
   ::DrawTextA(dc, caption_.c_str(), -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 void GroupBox::paint(HDC dc) {
   RECT rc;
   ::GetClientRect(handle_, &rc);
-  HFONT hf = reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0));
-  SelectScope sel(dc, hf);
+  SelectScope sel(dc, fontHandle());
   TEXTMETRICA tm{};
   ::GetTextMetricsA(dc, &tm);
   RECT frame = rc;

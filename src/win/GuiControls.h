@@ -47,6 +47,8 @@ public:
   void setAutoSize(bool a) { autoSize_ = a; adjustSize(); }
 protected:
   void command(WORD code) override;
+  bool transparentBackground() const override { return true; }
+  void fontChanged() override { adjustSize(); }
 private:
   void adjustSize();
   bool autoSize_ = true;
@@ -92,6 +94,7 @@ public:
   void toggle();
 protected:
   void command(WORD code) override;
+  bool transparentBackground() const override { return true; }
 private:
   CheckState state_ = CheckState::Unchecked;
   bool allowGrayed_ = false;
@@ -268,6 +271,7 @@ class DirectoryListBox : public ListBox {
 public:
   DirectoryListBox(Component* owner, Control* parent, const std::string& name = {}, int l = 0, int t = 0,
                    int w = 145, int h = 97);
+  Kind kind() const override { return Kind::Control; }   // not a plain list box
   const std::string& directory() const { return dir_; }   // no trailing backslash but on a root
   void setDirectory(const std::string& dir);
   std::string selectedDirectory() const;                  // the folder of the selected line
@@ -283,6 +287,7 @@ class DriveComboBox : public ComboBox {
 public:
   DriveComboBox(Component* owner, Control* parent, const std::string& name = {}, int l = 0, int t = 0,
                 int w = 145, int h = 21);
+  Kind kind() const override { return Kind::Control; }   // not a plain combo box
   char drive() const;
   void setDrive(char letter);
   DirectoryListBox* dirList = nullptr;

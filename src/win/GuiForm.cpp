@@ -94,6 +94,12 @@ void Form::show() {
   ::SetForegroundWindow(handle_);
 }
 
+void Form::showNoActivate() {
+  if (centerOnShow_ && !shownOnce_) centerOnScreen();
+  shownOnce_ = true;
+  ::ShowWindow(handle_, SW_SHOWNOACTIVATE);
+}
+
 void Form::hide() { ::ShowWindow(handle_, SW_HIDE); }
 
 void Form::close() {

@@ -37,6 +37,7 @@ public:
   void setCenterOnFirstShow(bool c) { centerOnShow_ = c; }
 
   void show();
+  void showNoActivate();   // e.g. a helper window beside the main window
   void hide();
   // Asks onCloseQuery; then hides the form, ends a modal run, or ends the
   // application for the main form.
@@ -56,7 +57,8 @@ public:
   void setDefaultButton(Button* b) { defaultButton_ = b; }
   void setCancelButton(Button* b) { cancelButton_ = b; }
 
-  Notify onCreate, onShow, onHide, onActivate, onDeactivate, onDestroy;
+  // Handlers may take the sender as Form& or as Control&.
+  FormNotify onCreate, onShow, onHide, onActivate, onDeactivate, onDestroy;
   std::function<void(Form& sender, bool& canClose)> onCloseQuery;
   std::function<void(Form& sender, int& newWidth, int& newHeight)> onCanResize;
 
