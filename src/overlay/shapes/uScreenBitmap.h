@@ -1,17 +1,8 @@
 // The picture shape: a bitmap, icon, JPEG or the icon of a program file, or a
 // bitmap resource of a loaded module.
 #pragma once
-#include <stdexcept>
 #include <string>
 #include "uScreenImage.h"
-
-// An existing picture file that cannot be decoded (corrupt, truncated, too
-// large, out of memory). Thrown by TScreenBitmap::LoadFromFile; the shape is
-// unchanged then.
-class EPictureError : public std::runtime_error {
-public:
-  using std::runtime_error::runtime_error;
-};
 
 // FileName prefix of pictures taken from a module resource.
 extern const char* const QZ_RESOURCE_PREFIX;   // "::RES::"

@@ -1,6 +1,5 @@
 #include "uScreenImage.h"
 
-#include <new>
 
 #include "uInifileHandling.h"
 #include "uQzTransparentInclude.h"
@@ -37,12 +36,10 @@ POINT TScreenImage::PictureOrigin() const {
 }
 
 void TScreenImage::SetBitmap(const win::DibBitmap& source) {
-  Bitmap.reset();
-  DropRegionCache();
   auto copy = std::make_unique<win::DibBitmap>();
   if (!source.empty()) {
     if (!copy->setSize(source.width(), source.height()))
-      throw std::bad_alloc();   // GDI refused the picture memory
+      throw EPictureError("out of memory for the picture");
     ::BitBlt(copy->dc(), 0, 0, source.width(), source.height(), source.dc(), 0, 0, SRCCOPY);
     ::GdiFlush();
   }

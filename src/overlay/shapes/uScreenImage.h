@@ -3,8 +3,17 @@
 // of the text and the bitmap shapes.
 #pragma once
 #include <memory>
+#include <stdexcept>
 #include "uScreenSinglePoint.h"
 #include "win/DibBitmap.h"
+
+// A picture that cannot be had: an existing picture file that cannot be
+// decoded (corrupt, truncated, too large) or a picture the system has no
+// memory for. The shape keeps its previous picture.
+class EPictureError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
 
 class TScreenImage : public TScreenSinglePoint {
 public:
@@ -35,7 +44,8 @@ public:
   void MoveBy(double dx, double dy) override;
   HRGN Draw(win::Canvas*& canvas, const RECT& clip, bool drawFlag, HRGN region) override;
 
-  // The shape keeps its own copy; the caller keeps the source.
+  // The shape keeps its own copy; the caller keeps the source. Throws
+  // EPictureError when the copy cannot be made (the old picture stays).
   void SetBitmap(const win::DibBitmap& source);
   void SetTransparentColor(COLORREF color);   // also sets UseTransparentColor
   // Keep the picture where it is while the anchor changes.

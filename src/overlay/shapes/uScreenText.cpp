@@ -1,6 +1,5 @@
 #include "uScreenText.h"
 
-#include <new>
 
 #include "uInifileHandling.h"
 #include "uShapeScript.h"
@@ -42,13 +41,13 @@ static int ColorDistance(COLORREF a, COLORREF b) {
 void TScreenText::RenderText() {
   // Measured on a scratch surface: the picture's size follows the text.
   win::DibBitmap scratch(1, 1);
-  if (!scratch.canvas()) throw std::bad_alloc();
+  if (!scratch.canvas()) throw EPictureError("out of memory for the text");
   scratch.canvas()->setFont(Font);
   const SIZE extent = scratch.canvas()->textExtent(Caption);
   const int W = extent.cx + 2, H = extent.cy + 2;
 
   win::DibBitmap picture;
-  if (!picture.setSize(W, H)) throw std::bad_alloc();
+  if (!picture.setSize(W, H)) throw EPictureError("out of memory for the text");
   win::Canvas& c = *picture.canvas();
   c.setFont(Font);
 
@@ -132,6 +131,15 @@ std::string TScreenText::GetCreatePrompt(int language, int32_t step) {
 bool TScreenText::LoadFromIni(const std::string& iniFile, const std::string& section,
                               IOverlayForm* overlay) {
   bool result = TScreenImage::LoadFromIni(iniFile, section, overlay);
+  try {
+    LoadTextKeys(iniFile, section);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return result;
+}
+
+void TScreenText::LoadTextKeys(const std::string& iniFile, const std::string& section) {
   Font.name = ReadIniString(iniFile, section, "FontName", Font.name);
   Font.color = static_cast<COLORREF>(
       ReadIniInteger(iniFile, section, "FontColor", static_cast<int32_t>(Font.color)));
@@ -141,7 +149,6 @@ bool TScreenText::LoadFromIni(const std::string& iniFile, const std::string& sec
   int32_t type = ReadIniInteger(iniFile, section, "TextType", TextType);
   if (type >= 0 && type <= 3) TextType = static_cast<uint8_t>(type);
   SetCaption(ReadIniString(iniFile, section, "Caption", Caption));
-  return result;
 }
 
 void TScreenText::SaveToIni(const std::string& iniFile, const std::string& section,

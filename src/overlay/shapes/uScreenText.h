@@ -26,8 +26,12 @@ public:
   // "TEXT" line; nothing for a caption or font name the script cannot carry.
   void GetScriptCommand(TStringVector& list) override;
 
-  void SetCaption(const std::string& text);   // each setter renders again
+  void SetCaption(const std::string& text);   // each setter renders again (RenderText)
   void SetFont(const win::Font& font);
   void SetFrameColor(COLORREF color);
+  // Builds the picture; throws EPictureError when it cannot be had.
   void RenderText();
+
+private:
+  void LoadTextKeys(const std::string& iniFile, const std::string& section);
 };

@@ -296,6 +296,11 @@ TEST(BitmapShape, ProgramFileIconsWithoutRunningTheProgram) {
     EXPECT_EQ(::GetModuleHandleA(c.module), nullptr) << "still loaded: " << c.module;
   }
   EXPECT_FALSE(FileExists(marker)) << "the program file's code ran";
+  {
+    // The probe itself: loading the module as code does leave the mark.
+    win::Module run(::LoadLibraryA((ExeFolder() + cases[0].module).c_str()));
+    EXPECT_TRUE(FileExists(marker));
+  }
   ::SetEnvironmentVariableA("QZ_RESMODULE_MARKER", nullptr);
 
   // Its icon by the module routine: "MAINICON", else the lowest number.

@@ -6,6 +6,7 @@
 #include "uScreenEllipse.h"
 #include "uScreenLine.h"
 #include "uScreenRectangle.h"
+#include "win/DibBitmap.h"
 
 namespace {
 
@@ -376,4 +377,28 @@ TEST(TwoPointShapes, IniRoundTripKeepsPointsAndOptions) {
   TScreenLine line;
   EXPECT_FALSE(line.LoadFromIni(ini.file(), "Rect", nullptr));
   EXPECT_TRUE(line.Arrow);
+}
+
+TEST(TwoPointShapes, PaintsInTheLineColourOnTheCanvas) {
+  win::DibBitmap screen(200, 200);
+  screen.fill(RGB(255, 255, 255));
+  win::Canvas* canvas = screen.canvas();
+  win::Region overlay(::CreateRectRgn(0, 0, 0, 0));
+  auto line = MakeLikeExport<TScreenLine>(10, 20, 190, 20);
+  line->SetLineColor(RGB(200, 0, 0));
+  line->Paint(canvas, RECT{0, 0, 200, 200}, false, overlay.get());
+  auto rect = MakeLikeExport<TScreenRectangle>(50, 60, 150, 160);
+  rect->SetLineColor(RGB(0, 0, 200));
+  rect->PolygonFilled = true;
+  rect->Paint(canvas, RECT{0, 0, 200, 200}, false, overlay.get());
+  auto ell = MakeLikeExport<TScreenEllipse>(20, 170, 60, 190);
+  ell->SetLineColor(RGB(0, 150, 0));
+  ell->Paint(canvas, RECT{0, 0, 200, 200}, false, overlay.get());
+  ::GdiFlush();
+  EXPECT_EQ(screen.pixel(100, 20), RGB(200, 0, 0));
+  EXPECT_EQ(screen.pixel(100, 110), RGB(0, 0, 200));
+  EXPECT_EQ(screen.pixel(100, 40), RGB(255, 255, 255));
+  EXPECT_EQ(screen.pixel(40, 180), RGB(255, 255, 255));   // outline only
+  EXPECT_TRUE(InRgn(overlay.get(), 100, 20));
+  EXPECT_TRUE(InRgn(overlay.get(), 100, 110));
 }

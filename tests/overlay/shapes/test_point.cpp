@@ -2,6 +2,7 @@
 #include <memory>
 #include "ShapeTestSupport.h"
 #include "uScreenImage.h"
+#include "uScreenObjectForm.h"
 #include "uScreenSinglePoint.h"
 #include "uScreenText.h"
 #include "uShapeScript.h"
@@ -352,4 +353,39 @@ TEST(TextShape, IniRoundTrip) {
   p.SaveToIni(ini.file(), "Point", nullptr);
   TScreenText other;
   EXPECT_FALSE(other.LoadFromIni(ini.file(), "Point", nullptr));
+}
+
+// With its own window the shape's region is shifted into window coordinates
+// at every paint; the picture's cached region must not drift with it.
+TEST(ImageShape, OwnWindowKeepsItsRegionAcrossPaints) {
+  TestDesktop desk(1024, 768);
+  auto img = std::make_unique<TScreenImage>();
+  img->SetBitmap(*Picture(10, 8, RGB(0, 0, 255), RGB(255, 0, 255)));
+  img->AddPoint(100, 100);   // picture at (95, 96), Bounds (85, 86, 115, 114)
+  img->SetTransparentFactor(50);
+  ASSERT_TRUE(img->HasOwnWindow);
+  ASSERT_TRUE(img->OwnForm);
+  ASSERT_TRUE(img->OwnForm->Image);
+  for (int paint = 0; paint < 3; ++paint) {
+    win::Region overlay(::CreateRectRgn(0, 0, 0, 0));
+    win::Canvas* none = nullptr;
+    img->Paint(none, RECT{0, 0, 1024, 768}, false, overlay.get());
+    EXPECT_TRUE(RgnEmpty(overlay.get()));   // the overlay window gets nothing of it
+    EXPECT_TRUE(SameRect(RgnBox(img->OwnForm->Region.get()), RECT{21, 21, 29, 27})) << paint;
+  }
+  const RECT wr = img->OwnForm->WindowRect();
+  EXPECT_EQ(wr.left, 75);
+  EXPECT_EQ(wr.top, 76);
+  EXPECT_EQ(img->OwnForm->Image->pixel(22, 22), RGB(0, 0, 255));   // drawn 20 px in
+}
+
+TEST(PointShape, OwnWindowTakesThePointColour) {
+  TScreenSinglePoint p;
+  p.AddPoint(10, 10);
+  p.SetLineColor(RGB(1, 1, 1));
+  p.SetPointColor(RGB(200, 0, 0));
+  p.SetClickThrough(true);
+  ASSERT_TRUE(p.OwnForm);
+  EXPECT_EQ(p.OwnForm->GetColor(), RGB(200, 0, 0));
+  EXPECT_FALSE(p.OwnForm->Image);   // a marker shows the window colour through its region
 }
