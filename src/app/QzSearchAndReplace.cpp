@@ -1,29 +1,47 @@
-// Program start. The main window replaces this small one.
+// The program block: unit initialisation, the four windows, the message loop.
 #include "fileinst.h"
+#include "uChosseDirectoryNormal.h"
+#include "uInstantHelp.h"
 #include "uQzSnRMainForm.h"
-#include "win/GuiControls.h"
+#include "uSearchAndReplace.h"
+#include "uSnRAbout.h"
 #include <windows.h>
+#include <cstdlib>
 
 namespace {
-std::string programFolder() {
+
+std::string programFile() {
   char path[MAX_PATH * 2] = {};
   DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof(path));
-  std::string p(path, n);
-  return p.substr(0, p.find_last_of('\\') + 1);
+  return std::string(path, n);
 }
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  InitMainFormUnit();
+  // Tests give the program an application-data folder of its own, so that
+  // they never touch the user's settings.
+  if (const char* appData = std::getenv("QZ_APPDATA"); appData && *appData)
+    InitMainFormUnitFor(programFile(), appData);
+  else
+    InitMainFormUnit();
   ReadInstallDirectory();
+
   win::app().initialize();
   win::app().setTitle("Qz-Radavi&Dezevud");
-  auto* form = win::Form::create<TQzSnRMainForm>(nullptr, "SnRForm");
-  form->setCaption("Qz-Ravadu&Direzov ozirizuvozed 2.0");
-  form->setBounds(0, 0, 692, 557);
-  form->setCenterOnFirstShow(true);
-  for (int i = 1; i <= GetInstallEntryCount(); ++i) ExtractInstallEntry(static_cast<uint8_t>(i), programFolder(), "");
+  SnRForm = win::Form::create<TSnRForm>();
+  InstantHelpForm = win::Form::create<TInstantHelpForm>();
+  ChoseDirectoryForm = win::Form::create<TChoseDirectoryForm>();
+  SnRAboutForm = win::Form::create<TSnRAboutForm>();
   win::app().run();
-  form->release();
+
+  SnRAboutForm->release();
+  SnRAboutForm = nullptr;
+  ChoseDirectoryForm->release();
+  ChoseDirectoryForm = nullptr;
+  InstantHelpForm->release();
+  InstantHelpForm = nullptr;
+  SnRForm->release();
+  SnRForm = nullptr;
   return 0;
 }

@@ -184,9 +184,11 @@ private:
   void couple(win::CheckBox* clicked);
   void refreshLineBreaks(win::Memo* memo, win::Memo* column);
   void setQueueCaption();
+  void updateResultExtent();
   static void setSelectAll(win::CheckListBox* list, win::CheckBox* box);
 
   TListBoxStrings fileItems_{nullptr};
   bool coupling_ = false;
   bool closePosted_ = false;
+  int resultMeasured_ = 0, resultExtent_ = 0;   // result lines measured, their widest
 };

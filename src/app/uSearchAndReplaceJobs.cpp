@@ -1,0 +1,133 @@
+// The main window's side of the engine: the file search, the start button's
+// jobs and the worker's reports.
+#include "MailTools.h"
+#include "uSearchAndReplace.h"
+#include "uSnRJobs.h"
+#include <algorithm>
+
+void TSnRForm::RekursivCheckBoxClck() { RestartFileSearch(); }
+
+void TSnRForm::RestartFileSearch() {
+  if (WarrantyMemo->visible()) WarrantyMemo->setVisible(false);
+  if (!ScanThread) {
+    SnRButton->setEnabled(false);
+  } else {
+    // Results the old scan still hands over while it ends are dropped.
+    ScanThread->Target = nullptr;
+    ScanThread.reset();
+    ScanThread = std::make_unique<TScanDirThread>();
+    FileCheckListBox->clearItems();
+    if (!PathComboBox->text().empty() && !MaskComboBox->text().empty()) {
+      SelectAllNoneCheckBox->setState(win::CheckState::Grayed);
+      ScanThread->SetParams(PathComboBox->text(), MaskComboBox->text(), 47, RekursivCheckBox->checked(), &fileItems_);
+      ScanThread->resume();
+      CheckFileSearchTimer.setEnabled(true);
+    } else {
+      CheckFileSearchTimer.setEnabled(false);
+      FileSearchResultLabel->setCaption("");
+    }
+  }
+  UpdateHelp();
+}
+
+void TSnRForm::CheckFileSearchTimerTimer() {
+  if (ScanThread) {
+    const int found = FileCheckListBox->count();
+    const bool finished = ScanThread->Finished;
+    if (finished && found != LastFileCount) {
+      UpdateHelp();
+      LastFileCount = found;
+    }
+    FileSearchResultLabel->setCaption(SnRScanText(GetLanguage(), finished, found));
+    if (PathComboBox->text().empty() || MaskComboBox->text().empty()) FileSearchResultLabel->setCaption("");
+  } else {
+    FileSearchResultLabel->setCaption("");
+  }
+  bool anyChecked = false;
+  for (int i = 0, n = BackupFileCheckListBox->count(); i < n && !anyChecked; ++i)
+    anyChecked = BackupFileCheckListBox->checked(i);
+  DeleteBackupfilesButton->setEnabled(anyChecked);
+}
+
+std::string TSnRForm::MemoToBuffer(win::Memo* Memo, const std::string& LineBreak) {
+  return JoinMemoLines(Memo->lines(), LineBreak);
+}
+
+void TSnRForm::SnRButtonClick() {
+  TSnRJobRequest r;
+  for (int i = 0, n = FileCheckListBox->count(); i < n; ++i)
+    if (FileCheckListBox->checked(i)) r.CheckedFiles.push_back(FileCheckListBox->item(i));
+  r.LineModePage = PageControlLineMode->activePageIndex() == 0 ? 0 : 1;
+  const TExtPChar& from = CombiEditCharHexFrameFromStr->Value;
+  const TExtPChar& to = CombiEditCharHexFrameToStr->Value;
+  if (from.Len > 0) r.FromBytes.assign(reinterpret_cast<const char*>(from.Buffer), static_cast<size_t>(from.Len));
+  if (to.Len > 0) r.ToBytes.assign(reinterpret_cast<const char*>(to.Buffer), static_cast<size_t>(to.Len));
+  r.MemoFrom = MemoFromStr->lines();
+  r.MemoTo = MemoToStr->lines();
+  r.CaseSensitive = CaseSensitivSingleLineCheckBox->checked();
+  r.RegExpr = RegExpSingleLineCheckBox->checked();
+  r.Backups = CreateBackups != 0;
+  r.LogLevel = LogLevel;
+  std::vector<std::unique_ptr<TSnRTast>> jobs = BuildSnRJobs(r);
+  {
+    // The batch enters the queue as a whole.
+    auto queue = SnRThread->LockTasks();
+    for (auto& job : jobs) SnRThread->AddTask(std::move(job));
+    setQueueCaption();
+    for (int i = 0, n = FileCheckListBox->count(); i < n; ++i)
+      if (FileCheckListBox->checked(i)) FileCheckListBox->setChecked(i, false);
+  }
+  UpdateHelp();
+}
+
+void TSnRForm::setQueueCaption() {
+  setCaption(SnRQueueCaption(GetLanguage(), SnRThread ? SnRThread->TaskCount() : 0));
+  win::app().setTitle(caption());
+}
+
+void TSnRForm::updateResultExtent() {
+  // Only the lines added since the last call are measured: a long run adds
+  // thousands of them, one report at a time.
+  HWND box = ResultListBox->handle();
+  const int n = ResultListBox->count();
+  if (n < resultMeasured_) resultMeasured_ = 0, resultExtent_ = 0;
+  if (n == resultMeasured_) return;
+  HDC dc = ::GetDC(box);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(box, WM_GETFONT, 0, 0)));
+  for (int i = resultMeasured_; i < n; ++i) {
+    const std::string text = ResultListBox->item(i);
+    SIZE size = {};
+    if (!text.empty() && ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size))
+      resultExtent_ = std::max(resultExtent_, static_cast<int>(size.cx));
+  }
+  ::SelectObject(dc, old);
+  ::ReleaseDC(box, dc);
+  resultMeasured_ = n;
+  SetListBoxHorizontalExtent(box, resultExtent_ + ::GetSystemMetrics(SM_CXFRAME));
+}
+
+void TSnRForm::WMSnRThread(WPARAM kind, const char* text) {
+  const std::string t = text ? text : "";
+  if (kind == SNRTHREAD_BACKUPFILE) {
+    BackupFileCheckListBox->addItem(t, false);
+    return;
+  }
+  if (kind != SNRTHREAD_LOGLINE) return;
+  if (LogLevel > 0 && t != "UPDATE")
+    for (const std::string& line : SplitResultLine(t)) ResultListBox->addItem(line);
+  updateResultExtent();
+  setQueueCaption();
+  if (SnRThread && SnRThread->TaskCount() == 0) {
+    if (CloseWhenDone) {
+      SnRThread->terminate();
+      // This runs inside the worker's report: closing here would wait for it.
+      if (!closePosted_) {
+        closePosted_ = true;
+        ::PostMessageA(handle(), WM_CLOSE, 0, 0);
+      }
+    } else {
+      setWindowState(win::WindowState::Normal);
+      show();
+    }
+  }
+}
