@@ -298,6 +298,7 @@ TEST(ShapeScript, StringsTheScriptReadsBackUnchanged) {
       {"", true},           {"plain text", true}, {"'lead", true},  {"in'side", true},
       {"Klaus'", false},    {"a''b", false},      {"two\r\nlines", false},
       {"line\nfeed", false}, {"CR\r", false},
+      {"TRUE colour", false}, {"x SCREENWIDTH", false}, {"true and False", true},   // constants are case-sensitive
   };
   for (const auto& c : cases) EXPECT_EQ(ScriptCarriesString(c.text), c.carried) << c.text;
 
