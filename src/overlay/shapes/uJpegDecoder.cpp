@@ -43,10 +43,7 @@ int DecodeInto(jpeg_decompress_struct* Info, JpegErrorManager* Err, const uint8_
   jpeg_create_decompress(Info);
   jpeg_mem_src(Info, const_cast<unsigned char*>(Data), static_cast<unsigned long>(Size));
   jpeg_read_header(Info, TRUE);
-  if (Info->image_width == 0 || Info->image_height == 0 ||
-      Info->image_width > static_cast<JDIMENSION>(kMaxPictureSide) ||
-      Info->image_height > static_cast<JDIMENSION>(kMaxPictureSide) ||
-      static_cast<long long>(Info->image_width) * Info->image_height > kMaxPicturePixels) {
+  if (!PictureSizeAllowed(Info->image_width, Info->image_height)) {
     *Reason = "picture dimensions out of range";
     return 2;
   }
@@ -123,7 +120,7 @@ bool DecodeJpegMemory(const uint8_t* Data, size_t Size, TDecodedPicture& Out, st
       return false;
     }
   }
-  if (Pixels <= 0 || Pixels > kMaxPicturePixels) {
+  if (Pixels <= 0 || Pixels > kMaxPicturePixels) {   // the sides are checked while decoding
     Error = "picture dimensions out of range";
     return false;
   }

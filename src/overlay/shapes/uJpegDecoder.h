@@ -5,12 +5,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "uPictureLimits.h"
 
-// Pictures beyond these limits are refused before any pixel memory is taken.
-constexpr int kMaxPictureSide = 16384;
-constexpr long long kMaxPicturePixels = 64LL * 1024 * 1024;
-// Whole-file cap for encoded pictures read into memory.
-constexpr long long kMaxPictureFileBytes = 256LL * 1024 * 1024;
 
 struct TDecodedPicture {
   int Width = 0;

@@ -7,6 +7,7 @@
 
 #include "uInifileHandling.h"
 #include "uJpegDecoder.h"
+#include "uPictureLimits.h"
 #include "uShapeScript.h"
 #include "win/Handles.h"
 #include "win/IconImage.h"
@@ -35,14 +36,9 @@ bool StartsWith(const std::string& text, const char* prefix) {
   return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-bool WithinPictureLimits(long long w, long long h) {
-  return w > 0 && h > 0 && w <= kMaxPictureSide && h <= kMaxPictureSide &&
-         w * h <= kMaxPicturePixels;
-}
-
 // A picture of the given size, or EPictureError when it cannot be had.
 void SizePicture(win::DibBitmap& picture, int w, int h) {
-  if (!WithinPictureLimits(w, h)) throw EPictureError("picture dimensions out of range");
+  if (!PictureSizeAllowed(w, h)) throw EPictureError("picture dimensions out of range");
   if (!picture.setSize(w, h)) throw EPictureError("out of memory for the picture");
 }
 
@@ -86,7 +82,7 @@ void CheckBmpHeader(const std::string& name) {
     h = static_cast<int32_t>(u32(22));
     if (h < 0) h = -h;
   }
-  if (!WithinPictureLimits(w, h)) throw EPictureError("picture dimensions out of range");
+  if (!PictureSizeAllowed(w, h)) throw EPictureError("picture dimensions out of range");
 }
 
 void LoadBmpFile(const std::string& name, win::DibBitmap& picture) {

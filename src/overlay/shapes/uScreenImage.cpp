@@ -2,6 +2,7 @@
 
 
 #include "uInifileHandling.h"
+#include "uPictureLimits.h"
 #include "uQzTransparentInclude.h"
 #include "uScreenObjectForm.h"
 #include "win/DesktopMetrics.h"
@@ -38,6 +39,8 @@ POINT TScreenImage::PictureOrigin() const {
 void TScreenImage::SetBitmap(const win::DibBitmap& source) {
   auto copy = std::make_unique<win::DibBitmap>();
   if (!source.empty()) {
+    if (!PictureSizeAllowed(source.width(), source.height()))
+      throw EPictureError("picture dimensions out of range");
     if (!copy->setSize(source.width(), source.height()))
       throw EPictureError("out of memory for the picture");
     ::BitBlt(copy->dc(), 0, 0, source.width(), source.height(), source.dc(), 0, 0, SRCCOPY);

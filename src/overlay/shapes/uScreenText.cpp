@@ -2,6 +2,7 @@
 
 
 #include "uInifileHandling.h"
+#include "uPictureLimits.h"
 #include "uShapeScript.h"
 #include "win/DibBitmap.h"
 
@@ -46,6 +47,7 @@ void TScreenText::RenderText() {
   const SIZE extent = scratch.canvas()->textExtent(Caption);
   const int W = extent.cx + 2, H = extent.cy + 2;
 
+  if (!PictureSizeAllowed(W, H)) throw EPictureError("text too large for a picture");
   win::DibBitmap picture;
   if (!picture.setSize(W, H)) throw EPictureError("out of memory for the text");
   win::Canvas& c = *picture.canvas();

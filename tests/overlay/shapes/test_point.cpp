@@ -232,6 +232,17 @@ TEST(TextShape, RendersCaptionIntoItsPicture) {
   EXPECT_FALSE(RgnEmpty(PaintRegion(t)));
 }
 
+TEST(TextShape, OversizedTextKeepsThePreviousPicture) {
+  TScreenText t;
+  t.SetCaption("WWWWWWWWWWWWWWWWWWWW");
+  const int width = t.Bitmap->width();
+  win::Font giant = t.Font;
+  giant.size = 2000;
+  EXPECT_THROW(t.SetFont(giant), EPictureError);
+  ASSERT_TRUE(t.Bitmap);
+  EXPECT_EQ(t.Bitmap->width(), width);
+}
+
 TEST(TextShape, FrameTypesAddTheFrameColour) {
   struct Case { uint8_t type; bool frameInk; bool fullBox; } cases[] = {
       {0, false, false}, {1, true, false}, {2, true, false}, {3, true, true}};
