@@ -1,6 +1,5 @@
 #include "uScreenImage.h"
 
-
 #include "uInifileHandling.h"
 #include "uPictureLimits.h"
 #include "uQzTransparentInclude.h"

@@ -1,7 +1,7 @@
 #include "uScreenLine.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <utility>
 
 #include "uInifileHandling.h"
 #include "uQzPlaneTools.h"

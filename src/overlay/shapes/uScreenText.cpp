@@ -1,6 +1,5 @@
 #include "uScreenText.h"
 
-
 #include "uInifileHandling.h"
 #include "uPictureLimits.h"
 #include "uShapeScript.h"
