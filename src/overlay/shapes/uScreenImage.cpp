@@ -210,6 +210,12 @@ HRGN TScreenImage::Draw(win::Canvas*& canvas, const RECT&, bool, HRGN region) {
     if (!PixelCache) {
       PixelCache.reset(Bitmap->empty() ? ::CreateRectRgn(0, 0, 0, 0)
                                        : PixelRegion(*Bitmap, o.x, o.y, TransparentColor));
+      PixelCacheOrigin = o;
+    } else if (o.x != PixelCacheOrigin.x || o.y != PixelCacheOrigin.y) {
+      // Moved without dropping the cache (SetPoint, ScaleAbout, restored
+      // positions): the same pixels, somewhere else.
+      ::OffsetRgn(PixelCache.get(), o.x - PixelCacheOrigin.x, o.y - PixelCacheOrigin.y);
+      PixelCacheOrigin = o;
     }
     NewRegion(PixelCache.get());
   }

@@ -57,8 +57,11 @@ public:
   POINT PictureOrigin() const;
 
 private:
-  // Pixel region of the picture in overlay coordinates, kept until the
-  // picture, its colour key or its position changes. Region gets a copy at
-  // every Draw, so an own window's shifting of Region never reaches it.
+  // Pixel region of the picture in overlay coordinates with the picture's
+  // top-left corner at PixelCacheOrigin, kept until the picture or its colour
+  // key changes and moved along when the picture moves by any means. Region
+  // gets a copy at every Draw, so an own window's shifting of Region never
+  // reaches it.
   win::Region PixelCache;
+  POINT PixelCacheOrigin{0, 0};
 };

@@ -171,6 +171,16 @@ TEST(ImageShape, RegionFollowsTheOpaquePixels) {
   rgn = PaintRegion(*img);
   EXPECT_TRUE(SameRect(RgnBox(rgn), RECT{96, 97, 104, 103}));
 
+  // Moves that do not drop the cache still move the region with the picture.
+  img->ScaleAbout(0, 0, 2.0);   // anchor to (200, 200): picture at (195, 196)
+  EXPECT_TRUE(SameRect(RgnBox(PaintRegion(*img)), RECT{196, 197, 204, 203}));
+  TPointRec at{};
+  at.ScreenX = at.StoredX = 50;
+  at.ScreenY = at.StoredY = 60;
+  img->SetPoint(1, at);
+  EXPECT_TRUE(SameRect(RgnBox(PaintRegion(*img)), RECT{46, 57, 54, 63}));
+  EXPECT_TRUE(img->HitTest(POINT{50, 60}));
+
   // A picture wholly of the transparent colour is drawn but never hit.
   auto ghost = std::make_unique<TScreenImage>();
   ghost->SetBitmap(*Picture(6, 6, RGB(255, 0, 255)));
