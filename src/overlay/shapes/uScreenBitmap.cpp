@@ -54,6 +54,22 @@ void CopyBitmap(HBITMAP source, win::DibBitmap& picture) {
   ::GdiFlush();
 }
 
+// True when the handle names a module image in this process (also one
+// loaded as data, whose handle carries flag bits). Handles can come from
+// scripts as plain numbers; the resource functions must never be handed a
+// random address.
+bool IsModuleHandle(HINSTANCE instance) {
+  const uintptr_t base = reinterpret_cast<uintptr_t>(instance) & ~uintptr_t(3);
+  if (!base) return false;
+  MEMORY_BASIC_INFORMATION info{};
+  if (!::VirtualQuery(reinterpret_cast<void*>(base), &info, sizeof info)) return false;
+  if (info.State != MEM_COMMIT || reinterpret_cast<uintptr_t>(info.AllocationBase) != base) return false;
+  if (info.Type != MEM_IMAGE && info.Type != MEM_MAPPED) return false;
+  if (info.Protect & (PAGE_NOACCESS | PAGE_GUARD)) return false;
+  const auto* header = reinterpret_cast<const char*>(base);
+  return header[0] == 'M' && header[1] == 'Z';
+}
+
 // An icon over the icon background colour.
 void DrawIconPicture(const win::IconImage& icon, win::DibBitmap& picture) {
   SizePicture(picture, icon.width(), icon.height());
@@ -123,7 +139,7 @@ bool LoadProgramIcon(const std::string& name, win::DibBitmap& picture) {
 TScreenBitmap::TScreenBitmap() { Type = 8; }
 
 HICON TScreenBitmap::LoadModuleIcon(HMODULE module) {
-  if (!module) return nullptr;
+  if (!IsModuleHandle(module)) return nullptr;
   auto load = [module](LPCSTR name) {
     return static_cast<HICON>(::LoadImageA(module, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
   };
@@ -161,9 +177,11 @@ bool TScreenBitmap::LoadFromFile(const std::string& name) {
 void TScreenBitmap::LoadFromResource(HINSTANCE instance, const std::string& name) {
   win::DibBitmap picture;
   try {
-    win::GdiObject bitmap(
-        ::LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (bitmap) CopyBitmap(static_cast<HBITMAP>(bitmap.get()), picture);
+    if (IsModuleHandle(instance)) {
+      win::GdiObject bitmap(
+          ::LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+      if (bitmap) CopyBitmap(static_cast<HBITMAP>(bitmap.get()), picture);
+    }
   } catch (const std::exception&) {
     picture.setSize(0, 0);   // a resource that cannot be had gives an empty picture
   }

@@ -267,6 +267,17 @@ TEST(BitmapShape, ModuleResources) {
   HRGN rgn = PaintRegion(b);   // picture at (96, 97), its magenta frame left out
   EXPECT_TRUE(SameRect(RgnBox(rgn), RECT{97, 98, 103, 102}));
 
+  // Module numbers come from scripts too: what is no module gives an empty
+  // picture instead of a crash.
+  std::vector<char> heap(4096, 'x');
+  for (HINSTANCE bogus : {reinterpret_cast<HINSTANCE>(0x12345), reinterpret_cast<HINSTANCE>(heap.data() + 16),
+                          reinterpret_cast<HINSTANCE>(0x7FFF0000)}) {
+    TScreenBitmap wrong;
+    wrong.LoadFromResource(bogus, "QZLOGO");
+    ASSERT_TRUE(wrong.Bitmap);
+    EXPECT_TRUE(wrong.Bitmap->empty());
+  }
+
   TScreenBitmap missing;
   missing.LoadFromResource(self, "NOSUCHBITMAP");
   ASSERT_TRUE(missing.Bitmap);
