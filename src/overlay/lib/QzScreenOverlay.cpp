@@ -10,14 +10,60 @@
 #include <memory>
 
 #include "overlay/lib/QzScreenOverlayInternal.h"
+#include "overlay/lib/QzScreenOverlayScript.h"
 #include "overlay/core/uInifileHandling.h"
 #include "overlay/lib/uQzTransparentForm.h"
+#include "overlay/lib/uQzTransparentFormInfo.h"
 
 TTransparentForm* OverlayForm = nullptr;
 bool OverlayFormCreated = false;
-int PreviousCreatedID = -1;
 
 namespace {
+
+// What script commands call: the exports themselves, with their logging and guards.
+class TExportTarget : public TScriptTarget {
+public:
+  int32_t Clear() override { return QzScreenOverlay_Clear(); }
+  int32_t SetCallBackWindowHandle(int32_t handle) override {
+    return QzScreenOverlay_SetCallBackWindowHandle(reinterpret_cast<HWND>(static_cast<intptr_t>(handle)));
+  }
+  int32_t Operation(int32_t operation, int32_t id, int32_t v1, int32_t v2, int32_t v3) override {
+    return QzScreenOverlay_Operation(operation, id, v1, v2, v3);
+  }
+  int32_t Point(int32_t x, int32_t y, int32_t style, int32_t color) override {
+    return QzScreenOverlay_Point(x, y, style, static_cast<COLORREF>(color));
+  }
+  int32_t Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t color) override {
+    return QzScreenOverlay_Line(x1, y1, x2, y2, static_cast<COLORREF>(color));
+  }
+  int32_t Rectangle(int32_t l, int32_t t, int32_t r, int32_t b, int32_t color) override {
+    return QzScreenOverlay_Rectangle(l, t, r, b, static_cast<COLORREF>(color));
+  }
+  int32_t Ellipse(int32_t l, int32_t t, int32_t r, int32_t b, int32_t color) override {
+    return QzScreenOverlay_Ellipse(l, t, r, b, static_cast<COLORREF>(color));
+  }
+  int32_t Polyline(const int32_t* points, int32_t count, int32_t color) override {
+    // Pairs of 32-bit x, y: the layout of POINT.
+    static_assert(sizeof(POINT) == 2 * sizeof(int32_t), "POINT is two 32-bit values");
+    return QzScreenOverlay_Polyline(reinterpret_cast<const POINT*>(points), count, static_cast<COLORREF>(color));
+  }
+  int32_t Text(int32_t x, int32_t y, const char* text, const char* font, int32_t size, int32_t bold,
+               int32_t italic, int32_t color) override {
+    return QzScreenOverlay_Text(x, y, text, font, size, bold, italic, static_cast<COLORREF>(color));
+  }
+  int32_t BitmapByFile(int32_t x, int32_t y, const char* file, int32_t transparent) override {
+    return QzScreenOverlay_BitmapByFile(x, y, file, static_cast<COLORREF>(transparent));
+  }
+  int32_t BitmapByResource(int32_t x, int32_t y, int32_t instance, const char* name, int32_t transparent) override {
+    return QzScreenOverlay_BitmapByResource(x, y, reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(instance)),
+                                            name, static_cast<COLORREF>(transparent));
+  }
+};
+
+TExportTarget g_scriptTarget;
+TWin32ScriptHost g_scriptHost(&DebugLog);
+// Holds PREVIOUSCREATEDELEMENT for the library's life.
+TScriptInterpreter g_script(g_scriptTarget, g_scriptHost);
 
 std::unique_ptr<TTransparentForm> g_form;               // owns what OverlayForm points to
 std::unique_ptr<std::vector<std::string>> g_debugLines;  // DebugLogLines
@@ -237,10 +283,10 @@ void QzScreenOverlayLibraryStart() {
     OverlayForm = nullptr;
     OverlayFormCreated = false;
     g_debugLines.reset();
-    PreviousCreatedID = -1;
+    g_script.SetPreviousCreatedID(-1);
     const std::string host = HostProgramFileName();
     if (!host.empty() && FileExists(host + ".debug")) g_debugLines = std::make_unique<std::vector<std::string>>();
-    // Hook for the information window module: SetInfoWindowFactory(...) goes here.
+    SetInfoWindowFactory(&CreateQzTransparentAboutForm);
     DebugLog("DLL initialized");
     EnsureOverlayWindow();
   } catch (...) {
@@ -276,23 +322,19 @@ int BoxExport(const char* name, int Left, int Top, int Right, int Bottom, COLORR
 extern "C" {
 
 int __stdcall QzScreenOverlay_ScriptCommandFile(const char* FileName) {
-  // The script interpreter plugs in here; until then no file runs.
   try {
-    const std::string name = ReadBoundaryString(FileName);
-    (void)name;
+    return g_script.ScriptCommandFile(ReadBoundaryString(FileName).c_str());
   } catch (...) {
+    return -1;
   }
-  return -1;
 }
 
 int __stdcall QzScreenOverlay_ScriptCommand(const char* ScriptLine) {
-  // The script interpreter plugs in here; until then every line matches no command.
   try {
-    const std::string line = ReadBoundaryString(ScriptLine);
-    (void)line;
+    return g_script.ScriptCommand(ReadBoundaryString(ScriptLine).c_str());
   } catch (...) {
+    return -1;
   }
-  return -1;
 }
 
 int __stdcall QzScreenOverlay_BitmapByResource(int X, int Y, HINSTANCE Instance, const char* ResourceName,

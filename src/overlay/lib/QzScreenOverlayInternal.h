@@ -11,8 +11,6 @@ class TTransparentForm;
 // The overlay window; null before creation and after QzScreenOverlay_Finalize.
 extern TTransparentForm* OverlayForm;
 extern bool OverlayFormCreated;
-// Value of the script constant PREVIOUSCREATEDELEMENT; -1 at library start.
-extern int PreviousCreatedID;
 
 // Runs once while the library is loaded / unloaded (called by DllMain).
 void QzScreenOverlayLibraryStart();

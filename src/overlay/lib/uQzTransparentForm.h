@@ -127,6 +127,8 @@ public:
   void PostMouseEvent(UINT message);
   void InformationaboutQzScreenOverlaySDKClick();
   void QzScreenOverlayHomepageClick();
+  // Starts the repaint timer unless it is already counting down.
+  void StartRedraw();
   bool RedrawPending() const { return RedrawTimer.enabled(); }
   bool InfoTimerRunning() const { return ShowInfoTimer.enabled(); }
   TInfoWindow* InfoWindow() const { return infoWindow_.get(); }
@@ -135,8 +137,6 @@ private:
   TTransparentForm();
   bool CreateWindowHandle();
   void FormDestroy();
-  // Starts the repaint timer unless it is already counting down.
-  void StartRedraw();
   // Runs the common steps of every creating routine around `make`, which
   // returns the finished shape or null when it cannot be made.
   template <class Make>
