@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <new>
+#include <vector>
 
 #include "uInifileHandling.h"
 #include "uJpegDecoder.h"
