@@ -172,7 +172,12 @@ void Control::adoptChild(HWND child) {
 }
 
 Control* Control::fromHandle(HWND h) {
-  return h ? static_cast<Control*>(::GetPropA(h, kPropControl)) : nullptr;
+  if (!h) return nullptr;
+  // Properties can be read across processes: only our own windows count.
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(h, &pid);
+  if (pid != ::GetCurrentProcessId()) return nullptr;
+  return static_cast<Control*>(::GetPropA(h, kPropControl));
 }
 
 Form* Control::parentForm() const {
@@ -448,9 +453,11 @@ void CALLBACK Application::mouseTimer(HWND, UINT, UINT_PTR, DWORD) {
   if (::GetCursorPos(&pt)) instance().trackMouseAt(pt);
 }
 
-void Application::trackMouseAt(POINT screen) {
+void Application::trackMouseAt(POINT screen) { trackMouseOver(::WindowFromPoint(screen)); }
+
+void Application::trackMouseOver(HWND window) {
   std::vector<Control*> now;
-  for (HWND h = ::WindowFromPoint(screen); h; h = ::GetAncestor(h, GA_PARENT)) {
+  for (HWND h = window; h; h = ::GetAncestor(h, GA_PARENT)) {
     Control* c = Control::fromHandle(h);
     if (c && std::find(now.begin(), now.end(), c) == now.end()) now.push_back(c);
     if (h == ::GetDesktopWindow()) break;

@@ -209,6 +209,7 @@ public:
 
   // Enter/leave for the controls under a screen point (the 50 ms poll calls it).
   void trackMouseAt(POINT screen);
+  void trackMouseOver(HWND window);   // the window under the pointer (nullptr: none of ours)
   void forget(Control* c);
   void activeChanged(bool active);
 

@@ -79,18 +79,19 @@ TEST_F(GuiTest, MouseEnterAndLeaveCoverChildrenOfAContainer) {
   frame->onMouseLeave = [&](Control&) { log.push_back("frame-"); };
   combo->onMouseEnter = [&](Control&) { log.push_back("combo+"); };
   combo->onMouseLeave = [&](Control&) { log.push_back("combo-"); };
-  form->show();
-  app().processMessages();
-  auto at = [&](Control* c, int x, int y) {
-    POINT p{x, y};
-    ::ClientToScreen(c->handle(), &p);
-    app().trackMouseAt(p);
-  };
-  at(frame, 100, 80);   // frame background
-  at(combo, 20, 8);     // over the combo's edit part: still inside the frame
-  at(frame, 190, 90);
-  at(form, 300, 250);   // outside the frame
-  EXPECT_EQ(log, (std::vector<std::string>{"frame+", "combo+", "combo-", "frame-"}));
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(::GetComboBoxInfo(combo->handle(), &info));
+  app().trackMouseOver(frame->handle());   // frame background
+  app().trackMouseOver(info.hwndItem);     // the combo's edit part: still inside the frame
+  app().trackMouseOver(frame->handle());
+  app().trackMouseOver(form->handle());    // outside the frame
+  app().trackMouseOver(nullptr);           // outside the program
+  log.push_back("|");
+  app().trackMouseOver(info.hwndItem);     // straight in from outside
+  delete combo;                            // freed while under the pointer
+  app().trackMouseOver(nullptr);
+  EXPECT_EQ(log, (std::vector<std::string>{"frame+", "combo+", "combo-", "frame-", "|", "frame+", "combo+", "frame-"}));
 }
 
 TEST_F(GuiTest, PageControlHidesAndShowsTabsByPage) {
