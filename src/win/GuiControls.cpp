@@ -120,7 +120,6 @@ void Button::setCancel(bool c) {
 }
 
 void Button::click() {
-  if (!enabled()) return;
   Control::click();
   if (modalResult != 0)
     if (Form* f = parentForm()) f->setModalResult(modalResult);

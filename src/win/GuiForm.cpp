@@ -189,9 +189,10 @@ LRESULT Form::wndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       if (lp == 0) {
         WORD id = LOWORD(wp);
-        if (id == IDOK && defaultButton_) { defaultButton_->click(); return 0; }
+        // Enter and Escape press the default and the cancel button, when enabled.
+        if (id == IDOK && defaultButton_) { if (defaultButton_->enabled()) defaultButton_->click(); return 0; }
         if (id == IDCANCEL) {
-          if (cancelButton_) cancelButton_->click();
+          if (cancelButton_) { if (cancelButton_->enabled()) cancelButton_->click(); }
           else if (modal_) close();
           return 0;
         }

@@ -188,3 +188,30 @@ TEST_F(GuiTest, DirectoryListShowsThePathAndTheSubfolders) {
   ::RemoveDirectoryA((base + "\\Alpha").c_str());
   ::RemoveDirectoryA(base.c_str());
 }
+
+TEST_F(GuiTest, ModalFormEndsWithTheResultOfItsButtonsAndKeys) {
+  auto* dialog = new Form(nullptr, "Dialog");
+  auto* ok = new Button(dialog, dialog, "OKButton", "&OK", 10, 10);
+  ok->setDefault(true);
+  ok->modalResult = mrOk;
+  auto* cancel = new Button(dialog, dialog, "CancelButton", "&Cancel", 100, 10);
+  cancel->setCancel(true);
+  cancel->modalResult = mrCancel;
+  int okClicks = 0;
+  ok->onClick = [&](Control&) { ++okClicks; };
+  // Escape arrives as IDCANCEL, Enter as IDOK.
+  ::PostMessageA(dialog->handle(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(dialog->showModal(), mrCancel);
+  ok->setEnabled(false);
+  ::PostMessageA(dialog->handle(), WM_COMMAND, IDOK, 0);          // a disabled default button stays unpressed
+  ::PostMessageA(dialog->handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(cancel->handle()));
+  EXPECT_EQ(dialog->showModal(), mrCancel);
+  EXPECT_EQ(okClicks, 0);
+  ok->setEnabled(true);
+  ::PostMessageA(dialog->handle(), WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(dialog->showModal(), mrOk);
+  EXPECT_EQ(okClicks, 1);
+  EXPECT_FALSE(dialog->visible());
+  EXPECT_TRUE(::IsWindowEnabled(form->handle()));   // the other windows work again
+  dialog->release();
+}
