@@ -48,7 +48,8 @@ protected:
     ASSERT_TRUE(CopyFileA("Qz-DarariRuzoriv.dll", (dir_ + "Qz-DarariRuzoriv.dll").c_str(), FALSE));
   }
   void TearDown() override {
-    for (const char* f : {"overlayhost.exe", "Qz-DarariRuzoriv.dll", "overlayhost.exe.debug", "Qz-DarariRuzoriv.log"})
+    for (const char* f : {"overlayhost.exe", "Qz-DarariRuzoriv.dll", "overlayhost.exe.debug", "Qz-DarariRuzoriv.log",
+                          "replay.script"})
       DeleteFileA((dir_ + f).c_str());
     const std::string script = dir_ + "Qz-DarariRuzoriv.script";
     if (!DeleteFileA(script.c_str())) RemoveDirectoryA(script.c_str());
@@ -165,6 +166,21 @@ TEST_F(HostFolder, FinalizeTwiceAndDrawingAfterwardsStartsANewWindow) {
   EXPECT_EQ(log.find("QzScreenOverlay_Finalize [-1]"), std::string::npos);
   EXPECT_NE(log.find("DLL finalized\r\n"), std::string::npos);
   EXPECT_EQ(log.size(), log.find("DLL finalized\r\n") + 15);
+}
+
+TEST_F(HostFolder, TheScriptWrittenAtFinalisationRecreatesTheSameObjects) {
+  Marker();
+  Run("point 10 20 0 255 line 1 2 3 4 255 rect 5 6 70 80 65280 op 3 3 4 0 0 "
+      "text 30 40 Hello Arial 12 0 1 16711680 finalize");
+  const std::string first = ReadWholeFile(dir_ + "Qz-DarariRuzoriv.script");
+  ASSERT_NE(first.find("OPERATION"), std::string::npos) << first;  // the rectangle's line width
+  ASSERT_TRUE(MoveFileA((dir_ + "Qz-DarariRuzoriv.script").c_str(), (dir_ + "replay.script").c_str()));
+  const std::string out = Run("scriptfile replay.script finalize");
+  EXPECT_NE(out.find("scriptfile 0\r\nfinalize -1"), std::string::npos) << out;
+  EXPECT_EQ(ReadWholeFile(dir_ + "Qz-DarariRuzoriv.script"), first);
+  // Single lines go through the same interpreter.
+  EXPECT_NE(Run("\"script\" \"POINT 1 2 0 255\" \"script\" \"no command\"").find("script 1\r\nscript -1\r\n"),
+            std::string::npos);
 }
 
 }  // namespace
