@@ -1,0 +1,192 @@
+#include "uSnRCommandLine.h"
+#include "win/StringList.h"
+#include <algorithm>
+
+namespace {
+
+bool isSeparator(char c) { return c != 0 && static_cast<unsigned char>(c) <= ' '; }
+
+std::string upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+// "c:\data\*.txt" -> "c:\data\" and "*.txt".
+void splitPathAndName(const std::string& value, std::string& path, std::string& name) {
+  const size_t cut = value.find_last_of("\\:");
+  path = cut == std::string::npos ? std::string() : value.substr(0, cut + 1);
+  name = cut == std::string::npos ? value : value.substr(cut + 1);
+}
+
+void addMatchingFiles(TDirStringList& files, const std::string& value, bool recursive) {
+  std::string path, mask;
+  splitPathAndName(value, path, mask);
+  if (!mask.empty()) files.AddFiles(path, mask, 47, recursive, true);
+}
+
+// One name per line; blanks, control characters and one pair of quotes
+// around it do not count. Lines left empty are skipped, not the end of the list.
+void addListFile(TDirStringList& files, const std::string& listFile) {
+  try {
+    win::StringList lines;
+    if (!lines.loadFromFile(listFile)) return;
+    for (const std::string& line : lines.items()) {
+      std::string name = TrimText(line);
+      if (!name.empty() && name.front() == '"') name.erase(0, 1);
+      if (!name.empty() && name.back() == '"') name.pop_back();
+      if (!name.empty()) files.add(name);
+    }
+  } catch (...) {
+    // The names read so far stay.
+  }
+}
+
+// "-O"/"-N" after the key: a type letter, then the value.
+void readString(const std::string& value, TExtPChar& bytes, std::vector<std::string>& lines, bool& hex,
+                bool& text) {
+  if (value.empty()) return;   // no type letter: nothing was given
+  const char type = upper(value.substr(0, 1))[0];
+  const std::string rest = value.substr(1);
+  if (type == 'F') {
+    win::StringList file;
+    if (!file.loadFromFile(rest)) return;
+    lines.insert(lines.end(), file.items().begin(), file.items().end());
+    text = true;
+  } else if (type == 'H') {
+    bytes.SetHex(rest);
+    hex = true;
+  } else {
+    bytes.SetText(rest);
+    lines.push_back(rest);
+    text = true;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
+  std::vector<std::string> params;
+  size_t i = 0;
+  const size_t n = commandLine.size();
+  for (;;) {
+    // Blanks and empty pairs of quotes before a parameter are skipped.
+    for (;;) {
+      while (i < n && isSeparator(commandLine[i])) ++i;
+      if (i + 1 < n && commandLine[i] == '"' && commandLine[i + 1] == '"') i += 2;
+      else break;
+    }
+    if (i >= n || commandLine[i] == 0) break;
+    std::string param;
+    while (i < n && static_cast<unsigned char>(commandLine[i]) > ' ') {
+      if (commandLine[i] == '"') {
+        ++i;
+        while (i < n && commandLine[i] != 0 && commandLine[i] != '"') param += commandLine[i++];
+        if (i < n && commandLine[i] == '"') ++i;
+      } else {
+        param += commandLine[i++];
+      }
+    }
+    params.push_back(param);
+  }
+  return params;
+}
+
+bool TSnRCommandLine::HasOldString() const {
+  if (OldValue.Len > 0) return true;
+  // Lines count only when they hold something: "-Oc" alone is no old string.
+  return !JoinMemoLines(OldLines, "\r\n").empty();
+}
+
+bool TSnRCommandLine::Complete() const {
+  const bool oneKind = OldHex == NewHex && OldText == NewText && OldHex != OldText;
+  return Files.count() > 0 && HasOldString() && oneKind;
+}
+
+TSnRCommandLine ParseSnRCommandLine(const std::vector<std::string>& params) {
+  TSnRCommandLine c;
+  for (const std::string& p : params) {
+    const std::string whole = upper(p);
+    if (whole == "-G0") c.LogLevel = llNone;
+    else if (whole == "-G1") c.LogLevel = llChangedFiles;
+    else if (whole == "-G2") c.LogLevel = llAllFiles;
+    else if (whole == "-CS1") c.Switches.push_back(TSnRSwitch::CaseOn);
+    else if (whole == "-CS0") c.Switches.push_back(TSnRSwitch::CaseOff);
+    else if (whole == "-RE1") c.Switches.push_back(TSnRSwitch::RegExpOn);
+    else if (whole == "-RE0") c.Switches.push_back(TSnRSwitch::RegExpOff);
+    else {
+      const std::string key = whole.substr(0, 2);
+      const std::string value = p.size() > 2 ? p.substr(2) : std::string();
+      if (key == "-F") {
+        if (value.find_first_of("*?") != std::string::npos) addMatchingFiles(c.Files, value, false);
+        else if (!value.empty()) c.Files.add(value);
+      } else if (key == "-R") {
+        addMatchingFiles(c.Files, value, true);
+      } else if (key == "-L") {
+        if (!value.empty()) addListFile(c.Files, value);
+      } else if (key == "-O") {
+        readString(value, c.OldValue, c.OldLines, c.OldHex, c.OldText);
+      } else if (key == "-N") {
+        readString(value, c.NewValue, c.NewLines, c.NewHex, c.NewText);
+      } else if (key == "-B") {
+        c.Backup = true;
+      } else if (key == "-G") {
+        c.LogLevel = llAllFiles;
+      } else if (key == "-C") {
+        c.CloseWhenDone = true;
+      }
+    }
+  }
+  return c;
+}
+
+void ApplySnRSwitch(TSnRSwitch s, bool& caseSensitive, bool& regExpr) {
+  switch (s) {
+    case TSnRSwitch::CaseOn: caseSensitive = true; regExpr = false; break;
+    case TSnRSwitch::CaseOff: caseSensitive = false; break;
+    case TSnRSwitch::RegExpOn: regExpr = true; caseSensitive = false; break;
+    case TSnRSwitch::RegExpOff: regExpr = false; break;
+  }
+}
+
+TSnRJobRequest SnRCommandLineJobRequest(const TSnRCommandLine& c, bool caseSensitive, bool regExpr,
+                                        bool windowBackups, int32_t windowLogLevel) {
+  TSnRJobRequest r;
+  r.CheckedFiles = c.Files.items();
+  r.CaseSensitive = caseSensitive;
+  r.RegExpr = regExpr;
+  if (c.IsHexKind()) {
+    r.LineModePage = 0;
+    if (c.OldValue.Len > 0) r.FromBytes.assign(reinterpret_cast<const char*>(c.OldValue.Buffer), c.OldValue.Len);
+    if (c.NewValue.Len > 0) r.ToBytes.assign(reinterpret_cast<const char*>(c.NewValue.Buffer), c.NewValue.Len);
+    r.Backups = c.Backup;
+    r.LogLevel = c.LogLevel;
+  } else {
+    r.LineModePage = 1;
+    r.MemoFrom = c.OldLines;
+    r.MemoTo = c.NewLines;
+    r.Backups = windowBackups;
+    r.LogLevel = windowLogLevel;
+  }
+  return r;
+}
+
+std::vector<std::string> SnRCommandLineErrorLines(const TSnRCommandLine& c, const std::vector<std::string>& params,
+                                                  int32_t language) {
+  const bool de = language == 0;
+  std::vector<std::string> lines;
+  lines.push_back(de ? "Fehler beim Verwenden der Kommandozeilenparamter:" : "Error using command line parameters:");
+  std::string all;
+  for (const std::string& p : params) all += " " + p;
+  lines.push_back(all);
+  lines.push_back("");
+  if (c.Files.count() == 0)
+    lines.push_back(de ? "keine Dateien gefunden - bitte verwenden Sie die Paramter -F, -R oder -L um die Dateinamen "
+                         "festzulegen"
+                       : "no files found - please use parameters -F, -R or -L to define file names");
+  if (!c.HasOldString())
+    lines.push_back(de ? "kein Such-String definiert - bitte verwenden Sie Parameter -O"
+                       : "no source string defined - please use paramter -O");
+  lines.push_back("");
+  return lines;
+}

@@ -1,0 +1,79 @@
+// Shared by the command-line and batch-file tests: a temporary folder under the
+// working folder (never the user profile), file helpers and running a batch
+// file through the command interpreter.
+#pragma once
+#include <windows.h>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace batchtest {
+
+inline void removeTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "\\" + name;
+      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(path);
+      else ::DeleteFileA(path.c_str());
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+  }
+  ::RemoveDirectoryA(dir.c_str());
+}
+
+class Folder {
+public:
+  explicit Folder(const std::string& tag = "cmdline") {
+    char cwd[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, cwd);
+    static int serial = 0;
+    path_ = std::string(cwd) + "\\" + tag + "-tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
+            std::to_string(++serial);
+    removeTree(path_);
+    ::CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~Folder() { removeTree(path_); }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+
+  const std::string& path() const { return path_; }   // no trailing backslash
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+  std::string path_;
+};
+
+inline void writeFile(const std::string& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+inline std::string readFile(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+inline bool exists(const std::string& file) { return ::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Runs commandLine in folder with no console input; false when it has not
+// ended within timeoutMs (it is then ended).
+inline bool runAndWait(const std::string& commandLine, const std::string& folder, DWORD timeoutMs,
+                       DWORD* exitCode = nullptr) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::string cmd = commandLine;
+  if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder.c_str(), &si,
+                        &pi))
+    return false;
+  const bool ended = ::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) ::TerminateProcess(pi.hProcess, 1);
+  if (exitCode) ::GetExitCodeProcess(pi.hProcess, exitCode);
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  return ended;
+}
+
+}  // namespace batchtest

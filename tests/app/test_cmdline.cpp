@@ -1,0 +1,220 @@
+#include "test_batch_tools.h"
+#include "uSnRCommandLine.h"
+#include <gtest/gtest.h>
+
+using batchtest::Folder;
+using batchtest::writeFile;
+using Strings = std::vector<std::string>;
+
+TEST(CommandLineSplit, BlanksSeparateQuotesGroupAndAreDropped) {
+  struct Case { const char* line; Strings params; } cases[] = {
+      {"", {}},
+      {"   ", {}},
+      {"prog -Fa.txt  -B", {"prog", "-Fa.txt", "-B"}},
+      {"\"C:\\Program Files\\Qz.exe\" -F\"c:\\my data\\*.txt\"", {"C:\\Program Files\\Qz.exe", "-Fc:\\my data\\*.txt"}},
+      {"p \"-Oca b\"c\t-Nc\"x  y", {"p", "-Oca bc", "-Ncx  y"}},   // an open quote runs to the end
+      {"p \"\" -B \"\"", {"p", "-B"}},                            // empty pairs make no parameter
+      {"p -Oc\"\"x", {"p", "-Ocx"}},
+      {"p \xE4\xF6 -G", {"p", "\xE4\xF6", "-G"}},                   // bytes above 127 are text
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.params) << c.line;
+}
+
+struct CommandLineTest : ::testing::Test {
+  Folder dir;
+  std::string file(const std::string& name, const std::string& bytes = "x") {
+    writeFile(dir / name, bytes);
+    return dir / name;
+  }
+};
+
+TEST_F(CommandLineTest, KeysAndWholeParameterOptionsIgnoreCase) {
+  struct Case {
+    Strings params;
+    bool backup, close;
+    int32_t log;
+    std::vector<TSnRSwitch> switches;
+  } cases[] = {
+      {{}, false, false, llNone, {}},
+      {{"-b", "-G"}, true, false, llAllFiles, {}},
+      {{"-g1"}, false, false, llChangedFiles, {}},
+      {{"-G2", "-g0"}, false, false, llNone, {}},
+      {{"-G1", "-Gx"}, false, false, llAllFiles, {}},   // any other -G is the key alone
+      {{"-Bogus", "-c"}, true, true, llNone, {}},
+      {{"-cs1", "-CS0", "-re1", "-Re0"}, false, false, llNone,
+       {TSnRSwitch::CaseOn, TSnRSwitch::CaseOff, TSnRSwitch::RegExpOn, TSnRSwitch::RegExpOff}},
+      {{"-CS2"}, false, true, llNone, {}},              // not a switch, so the key -C
+      {{"-X", "B", "", "-"}, false, false, llNone, {}}, // matches nothing: ignored
+  };
+  for (const auto& c : cases) {
+    const TSnRCommandLine cl = ParseSnRCommandLine(c.params);
+    SCOPED_TRACE(::testing::PrintToString(c.params));
+    EXPECT_EQ(cl.Backup, c.backup);
+    EXPECT_EQ(cl.CloseWhenDone, c.close);
+    EXPECT_EQ(cl.LogLevel, c.log);
+    EXPECT_EQ(cl.Switches, c.switches);
+    EXPECT_EQ(cl.Files.count(), 0);   // -RE1 and -CS1 add no files
+  }
+}
+
+TEST_F(CommandLineTest, SwitchesActLikeClicksOnTheCoupledBoxes) {
+  struct Case { std::vector<TSnRSwitch> s; TSnRMode mode; } cases[] = {
+      {{}, smCaseSensitive},
+      {{TSnRSwitch::RegExpOn}, smRegExpr},
+      {{TSnRSwitch::CaseOff}, smIgnoreCase},
+      {{TSnRSwitch::RegExpOn, TSnRSwitch::CaseOn}, smCaseSensitive},
+      {{TSnRSwitch::CaseOn, TSnRSwitch::RegExpOn, TSnRSwitch::RegExpOff}, smIgnoreCase},
+  };
+  for (const auto& c : cases) {
+    bool cs = true, re = false;
+    for (TSnRSwitch s : c.s) ApplySnRSwitch(s, cs, re);
+    EXPECT_EQ(SnRModeFor(cs, re), c.mode);
+  }
+}
+
+TEST_F(CommandLineTest, FilesByNameByMaskRecursivelyAndFromAList) {
+  file("a.txt");
+  file("b.TXT");
+  file("c.dat");
+  ::CreateDirectoryA((dir / "sub").c_str(), nullptr);
+  file("sub\\d.txt");
+
+  // A name without wildcards is taken as it is, even when it does not exist.
+  EXPECT_EQ(ParseSnRCommandLine({"-Fq:\\nowhere\\x.txt", "-f" + dir / "a.txt"}).Files.items(),
+            (Strings{"q:\\nowhere\\x.txt", dir / "a.txt"}));
+
+  Strings flat = ParseSnRCommandLine({"-F" + dir / "*.txt"}).Files.items();
+  std::sort(flat.begin(), flat.end());
+  EXPECT_EQ(flat, (Strings{dir / "a.txt", dir / "b.TXT"}));
+
+  Strings deep = ParseSnRCommandLine({"-r" + dir / "?.txt"}).Files.items();
+  std::sort(deep.begin(), deep.end());
+  EXPECT_EQ(deep, (Strings{dir / "a.txt", dir / "b.TXT", dir / "sub\\d.txt"}));
+
+  // Trimmed, one pair of quotes removed, empty lines skipped without ending the list.
+  const std::string list = file("list.txt",
+                                "  \"c:\\with blanks\\a.txt\"  \r\n"
+                                "\tplain.txt\r\n"
+                                "\r\n"
+                                "   \r\n"
+                                "\"\r\n"
+                                "\"\"\r\n"
+                                "\"only leading\n"
+                                "only trailing\"\r\n"
+                                "last");
+  EXPECT_EQ(ParseSnRCommandLine({"-L" + list, "-Lq:\\missing.lst", "-L"}).Files.items(),
+            (Strings{"c:\\with blanks\\a.txt", "plain.txt", "only leading", "only trailing", "last"}));
+
+  // Files from several options add up in order, duplicates included.
+  EXPECT_EQ(ParseSnRCommandLine({"-Fx", "-L" + list, "-Fx"}).Files.count(), 7);
+}
+
+TEST_F(CommandLineTest, OldAndNewStrings) {
+  const std::string lines = file("old.txt", "first\r\n\r\n  third  \r\n");
+
+  TSnRCommandLine c = ParseSnRCommandLine({"-Oh4142", "-oH43", "-NhZZ", "-Nh44 45"});
+  EXPECT_TRUE(c.OldHex && !c.OldText && c.NewHex && !c.NewText);
+  EXPECT_EQ(c.OldValue.GetHex(), "43");   // the last hex string counts
+  EXPECT_EQ(c.NewValue.GetHex(), "4445");
+  EXPECT_TRUE(c.OldLines.empty());
+
+  c = ParseSnRCommandLine({"-Ocabc", "-OxSecond Line", "-OF" + lines, "-Nt", "-OFq:\\missing.txt"});
+  EXPECT_TRUE(c.OldText && !c.OldHex && c.NewText && !c.NewHex);
+  EXPECT_EQ(c.OldLines, (Strings{"abc", "Second Line", "first", "", "  third  "}));
+  EXPECT_EQ(c.NewLines, (Strings{""}));
+  EXPECT_EQ(c.OldValue.GetText(), "Second Line");
+
+  // A missing file sets nothing; so does a bare -O or -N.
+  c = ParseSnRCommandLine({"-NFq:\\missing.txt", "-O", "-N"});
+  EXPECT_FALSE(c.OldText || c.OldHex || c.NewText || c.NewHex);
+
+  // An empty file is an empty text.
+  c = ParseSnRCommandLine({"-nf" + file("empty.txt", "")});
+  EXPECT_TRUE(c.NewText);
+  EXPECT_TRUE(c.NewLines.empty());
+}
+
+TEST_F(CommandLineTest, CompletenessAndTheErrorLinesInBothLanguages) {
+  const std::string f = file("a.txt");
+  const std::string header[] = {"Fehler beim Verwenden der Kommandozeilenparamter:",
+                                "Error using command line parameters:"};
+  const std::string noFiles[] = {
+      "keine Dateien gefunden - bitte verwenden Sie die Paramter -F, -R oder -L um die Dateinamen festzulegen",
+      "no files found - please use parameters -F, -R or -L to define file names"};
+  const std::string noOld[] = {"kein Such-String definiert - bitte verwenden Sie Parameter -O",
+                               "no source string defined - please use paramter -O"};
+  struct Case {
+    Strings params;
+    bool complete, files, old;
+  } cases[] = {
+      {{"-F" + f, "-Oh41", "-Nh"}, true, true, true},
+      {{"-F" + f, "-Ocabc", "-Ncxyz"}, true, true, true},
+      {{"-F" + f, "-Ocabc", "-Nc"}, true, true, true},     // an empty new text deletes
+      {{"-F" + f, "-Oh41", "-Ncx"}, false, true, true},    // mixed kinds: no message of its own
+      {{"-F" + f, "-Oh41", "-Nh42", "-Ocx"}, false, true, true},
+      {{"-F" + f, "-Oh41"}, false, true, true},
+      {{"-F" + f, "-Oh", "-Nh42"}, false, true, false},
+      {{"-F" + f, "-Oc", "-Ncx"}, false, true, false},     // an option without a value is no old string
+      {{"-F" + f, "-Oc", "-Oc", "-Ncx"}, true, true, true},  // two empty lines: a line break
+      {{"-Ocabc", "-Ncx"}, false, false, true},
+      {{"-F" + dir / "*.none", "-B"}, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.params));
+    const TSnRCommandLine cl = ParseSnRCommandLine(c.params);
+    EXPECT_EQ(cl.Complete(), c.complete);
+    EXPECT_EQ(cl.HasOldString(), c.old);
+    std::string all;
+    for (const auto& p : c.params) all += " " + p;
+    for (int language : {0, 1, -1}) {
+      const int en = language == 0 ? 0 : 1;
+      Strings expected = {header[en], all, ""};
+      if (!c.files) expected.push_back(noFiles[en]);
+      if (!c.old) expected.push_back(noOld[en]);
+      expected.push_back("");
+      EXPECT_EQ(SnRCommandLineErrorLines(cl, c.params, language), expected) << language;
+    }
+  }
+}
+
+TEST_F(CommandLineTest, JobsOfHexAndTextCommandLines) {
+  const std::string a = file("a.txt"), b = file("b.txt");
+
+  // Hex: one job per file with -B and -G; without them no backup and no log.
+  TSnRCommandLine c = ParseSnRCommandLine({"-F" + a, "-F" + b, "-Oh4142", "-Nh4344", "-B", "-G1"});
+  auto jobs = BuildSnRJobs(SnRCommandLineJobRequest(c, true, false, false, llAllFiles));
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[0]->FileName, a);
+  EXPECT_EQ(jobs[1]->FileName, b);
+  EXPECT_EQ(jobs[0]->SearchBuf, "AB");
+  EXPECT_EQ(jobs[0]->ReplaceBuf, "CD");
+  EXPECT_TRUE(jobs[0]->Backup);
+  EXPECT_EQ(jobs[0]->LogLevel, llChangedFiles);
+  EXPECT_EQ(jobs[0]->Mode, smCaseSensitive);
+
+  c = ParseSnRCommandLine({"-F" + a, "-Oh00FF", "-Nh"});
+  jobs = BuildSnRJobs(SnRCommandLineJobRequest(c, false, true, true, llAllFiles));
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0]->SearchBuf, std::string("\0\xFF", 2));   // bytes, NUL included
+  EXPECT_EQ(jobs[0]->ReplaceLen, 0);
+  EXPECT_FALSE(jobs[0]->Backup);
+  EXPECT_EQ(jobs[0]->LogLevel, llNone);
+  EXPECT_EQ(jobs[0]->Mode, smRegExpr);
+
+  // Text: the lines joined by CR LF, LF and CR, with the window's backup and
+  // log settings in place of -B and -G.
+  c = ParseSnRCommandLine({"-F" + a, "-Ocone", "-Octwo", "-Ncx", "-B", "-G0"});
+  jobs = BuildSnRJobs(SnRCommandLineJobRequest(c, false, false, true, llChangedFiles));
+  ASSERT_EQ(jobs.size(), 3u);
+  EXPECT_EQ(jobs[0]->SearchBuf, "one\r\ntwo");
+  EXPECT_EQ(jobs[1]->SearchBuf, "one\ntwo");
+  EXPECT_EQ(jobs[2]->SearchBuf, "one\rtwo");
+  EXPECT_EQ(jobs[2]->ReplaceBuf, "x");
+  EXPECT_TRUE(jobs[0]->Backup);
+  EXPECT_EQ(jobs[0]->LogLevel, llChangedFiles);
+  EXPECT_EQ(jobs[0]->Mode, smIgnoreCase);
+
+  // One line of text needs one job: two more would replace again what it put in.
+  c = ParseSnRCommandLine({"-F" + a, "-Ocabc", "-Ncxabc"});
+  EXPECT_EQ(BuildSnRJobs(SnRCommandLineJobRequest(c, true, false, true, llAllFiles)).size(), 1u);
+}
