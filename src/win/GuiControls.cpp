@@ -567,14 +567,10 @@ bool PageControl::notify(NMHDR* nm, LRESULT& result) {
   TCITEMA item{};
   item.mask = TCIF_PARAM;
   if (tab >= 0 && ::SendMessageA(handle_, TCM_GETITEMA, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item))) {
-    int page = static_cast<int>(item.lParam);
-    if (!pages_[static_cast<size_t>(page)]->enabled()) {
-      rebuildTabs();   // a disabled page cannot be chosen
-    } else {
-      active_ = page;
-      layoutPages();
-      if (onChange) onChange(*this);
-    }
+    // A disabled page can be shown; its controls just take no input.
+    active_ = static_cast<int>(item.lParam);
+    layoutPages();
+    if (onChange) onChange(*this);
   }
   result = 0;
   return true;
