@@ -255,9 +255,7 @@ void Control::realign() {
       if (c->anchors_ & akBottom) {
         if (c->anchors_ & akTop) h = ph - t - c->marginBottom_; else t = ph - h - c->marginBottom_;
       }
-      c->Control::setBounds(l, t, w, h);
-      c->marginRight_ = pw - (l + std::max(0, w));
-      c->marginBottom_ = ph - (t + std::max(0, h));
+      c->setBounds(l, t, w, h);   // keeps the margins it had
     }
   }
 }

@@ -215,3 +215,13 @@ TEST_F(GuiTest, ModalFormEndsWithTheResultOfItsButtonsAndKeys) {
   EXPECT_TRUE(::IsWindowEnabled(form->handle()));   // the other windows work again
   dialog->release();
 }
+
+TEST_F(GuiTest, AnchoredComboBoxKeepsItsDropDownList) {
+  auto* combo = new ComboBox(form, form, "Combo", 10, 10, 150, 21);
+  combo->setAnchors(akLeft | akTop | akRight);
+  form->setClientSize(500, 300);
+  RECT r;
+  ::SendMessageA(combo->handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r));
+  EXPECT_GT(r.bottom - r.top, 60);
+  EXPECT_GT(combo->width(), 150);
+}
