@@ -101,6 +101,9 @@ bool TScreenObjectForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
       return true;
     }
     case WM_SIZE: FormResize(); return false;
+    case WM_SETCURSOR:
+      if (cursor_ && LOWORD(lParam) == HTCLIENT) { ::SetCursor(cursor_); result = TRUE; return true; }
+      return false;
     case WM_LBUTTONDOWN: FormMouseDown(TMouseButton::mbLeft, ShiftStateFromMessage(wParam), x, y); return true;
     case WM_RBUTTONDOWN: FormMouseDown(TMouseButton::mbRight, ShiftStateFromMessage(wParam), x, y); return true;
     case WM_MBUTTONDOWN: FormMouseDown(TMouseButton::mbMiddle, ShiftStateFromMessage(wParam), x, y); return true;

@@ -50,6 +50,8 @@ public:
   // The picture's canvas (a blank picture of the client size is created when
   // there is none); nullptr without Image.
   win::Canvas* GetCanvas();
+  // Cursor shown over the window's client area; nullptr keeps the class cursor.
+  void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
   void SetColor(COLORREF color);
   COLORREF GetColor() const { return color_; }
   void SetVisible(bool visible);
@@ -77,5 +79,6 @@ private:
 
   win::Window window_;
   COLORREF color_ = RGB(0, 0, 0);
+  HCURSOR cursor_ = nullptr;
   win::GdiObject brush_;
 };
