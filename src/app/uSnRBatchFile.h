@@ -1,0 +1,34 @@
+// The text of a batch file that repeats the main window's current job without
+// the window: it writes the file list and the strings into temporary files in
+// its current folder, calls the program with them and deletes them again.
+#pragma once
+#include <string>
+#include <vector>
+
+struct TSnRBatchRequest {
+  std::string ProgramFile;                  // full path of the program to call
+  std::vector<std::string> Files;           // the whole file list, checked or not
+  bool MultiLine = false;                   // the multi-line page is active
+  std::string OldHex, NewHex;               // single line: the strings as hex digits
+  std::vector<std::string> OldLines, NewLines;   // multi line: the memos' lines
+  bool CaseSensitive = true;
+  bool RegExpr = false;
+};
+
+extern const char kBatchFileList[];      // "tmpfilelist.snr"
+extern const char kBatchOldTextFile[];   // "tmpfileOldtext.snr"
+extern const char kBatchNewTextFile[];   // "tmpfileNewtext.snr"
+
+// The batch file's lines (to be saved with CR LF after each).
+std::vector<std::string> BuildSnRBatchLines(const TSnRBatchRequest& request);
+
+// Writes the batch file, replacing one that exists; false when it cannot be written.
+bool SaveSnRBatchFile(const std::string& fileName, const TSnRBatchRequest& request);
+
+// Text as it must stand outside quotes in a batch line so that it arrives
+// unchanged: % doubled, ^ & | < > and " escaped by ^.
+std::string EscapeBatchText(const std::string& text);
+
+// The batch line(s) that append Text and a line break to File, whatever the
+// text: also empty, only blanks, "on", "off" or "/?".
+std::vector<std::string> BatchAppendLines(const std::string& text, const std::string& file);

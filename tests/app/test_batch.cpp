@@ -1,0 +1,155 @@
+#include "test_batch_tools.h"
+#include "uSnRBatchFile.h"
+#include <gtest/gtest.h>
+#include <cstdlib>
+
+using batchtest::exists;
+using batchtest::Folder;
+using batchtest::readFile;
+using batchtest::writeFile;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// The golden copies lie beside this source file.
+std::string goldenDir() {
+  std::string here = __FILE__;
+  return here.substr(0, here.find_last_of("/\\") + 1) + "golden";
+}
+
+// Compares a saved batch file with its golden copy; QZ_UPDATE_GOLDEN=1 writes
+// the golden copy instead.
+void expectGolden(const TSnRBatchRequest& r, const std::string& name) {
+  Folder dir("batch");
+  ASSERT_TRUE(SaveSnRBatchFile(dir / name, r));
+  const std::string actual = readFile(dir / name);
+  const std::string golden = goldenDir() + "/" + name;
+  const char* update = std::getenv("QZ_UPDATE_GOLDEN");
+  if (update && *update == '1') writeFile(golden, actual);
+  EXPECT_EQ(actual, readFile(golden)) << name;
+}
+
+TSnRBatchRequest request() {
+  TSnRBatchRequest r;
+  r.ProgramFile = "C:\\Program Files\\Qz\\QzSearchAndReplace.exe";
+  r.Files = {"C:\\data\\a.txt", "C:\\data\\not checked.txt"};
+  return r;
+}
+
+std::string crlfLines(const Strings& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\r\n";
+  return s;
+}
+
+// A stand-in for the program: keeps what the batch file handed over.
+const char kFakeProgram[] =
+    "@echo off\r\n"
+    "copy tmpfilelist.snr seen-list.snr >nul\r\n"
+    "if exist tmpfileOldtext.snr copy tmpfileOldtext.snr seen-old.snr >nul\r\n"
+    "if exist tmpfileNewtext.snr copy tmpfileNewtext.snr seen-new.snr >nul\r\n"
+    "echo %*> seen-args.txt\r\n";
+
+}  // namespace
+
+TEST(BatchFileText, SingleLineJob) {
+  TSnRBatchRequest r = request();
+  r.OldHex = "616263";
+  r.NewHex = "78797A";
+  expectGolden(r, "single-line.bat");
+
+  // The switches follow the two boxes; -G -B -C are always there.
+  r.CaseSensitive = false;
+  r.RegExpr = true;
+  const Strings lines = BuildSnRBatchLines(r);
+  EXPECT_EQ(lines[13],
+            "\"C:\\Program Files\\Qz\\QzSearchAndReplace.exe\" -Ltmpfilelist.snr -Oh616263 -Nh78797A -CS0 -RE1 -G -B -C ");
+}
+
+TEST(BatchFileText, MultiLineJobs) {
+  TSnRBatchRequest r = request();
+  r.MultiLine = true;
+  r.OldLines = {"first", "", "third"};
+  r.NewLines = {"x"};
+  expectGolden(r, "multi-line.bat");
+
+  // An empty new text still makes a text file, so the call deletes what it finds.
+  r.NewLines.clear();
+  r.Files.clear();
+  expectGolden(r, "multi-line-empty-new.bat");
+}
+
+TEST(BatchFileText, EscapingOfSpecialCharactersAndWords) {
+  struct Case { const char* text; Strings lines; } cases[] = {
+      {"C:\\a b\\c.txt", {"echo C:\\a b\\c.txt>> f"}},
+      {"a&b|c<d>e^f\"g", {"echo a^&b^|c^<d^>e^^f^\"g>> f"}},
+      {"100%", {"echo 100%%>> f"}},
+      {"file 2", {"echo file ^2>> f"}},
+      {"", {"echo.>> f"}},
+      {"   ", {"echo.   >> f"}},
+      {"/?", {"echo./?>> f"}},
+      {"On", {"<nul set /p \"=On\">> f", "echo.>> f"}},
+      {" off\t", {"<nul set /p \"= off\t\">> f", "echo.>> f"}},
+      {"online", {"echo online>> f"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BatchAppendLines(c.text, "f"), c.lines) << c.text;
+
+  TSnRBatchRequest r = request();
+  r.ProgramFile = "C:\\100% sure\\QzSearchAndReplace.exe";
+  r.Files = {"C:\\data\\R&D <new>.txt"};
+  r.MultiLine = true;
+  r.OldLines = {"on", "/?"};
+  r.NewLines = {"off", "   "};
+  expectGolden(r, "special.bat");
+}
+
+// Every name and line must arrive in the temporary files exactly as it was.
+TEST(BatchFileRun, NamesAndLinesArriveExactly) {
+  Folder dir("batchrun");
+  const std::string program = dir / "fake program %x%.cmd";
+  writeFile(program, kFakeProgram);
+
+  TSnRBatchRequest r;
+  r.ProgramFile = program;
+  r.Files = {dir / "R&D (1).txt", "C:\\x|y<z>w^v.txt", "C:\\100% %OS% !x!.txt", "C:\\a \"b\" c", "C:\\data\\file 2",
+             "on"};
+  r.MultiLine = true;
+  r.OldLines = {"on", "OFF", " on ", "/?", "", "   ", "echo", "a \"quoted & odd", "x 2", "%OS%", "!x!",
+                "tab\there", ":label", "=eq", ";semi", "(paren)", "\\..\\x", "tail blanks  "};
+  r.NewLines = {"off", "a^b", ""};
+  r.CaseSensitive = false;
+  r.RegExpr = true;
+  ASSERT_TRUE(SaveSnRBatchFile(dir / "job.bat", r));
+
+  ASSERT_TRUE(batchtest::runAndWait("cmd.exe /c \"job.bat < nul > out.txt 2>&1\"", dir.path(), 60000));
+  EXPECT_EQ(readFile(dir / "seen-list.snr"), crlfLines(r.Files)) << readFile(dir / "out.txt");
+  EXPECT_EQ(readFile(dir / "seen-old.snr"), crlfLines(r.OldLines));
+  EXPECT_EQ(readFile(dir / "seen-new.snr"), crlfLines(r.NewLines));
+  EXPECT_NE(readFile(dir / "seen-args.txt").find("-Ltmpfilelist.snr -OFtmpfileOldtext.snr -NFtmpfileNewtext.snr "
+                                                 "-CS0 -RE1 -G -B -C"),
+            std::string::npos);
+
+  // An empty new text arrives as an empty file.
+  writeFile(dir / "seen-new.snr", "stale");
+  r.NewLines.clear();
+  ASSERT_TRUE(SaveSnRBatchFile(dir / "job.bat", r));
+  ASSERT_TRUE(batchtest::runAndWait("cmd.exe /c \"job.bat < nul > out.txt 2>&1\"", dir.path(), 60000));
+  EXPECT_EQ(readFile(dir / "seen-new.snr"), "");
+  EXPECT_TRUE(exists(dir / "seen-new.snr"));
+}
+
+TEST(BatchFileRun, WithoutTheProgramItShowsTheBoxAndChangesNothing) {
+  Folder dir("batchrun");
+  TSnRBatchRequest r;
+  r.ProgramFile = dir / "gone\\QzSearchAndReplace.exe";
+  r.Files = {"C:\\a.txt"};
+  r.OldHex = "41";
+  r.NewHex = "42";
+  ASSERT_TRUE(SaveSnRBatchFile(dir / "job.bat", r));
+  ASSERT_TRUE(batchtest::runAndWait("cmd.exe /c \"job.bat < nul > out.txt 2>&1\"", dir.path(), 60000));
+  const std::string out = readFile(dir / "out.txt");
+  EXPECT_NE(out.find("* Rudize&Darozad Edo is not installed any more                          *"), std::string::npos)
+      << out;
+  EXPECT_NE(out.find("* http://www.example.org/qz-radavi-dezevud/index.php"), std::string::npos) << out;
+  EXPECT_FALSE(exists(dir / "tmpfilelist.snr"));
+}
