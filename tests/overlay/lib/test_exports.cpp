@@ -165,6 +165,17 @@ TEST_F(Exports, ClearReturnsTheCountAndPostsTheDeletesInListOrder) {
   EXPECT_TRUE(callback.Take().empty());
 }
 
+TEST_F(Exports, FinalizeDeletesTheObjectsWithTheirStatusAndDropsTheWindow) {
+  CallbackWindow callback;
+  dll().SetCallBackWindowHandle(callback.handle());
+  ASSERT_EQ(dll().Point(10, 10, 0, 255), 1);
+  ASSERT_EQ(dll().Line(0, 0, 9, 9, 255), 2);
+  callback.Take();
+  EXPECT_EQ(dll().Finalize(), -1);
+  EXPECT_EQ(FindOverlayWindow(), nullptr);
+  EXPECT_EQ(callback.TakeStatus(), (std::vector<int>{STATUSCHANGED_DELETE, STATUSCHANGED_DELETE}));
+}
+
 TEST_F(Exports, WithoutACallbackWindowTheInsertStatusGoesToTheThreadQueue) {
   Pump(0);
   const int id = dll().Point(5, 5, 0, 0);

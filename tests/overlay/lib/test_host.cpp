@@ -155,6 +155,15 @@ TEST_F(HostFolder, AFailedScriptFileStillDestroysTheWindow) {
   EXPECT_NE(log.find("DLL finalized"), std::string::npos);
 }
 
+TEST_F(HostFolder, UnloadingWithoutFinalizeStillWritesTheFiles) {
+  Marker();
+  Run("point 10 20 0 255");
+  const std::string log = ReadWholeFile(dir_ + "Qz-DarariRuzoriv.log");
+  EXPECT_NE(log.find("QzScreenOverlay_Finalize\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("DLL finalized\r\n"), std::string::npos) << log;
+  EXPECT_EQ(CrLfLines(ReadWholeFile(dir_ + "Qz-DarariRuzoriv.script")), std::vector<std::string>{"POINT 10 20 0 255"});
+}
+
 TEST_F(HostFolder, FinalizeTwiceAndDrawingAfterwardsStartsANewWindow) {
   Marker();
   const std::string out = Run("point 1 1 0 0 point 2 2 0 0 finalize finalize windows point 3 3 0 0 windows");

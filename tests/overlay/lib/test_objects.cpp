@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <climits>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,58 @@ TEST_F(Objects, InformationWindowComesEveryFiveSecondsUntilAListIsCleared) {
   const int shownBefore = FakeInfoWindow::shown;
   Pump(5200);
   EXPECT_EQ(FakeInfoWindow::shown, shownBefore);
+}
+
+// Collects what OutputDebugStringA sends while installed.
+class DebuggerOutput {
+public:
+  DebuggerOutput() { handler_ = AddVectoredExceptionHandler(1, &DebuggerOutput::Handler); }
+  ~DebuggerOutput() { RemoveVectoredExceptionHandler(handler_); }
+  static std::vector<std::string> pieces;
+
+private:
+  static LONG CALLBACK Handler(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD& r = *info->ExceptionRecord;
+    if (r.ExceptionCode == DBG_PRINTEXCEPTION_C && r.NumberParameters >= 2) {
+      pieces.emplace_back(reinterpret_cast<const char*>(r.ExceptionInformation[1]),
+                          static_cast<size_t>(r.ExceptionInformation[0]) - 1);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  PVOID handler_ = nullptr;
+};
+std::vector<std::string> DebuggerOutput::pieces;
+
+TEST(DebugLog, LongLinesReachTheDebuggerInPiecesOfAtMost1024AndTheLogWhole) {
+  // Debug mode is decided by a marker beside this program when the library starts.
+  const std::string marker = HostProgramFileName() + ".debug";
+  std::ofstream(marker) << "";
+  QzScreenOverlayLibraryStart();
+  ASSERT_TRUE(DebugMode());
+  const std::string text(3000, 'x');
+  DebuggerOutput output;
+  DebuggerOutput::pieces.clear();
+  DebugLog(text);
+  std::string joined;
+  for (const std::string& piece : DebuggerOutput::pieces) {
+    EXPECT_LE(piece.size(), 1024u);
+    joined += piece;
+  }
+  EXPECT_EQ(DebuggerOutput::pieces.size(), 3u);
+  EXPECT_EQ(joined.substr(joined.size() - 3000), text);
+  EXPECT_EQ(joined.rfind("Ro-Dadoridirir.DLL [", 0), 0u);
+
+  EXPECT_EQ(QzScreenOverlay_Finalize(), -1);
+  EXPECT_FALSE(DebugMode());
+  const std::string folder = HostProgramFolder();
+  std::ifstream log(folder + "Qz-DarariRuzoriv.log", std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  log.close();
+  EXPECT_NE(content.find("] : " + text + "\r\n"), std::string::npos);
+  DeleteFileA((folder + "Qz-DarariRuzoriv.log").c_str());
+  DeleteFileA((folder + "Qz-DarariRuzoriv.script").c_str());
+  DeleteFileA(marker.c_str());
+  SetInfoWindowFactory(nullptr);
 }
 
 }  // namespace
