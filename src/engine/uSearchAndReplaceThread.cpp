@@ -1,12 +1,47 @@
 #include "uSearchAndReplaceThread.h"
 #include "MailTools.h"
 #include "uSnRRegExpr.h"
+#include <emmintrin.h>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
 
 namespace {
+
+// The runtime's memcpy costs a call into the system library, which is slow for the
+// short pieces between matches; those are copied here with overlapping moves of 16,
+// 8 or 4 bytes, so that no byte loop is needed.
+__attribute__((target("sse2"))) inline void copyBytes(char* dest, const char* src, size_t n) {
+  if (n >= 256) {
+    std::memcpy(dest, src, n);
+  } else if (n >= 16) {
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n - 16));
+    for (size_t i = 0; i + 16 <= n; i += 16)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + i),
+                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + n - 16), tail);
+  } else if (n >= 8) {
+    uint64_t a, b;
+    __builtin_memcpy(&a, src, 8);
+    __builtin_memcpy(&b, src + n - 8, 8);
+    __builtin_memcpy(dest, &a, 8);
+    __builtin_memcpy(dest + n - 8, &b, 8);
+  } else if (n >= 4) {
+    uint32_t a, b;
+    __builtin_memcpy(&a, src, 4);
+    __builtin_memcpy(&b, src + n - 4, 4);
+    __builtin_memcpy(dest, &a, 4);
+    __builtin_memcpy(dest + n - 4, &b, 4);
+  } else {
+    for (size_t i = 0; i < n; ++i) dest[i] = src[i];
+  }
+}
+
+bool hasSse2() {
+  static const bool yes = ::IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != 0;
+  return yes;
+}
 
 // The temporary file of one job, written through a buffer so that unmatched bytes
 // never cost a write call each. Raises std::runtime_error when a write fails.
@@ -23,13 +58,22 @@ public:
   TempOutput(const TempOutput&) = delete;
   TempOutput& operator=(const TempOutput&) = delete;
 
+  // Everything goes through the buffer: a write straight from a mapped view is many
+  // times slower than copying it first.
   void put(const void* data, size_t size) {
-    if (used_ + size > buffer_.size()) flush();
-    if (size >= buffer_.size()) {
-      write(data, size);
-    } else {
-      std::memcpy(buffer_.data() + used_, data, size);
+    if (size <= buffer_.size() - used_ && sse2_) {  // the usual case: a short piece
+      copyBytes(buffer_.data() + used_, static_cast<const char*>(data), size);
       used_ += size;
+      return;
+    }
+    const char* p = static_cast<const char*>(data);
+    while (size) {
+      if (used_ == buffer_.size()) flush();
+      const size_t n = std::min(size, buffer_.size() - used_);
+      std::memcpy(buffer_.data() + used_, p, n);
+      used_ += n;
+      p += n;
+      size -= n;
     }
   }
   // Writes what is left and closes the file, which stays for the caller.
@@ -46,13 +90,8 @@ private:
     used_ = 0;
   }
   void write(const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-      if (!ops_.Write(file_.get(), p, chunk)) throw std::runtime_error("cannot write the temporary file");
-      p += chunk;
-      size -= chunk;
-    }
+    if (!ops_.Write(file_.get(), data, static_cast<DWORD>(size)))
+      throw std::runtime_error("cannot write the temporary file");
   }
 
   TSnRFileOps& ops_;
@@ -61,6 +100,7 @@ private:
   std::vector<char> buffer_;
   size_t used_ = 0;
   bool kept_ = false;
+  const bool sse2_ = hasSse2();
 };
 
 // The ANSI upper-case form of every byte in the system code page.
@@ -75,51 +115,142 @@ struct UpperTable {
   }
 };
 
-// Modes 0 and 1: leftmost, non-overlapping matches; never reads past End.
-int ReplacePlain(const uint8_t* Begin, const uint8_t* End, const uint8_t* Search, size_t SearchLen,
-                 const uint8_t* Replace, size_t ReplaceLen, bool IgnoreCase, TempOutput& Out) {
-  int64_t count = 0;
-  const uint8_t* from = Begin;  // start of the bytes not yet written
-  if (static_cast<size_t>(End - Begin) >= SearchLen) {
-    const uint8_t* lastStart = End - SearchLen;
-    const uint8_t* p = Begin;
-    if (!IgnoreCase) {
-      while (p <= lastStart) {
-        auto* q = static_cast<const uint8_t*>(std::memchr(p, Search[0], static_cast<size_t>(lastStart - p) + 1));
-        if (!q) break;
-        if (std::memcmp(q + 1, Search + 1, SearchLen - 1) == 0) {
-          Out.put(from, static_cast<size_t>(q - from));
-          Out.put(Replace, ReplaceLen);
-          ++count;
-          from = p = q + SearchLen;
-        } else {
-          p = q + 1;
-        }
-      }
-    } else {
-      static const UpperTable table;  // the code page does not change while we run
-      const uint8_t* up = table.up;
-      std::vector<uint8_t> s(SearchLen);
-      for (size_t i = 0; i < SearchLen; ++i) s[i] = up[Search[i]];
-      const uint8_t first = s[0];
-      while (p <= lastStart) {
-        if (up[*p] != first) {
-          ++p;
-          continue;
-        }
-        size_t i = 1;
-        while (i < SearchLen && up[p[i]] == s[i]) ++i;
-        if (i == SearchLen) {
-          Out.put(from, static_cast<size_t>(p - from));
-          Out.put(Replace, ReplaceLen);
-          ++count;
-          from = p = p + SearchLen;
-        } else {
-          ++p;
-        }
+// Calls onMatch for every leftmost, non-overlapping place where the pattern (already
+// mapped) equals the mapped text bytes, the scan going on after each match; never
+// reads past End. Sixteen start positions at a time are filtered by their first and
+// last byte (SSE2, where the processor has it, and when each of the two bytes has at
+// most four case forms); otherwise Boyer-Moore-Horspool.
+class PatternSearch {
+public:
+  PatternSearch(const uint8_t* pattern, size_t len, const uint8_t* map, bool exact)
+      : pat_(pattern, pattern + len), map_(map), exact_(exact) {
+    for (size_t& s : shift_) s = len;
+    for (size_t i = 0; i + 1 < len; ++i) shift_[pat_[i]] = len - 1 - i;
+    second_ = len > 2 ? 1 : 0;
+    useSimd_ = hasSse2() && forms(pat_[0], first_) && forms(pat_[second_], second2_) && forms(pat_[len - 1], last_);
+  }
+  template <class OnMatch>
+  void forEach(const uint8_t* p, const uint8_t* end, OnMatch onMatch) const {
+    if (static_cast<size_t>(end - p) < pat_.size()) return;
+    if (useSimd_)
+      forEachSimd(p, end, onMatch);
+    else
+      forEachHorspool(p, end, onMatch);
+  }
+
+private:
+  // The bytes whose mapped form is m, four at most (repeated to fill four).
+  bool forms(uint8_t m, uint8_t (&out)[4]) const {
+    int n = 0;
+    for (int b = 0; b < 256; ++b) {
+      if (map_[b] != m) continue;
+      if (n == 4) return false;
+      out[n++] = static_cast<uint8_t>(b);
+    }
+    for (int i = n; i < 4; ++i) out[i] = out[0];
+    return n > 0;
+  }
+  bool matchesAt(const uint8_t* q) const {
+    if (exact_) {
+      for (size_t i = 0; i < pat_.size(); ++i)
+        if (q[i] != pat_[i]) return false;
+      return true;
+    }
+    for (size_t i = 0; i < pat_.size(); ++i)
+      if (map_[q[i]] != pat_[i]) return false;
+    return true;
+  }
+  template <class OnMatch>
+  void forEachHorspool(const uint8_t* p, const uint8_t* end, OnMatch& onMatch) const {
+    const size_t len = pat_.size();
+    const uint8_t last = pat_[len - 1];
+    while (static_cast<size_t>(end - p) >= len) {
+      const uint8_t c = map_[p[len - 1]];
+      if (c == last && matchesAt(p)) {
+        onMatch(p);
+        p += len;
+      } else {
+        p += shift_[c];
       }
     }
   }
+  template <class OnMatch>
+  __attribute__((target("sse2"))) void forEachSimd(const uint8_t* p, const uint8_t* end, OnMatch& onMatch) const {
+    const size_t len = pat_.size();
+    const uint8_t* lastStart = end - len;
+    // The four forms of the first, second and last filter byte.
+    __m128i f[12];
+    for (int i = 0; i < 4; ++i) {
+      f[i] = _mm_set1_epi8(static_cast<char>(first_[i]));
+      f[4 + i] = _mm_set1_epi8(static_cast<char>(second2_[i]));
+      f[8 + i] = _mm_set1_epi8(static_cast<char>(last_[i]));
+    }
+    const uint8_t* resume = p;  // matches do not overlap: no start before this
+    // A block of starts p..p+15 reads up to p+15+len-1, which stays before End.
+    for (; lastStart - p >= 15; p += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + second_));
+      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + len - 1));
+      const __m128i ma = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(a, f[0]), _mm_cmpeq_epi8(a, f[1])),
+                                      _mm_or_si128(_mm_cmpeq_epi8(a, f[2]), _mm_cmpeq_epi8(a, f[3])));
+      const __m128i mb = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, f[4]), _mm_cmpeq_epi8(b, f[5])),
+                                      _mm_or_si128(_mm_cmpeq_epi8(b, f[6]), _mm_cmpeq_epi8(b, f[7])));
+      const __m128i mc = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, f[8]), _mm_cmpeq_epi8(c, f[9])),
+                                      _mm_or_si128(_mm_cmpeq_epi8(c, f[10]), _mm_cmpeq_epi8(c, f[11])));
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_and_si128(ma, mb), mc)));
+      for (; mask; mask &= mask - 1) {
+        const uint8_t* q = p + __builtin_ctz(mask);
+        if (q >= resume && matchesAt(q)) {
+          onMatch(q);
+          resume = q + len;
+        }
+      }
+    }
+    for (p = std::max(p, resume); p <= lastStart;) {
+      if (matchesAt(p)) {
+        onMatch(p);
+        p += len;
+      } else {
+        ++p;
+      }
+    }
+  }
+
+  std::vector<uint8_t> pat_;
+  const uint8_t* map_;
+  bool exact_;
+  size_t shift_[256];
+  size_t second_ = 0;  // the second filter byte's index
+  uint8_t first_[4] = {}, second2_[4] = {}, last_[4] = {};
+  bool useSimd_ = false;
+};
+
+struct IdentityTable {
+  uint8_t map[256];
+  IdentityTable() {
+    for (int i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(i);
+  }
+};
+
+// Modes 0 and 1: leftmost, non-overlapping matches; never reads past End. Mode 1
+// compares the ANSI upper-case forms.
+int ReplacePlain(const uint8_t* Begin, const uint8_t* End, const uint8_t* Search, size_t SearchLen,
+                 const uint8_t* Replace, size_t ReplaceLen, bool IgnoreCase, TempOutput& Out) {
+  static const UpperTable upper;  // the code page does not change while we run
+  static const IdentityTable identity;
+  const uint8_t* map = IgnoreCase ? upper.up : identity.map;
+  std::vector<uint8_t> pattern(SearchLen);
+  for (size_t i = 0; i < SearchLen; ++i) pattern[i] = map[Search[i]];
+
+  int64_t count = 0;
+  const uint8_t* from = Begin;  // start of the bytes not yet written
+  const PatternSearch search(pattern.data(), SearchLen, map, !IgnoreCase);
+  search.forEach(Begin, End, [&](const uint8_t* q) {
+    Out.put(from, static_cast<size_t>(q - from));
+    Out.put(Replace, ReplaceLen);
+    ++count;
+    from = q + SearchLen;
+  });
   Out.put(from, static_cast<size_t>(End - from));
   return static_cast<int>(std::min<int64_t>(count, INT32_MAX));
 }

@@ -6,7 +6,9 @@ win::FileHandle TSnRFileOps::CreateTempFile(const std::string& Folder, const std
   // Unique number 0: the system picks a free name and creates the file, so no
   // existing file is ever overwritten and two runs in one folder never collide.
   if (!::GetTempFileNameA(Folder.c_str(), Prefix.c_str(), 0, name)) return win::FileHandle();
-  win::FileHandle f(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+  // The file is new and empty: truncating it would only make some file systems
+  // flush it at close.
+  win::FileHandle f(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!f) {
     ::DeleteFileA(name);

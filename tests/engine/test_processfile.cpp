@@ -256,3 +256,53 @@ TEST_F(ProcessFileTest, FileTooLargeForOneViewFailsWhole) {
   EXPECT_EQ(data.nFileSizeLow, 3u);
   expectOnly({"big.bin"});
 }
+
+TEST_F(ProcessFileTest, PlainMatchingAgreesWithTheSimpleScan) {
+  // Random files over a small alphabet, so that matches fall on every offset, at the
+  // ends, and in runs that overlap; compared with the byte-by-byte scan.
+  std::vector<uint8_t> upper(256);
+  for (int i = 0; i < 256; ++i) {
+    char c = static_cast<char>(i);
+    if (i) ::CharUpperBuffA(&c, 1);
+    upper[i] = static_cast<uint8_t>(c);
+  }
+  auto reference = [&](const std::string& in, const std::string& search, const std::string& repl, bool icase,
+                       int& count) {
+    auto same = [&](char a, char b) {
+      return icase ? upper[static_cast<uint8_t>(a)] == upper[static_cast<uint8_t>(b)] : a == b;
+    };
+    std::string out;
+    count = 0;
+    size_t p = 0;
+    while (p < in.size()) {
+      bool match = p + search.size() <= in.size();
+      for (size_t i = 0; match && i < search.size(); ++i) match = same(in[p + i], search[i]);
+      if (match) {
+        out += repl;
+        p += search.size();
+        ++count;
+      } else {
+        out += in[p++];
+      }
+    }
+    return out;
+  };
+  unsigned seed = 7;
+  auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  const char alphabet[] = "aAb\xE4\xC4\n";
+  for (int round = 0; round < 150; ++round) {
+    std::string content, search, repl;
+    const size_t size = 1 + next() % 300;
+    for (size_t i = 0; i < size; ++i) content += alphabet[next() % 6];
+    const size_t len = 1 + next() % 5;
+    for (size_t i = 0; i < len; ++i) search += alphabet[next() % 3];
+    for (size_t i = next() % 4; i > 0; --i) repl += "xyz"[next() % 3];
+    const bool icase = round % 2;
+    int count = 0;
+    const std::string expected = reference(content, search, repl, icase, count);
+    Outcome o = run(content, search, repl, icase ? smIgnoreCase : smCaseSensitive);
+    ASSERT_EQ(o.result, count) << "round " << round;
+    ASSERT_EQ(o.content, count ? expected : content) << "round " << round;
+  }
+  expectOnly({"a.txt"});
+}

@@ -1,0 +1,200 @@
+// Engine benchmark: the throughput of a plain file copy (one read, one write) against
+// ProcessFile in each mode on one large file, and a folder scan.
+// Usage: qz_bench [file MiB, default 256] [files to scan, default 20000] [runs, default 2]
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
+#include <string>
+#include <vector>
+#include "MailTools.h"
+#include "uScanDirThread.h"
+#include "uSearchAndReplaceThread.h"
+#include "win/Handles.h"
+
+namespace {
+
+double now() {
+  static LARGE_INTEGER freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+void removeTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  win::FindHandle h(::FindFirstFileA((dir + "\\*").c_str(), &fd));
+  if (h) {
+    do {
+      std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = dir + "\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        removeTree(path);
+      else
+        ::DeleteFileA(path.c_str());
+    } while (::FindNextFileA(h.get(), &fd));
+  }
+  ::RemoveDirectoryA(dir.c_str());
+}
+
+bool writeAll(HANDLE f, const void* data, size_t size) {
+  DWORD n = 0;
+  return ::WriteFile(f, data, static_cast<DWORD>(size), &n, nullptr) && n == size;
+}
+
+// Text lines of words with the word "needle" about every 100 bytes, among near misses.
+size_t makeFile(const std::string& name, size_t mib) {
+  static const char* words[] = {"alpha", "brown", "fox", "jumps", "over", "lazy", "dog", "quartz", "sphinx",
+                                "of", "black", "judge", "my", "vow", "noodle", "needs", "nee", "dle"};
+  std::string block;
+  unsigned seed = 12345;
+  size_t matches = 0;
+  while (block.size() < (1u << 20)) {
+    seed = seed * 1103515245u + 12345u;
+    unsigned r = (seed >> 16) % 300;
+    if (r < 18) {
+      block += "needle";
+      ++matches;
+    } else {
+      block += words[r % 18];
+    }
+    block += (r % 11 == 0) ? "\r\n" : " ";
+  }
+  // Cut at the last separator so that no "needle" is split between blocks.
+  block.resize(block.find_last_of(' ', (1u << 20) - 1) + 1);
+  matches = 0;
+  for (size_t p = block.find("needle"); p != std::string::npos; p = block.find("needle", p + 6)) ++matches;
+  win::FileHandle f(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!f) return 0;
+  size_t written = 0;
+  for (size_t i = 0; written + block.size() <= mib << 20; ++i) {
+    if (!writeAll(f.get(), block.data(), block.size())) return 0;
+    written += block.size();
+  }
+  return matches * (written / block.size());
+}
+
+// The floor: read the whole file and write it to a new one, in 1 MiB blocks.
+bool copyFile(const std::string& from, const std::string& to) {
+  win::FileHandle in(::CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  win::FileHandle out(::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!in || !out) return false;
+  std::vector<char> buf(1 << 20);
+  DWORD got = 0;
+  while (::ReadFile(in.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr) && got > 0)
+    if (!writeAll(out.get(), buf.data(), got)) return false;
+  return true;
+}
+
+struct Row {
+  const char* name;
+  double seconds;
+  long long count;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const size_t mib = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 256;
+  const int scanFiles = argc > 2 ? std::atoi(argv[2]) : 20000;
+  const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 2;
+
+  char tmp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, tmp);
+  const std::string dir = std::string(tmp) + "qz_bench_" + std::to_string(::GetCurrentProcessId());
+  removeTree(dir);
+  if (!::CreateDirectoryA(dir.c_str(), nullptr)) {
+    std::fprintf(stderr, "cannot create %s\n", dir.c_str());
+    return 1;
+  }
+  const std::string file = dir + "\\data.txt";
+  const size_t expected = makeFile(file, mib);
+  if (!expected) {
+    std::fprintf(stderr, "cannot write %s\n", file.c_str());
+    removeTree(dir);
+    return 1;
+  }
+  WIN32_FILE_ATTRIBUTE_DATA attr;
+  ::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &attr);
+  const double sizeMiB =
+      (static_cast<double>(attr.nFileSizeHigh) * 4294967296.0 + attr.nFileSizeLow) / (1024.0 * 1024.0);
+
+  TSearchAndReplaceThread worker;  // never started: ProcessFile runs on this thread
+  // The blocks of a replaced file are freed by the file system, which costs about as
+  // much as writing them; a second name for the input keeps that out of the timing,
+  // and the copy always writes a new file, so both sides time one read and one write.
+  const std::string keep = dir + "\\data.keep";
+  const std::string copyName = dir + "\\copy.txt";
+  auto best = [&](auto&& op) {
+    double t = 1e30;
+    long long count = 0;
+    for (int i = 0; i < runs; ++i) {
+      ::DeleteFileA(copyName.c_str());
+      ::CreateHardLinkA(keep.c_str(), file.c_str(), nullptr);
+      const double start = now();
+      count = op();
+      t = std::min(t, now() - start);
+      ::DeleteFileA(keep.c_str());
+    }
+    ::DeleteFileA(copyName.c_str());
+    return std::make_pair(t, count);
+  };
+  // Every replacement writes the same bytes back, so each run sees the same file.
+  auto job = [&](const char* search, const char* repl, uint8_t mode) {
+    return best([&] {
+      return static_cast<long long>(worker.ProcessFile(file, search, static_cast<int>(std::strlen(search)), mode,
+                                                       repl, static_cast<int>(std::strlen(repl)), false, 0));
+    });
+  };
+  std::vector<Row> rows;
+  auto copy = best([&] { return copyFile(file, copyName) ? 0LL : -1LL; });
+  rows.push_back({"copy", copy.first, copy.second});
+  auto exact = job("needle", "needle", smCaseSensitive);
+  rows.push_back({"exact", exact.first, exact.second});
+  auto icase = job("NEEDLE", "needle", smIgnoreCase);
+  rows.push_back({"ignore-case", icase.first, icase.second});
+  auto regex = job("ne+dle", "needle", smRegExpr);
+  rows.push_back({"regex ne+dle", regex.first, regex.second});
+
+  std::printf("file %.0f MiB, %zu matches, best of %d runs\n", sizeMiB, expected, runs);
+  std::printf("%-14s %9s %7s %10s\n", "mode", "MiB/s", "ratio", "count");
+  const double copyRate = sizeMiB / copy.first;
+  for (const Row& r : rows) {
+    const double rate = sizeMiB / r.seconds;
+    std::printf("%-14s %9.1f %7.2f %10lld\n", r.name, rate, rate / copyRate, r.count);
+  }
+
+  if (scanFiles > 0) {
+    const std::string tree = dir + "\\tree";
+    ::CreateDirectoryA(tree.c_str(), nullptr);
+    const int perFolder = 200;
+    for (int i = 0; i < scanFiles; ++i) {
+      const std::string sub = tree + "\\d" + std::to_string(i / perFolder);
+      if (i % perFolder == 0) ::CreateDirectoryA(sub.c_str(), nullptr);
+      win::FileHandle f(::CreateFileA((sub + "\\f" + std::to_string(i) + (i % 2 ? ".txt" : ".dat")).c_str(),
+                                      GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr));
+    }
+    double start = now();
+    TDirStringList list;
+    list.AddFiles(tree, "*", faAnyFile & ~faDirectory, true, false);
+    const double listTime = now() - start;
+
+    win::StringList found;
+    start = now();
+    {
+      TScanDirThread scan;
+      scan.SetParams(tree, "*.txt", 47, true, &found);
+      scan.resume();
+      scan.waitFor();  // serves each hand-over to this (the main) thread
+    }
+    const double threadTime = now() - start;
+    std::printf("scan %d files: list %.2f s (%d found), thread *.txt %.2f s (%d found)\n", scanFiles, listTime,
+                list.count(), threadTime, found.count());
+  }
+  removeTree(dir);
+  std::printf("exact/copy %.2f\n", (sizeMiB / exact.first) / copyRate);
+  return 0;
+}
