@@ -1,0 +1,153 @@
+// The main window driven by a command line and exporting its job as a batch
+// file, in this process, with a data folder of its own.
+#include "test_batch_tools.h"
+#include "uQzSnRMainForm.h"
+#include "uSearchAndReplace.h"
+#include "uSearchAndReplaceCmdLine.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
+
+using batchtest::exists;
+using batchtest::Folder;
+using batchtest::readFile;
+using batchtest::writeFile;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > timeoutMs) return false;
+    win::app().processMessages();
+    ::Sleep(5);
+  }
+  return true;
+}
+
+class CommandLineWindow : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ::CreateDirectoryA((dir / "appdata").c_str(), nullptr);
+    ::CreateDirectoryA((dir / "files").c_str(), nullptr);
+    InitMainFormUnitFor(dir / "QzSearchAndReplace.exe", dir / "appdata");
+    win::app().initialize();
+    SnRForm = win::Form::create<TSnRForm>();
+    f = SnRForm;
+  }
+  void TearDown() override {
+    f->release();
+    SnRForm = nullptr;
+    win::app().processMessages();
+  }
+  std::string file(const std::string& name, const std::string& content) {
+    const std::string p = dir / ("files\\" + name);
+    writeFile(p, content);
+    return p;
+  }
+  bool queueDone() { return f->SnRThread->TaskCount() == 0; }
+  Strings results() {
+    Strings r;
+    for (int i = 0; i < f->ResultListBox->count(); ++i) r.push_back(f->ResultListBox->item(i));
+    return r;
+  }
+
+  Folder dir{"cmdlinewin"};
+  TSnRForm* f = nullptr;
+};
+
+}  // namespace
+
+TEST_F(CommandLineWindow, HexJobsForEveryMatchingFileWithBackupAndLogLevel) {
+  const std::string a = file("a.txt", "xxABxxAB"), b = file("b.txt", "AB"), c = file("c.dat", "AB");
+  ::CreateDirectoryA((dir / "files\\sub").c_str(), nullptr);
+  const std::string deep = file("sub\\d.txt", "AB");
+  ProcessSnRCommandLine(*f, {"-F" + dir / "files\\*.txt", "-oh4142", "-Nh4344", "-B", "-G1"});
+  EXPECT_EQ(f->BatchMode, 1);
+  EXPECT_EQ(f->CloseWhenDone, 0);
+  ASSERT_TRUE(pumpUntil([&] { return queueDone() && f->BackupFileCheckListBox->count() == 2; }));
+  EXPECT_EQ(readFile(a), "xxCDxxCD");
+  EXPECT_EQ(readFile(b), "CD");
+  EXPECT_EQ(readFile(c), "AB");       // not matched by the mask
+  EXPECT_EQ(readFile(deep), "AB");    // no subfolders
+  for (int i = 0; i < 2; ++i) EXPECT_TRUE(exists(f->BackupFileCheckListBox->item(i)));
+  const Strings r = results();
+  EXPECT_EQ(std::count(r.begin(), r.end(), "AB [4142] --> CD [4344] :"), 2);
+  EXPECT_EQ(std::count(r.begin(), r.end(), "2 replacements"), 1);
+  EXPECT_EQ(std::count(r.begin(), r.end(), "1 replacements"), 1);
+}
+
+TEST_F(CommandLineWindow, TextJobsFillTheMemosAndTakeTheWindowsSettings) {
+  f->CreateBackups = 0;
+  const std::string a = file("a.txt", "one\r\ntwo|ONE\ntwo|one\rTwo|one two");
+  ProcessSnRCommandLine(*f, {"-F" + a, "-Ocone", "-Octwo", "-Ncx", "-B", "-G0", "-CS0"});
+  EXPECT_EQ(f->BatchMode, 1);
+  EXPECT_EQ(f->MemoFromStr->lines(), (Strings{"one", "two"}));
+  EXPECT_EQ(f->MemoToStr->lines(), (Strings{"x"}));
+  EXPECT_FALSE(f->CaseSensitivSingleLineCheckBox->checked());
+  EXPECT_FALSE(f->CaseSensitivMultiLineCheckBox->checked());
+  ASSERT_TRUE(pumpUntil([&] { return queueDone() && readFile(a) == "x|x|x|one two"; })) << readFile(a);
+  win::app().processMessages();
+  EXPECT_EQ(f->BackupFileCheckListBox->count(), 0);   // the window's "no backups", not -B
+  EXPECT_FALSE(results().empty());                     // the window's log level, not -G0
+}
+
+TEST_F(CommandLineWindow, SwitchesClickTheCoupledBoxes) {
+  ProcessSnRCommandLine(*f, {"-re1"});
+  EXPECT_TRUE(f->RegExpSingleLineCheckBox->checked());
+  EXPECT_TRUE(f->RegExpMultiLineCheckBox->checked());
+  EXPECT_FALSE(f->CaseSensitivMultiLineCheckBox->checked());
+  ProcessSnRCommandLine(*f, {"-CS1"});
+  EXPECT_TRUE(f->CaseSensitivMultiLineCheckBox->checked());
+  EXPECT_FALSE(f->RegExpSingleLineCheckBox->checked());
+  EXPECT_EQ(f->CloseWhenDone, 0);
+}
+
+TEST_F(CommandLineWindow, AnIncompleteCommandLineIsListedAndTheWindowStaysOrdinary) {
+  ProcessSnRCommandLine(*f, {});
+  EXPECT_TRUE(results().empty());
+  EXPECT_EQ(f->MainPageControl->activePageIndex(), 0);
+
+  const std::string a = file("a.txt", "AB");
+  ProcessSnRCommandLine(*f, {"-F" + a, "-Oh41", "-Ncx", "-C"});
+  EXPECT_EQ(results(), (Strings{"Error using command line parameters:", " -F" + a + " -Oh41 -Ncx -C", "", ""}));
+  EXPECT_EQ(f->MainPageControl->activePageIndex(), 1);
+  EXPECT_EQ(f->BatchMode, 0);
+  EXPECT_EQ(f->CloseWhenDone, 0);
+  EXPECT_EQ(f->MemoToStr->lines(), (Strings{"x"}));
+  EXPECT_EQ(f->SnRThread->TaskCount(), 0);
+  EXPECT_EQ(readFile(a), "AB");
+
+  f->ResultListBox->clearItems();
+  SetLanguage(0);
+  ProcessSnRCommandLine(*f, {"-Oc"});
+  EXPECT_EQ(results(), (Strings{"Fehler beim Verwenden der Kommandozeilenparamter:", " -Oc", "",
+                                "keine Dateien gefunden - bitte verwenden Sie die Paramter -F, -R oder -L um die "
+                                "Dateinamen festzulegen",
+                                "kein Such-String definiert - bitte verwenden Sie Parameter -O", ""}));
+}
+
+TEST_F(CommandLineWindow, TheBatchFileTakesEveryListedFileAndTheActivePage) {
+  f->FileCheckListBox->addItem("C:\\a.txt", true);
+  f->FileCheckListBox->addItem("C:\\b & c.txt", false);
+  f->CombiEditCharHexFrameFromStr->Value.SetText("abc");
+  f->CombiEditCharHexFrameToStr->Value.SetHex("00");
+  f->MemoFromStr->setLines({"one", ""});
+  f->MemoToStr->setLines({});
+  f->RegExpSingleLineCheckBox->setChecked(true);
+
+  TSnRBatchRequest r = SnRBatchRequestFor(*f, "C:\\Qz\\QzSearchAndReplace.exe");
+  EXPECT_EQ(r.Files, (Strings{"C:\\a.txt", "C:\\b & c.txt"}));   // unchecked ones too
+  EXPECT_FALSE(r.MultiLine);
+  EXPECT_EQ(r.OldHex, "616263");
+  EXPECT_EQ(r.NewHex, "00");
+  EXPECT_FALSE(r.CaseSensitive);
+  EXPECT_TRUE(r.RegExpr);
+
+  f->PageControlLineMode->setActivePageIndex(1);
+  r = SnRBatchRequestFor(*f, "C:\\Qz\\QzSearchAndReplace.exe");
+  EXPECT_TRUE(r.MultiLine);
+  EXPECT_EQ(r.OldLines, (Strings{"one", ""}));
+  EXPECT_TRUE(r.NewLines.empty());
+}
