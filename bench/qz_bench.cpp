@@ -73,6 +73,8 @@ size_t makeFile(const std::string& name, size_t mib) {
     if (!writeAll(f.get(), block.data(), block.size())) return 0;
     written += block.size();
   }
+  // Settle the disk before timing: pending write-back of this file would slow the first runs.
+  ::FlushFileBuffers(f.get());
   return matches * (written / block.size());
 }
 
@@ -154,17 +156,23 @@ int main(int argc, char** argv) {
   rows.push_back({"copy", copy.first, copy.second});
   auto exact = job("needle", "needle", smCaseSensitive);
   rows.push_back({"exact", exact.first, exact.second});
+  auto none = job("zqxjkv", "needle", smCaseSensitive);  // the scan without replacements
+  rows.push_back({"exact, 0 hits", none.first, none.second});
   auto icase = job("NEEDLE", "needle", smIgnoreCase);
   rows.push_back({"ignore-case", icase.first, icase.second});
   auto regex = job("ne+dle", "needle", smRegExpr);
   rows.push_back({"regex ne+dle", regex.first, regex.second});
+  // The copy once more at the end, as the disk's state drifts during the runs.
+  auto copy2 = best([&] { return copyFile(file, copyName) ? 0LL : -1LL; });
+  copy.first = std::min(copy.first, copy2.first);
+  rows[0].seconds = copy.first;
 
   std::printf("file %.0f MiB, %zu matches, best of %d runs\n", sizeMiB, expected, runs);
-  std::printf("%-14s %9s %7s %10s\n", "mode", "MiB/s", "ratio", "count");
+  std::printf("%-15s %9s %7s %10s\n", "mode", "MiB/s", "ratio", "count");
   const double copyRate = sizeMiB / copy.first;
   for (const Row& r : rows) {
     const double rate = sizeMiB / r.seconds;
-    std::printf("%-14s %9.1f %7.2f %10lld\n", r.name, rate, rate / copyRate, r.count);
+    std::printf("%-15s %9.1f %7.2f %10lld\n", r.name, rate, rate / copyRate, r.count);
   }
 
   if (scanFiles > 0) {

@@ -58,8 +58,8 @@ public:
   TempOutput(const TempOutput&) = delete;
   TempOutput& operator=(const TempOutput&) = delete;
 
-  // Everything goes through the buffer: a write straight from a mapped view is many
-  // times slower than copying it first.
+  // Everything goes through the buffer, so the pieces between matches cost no write
+  // call each.
   void put(const void* data, size_t size) {
     if (size <= buffer_.size() - used_ && sse2_) {  // the usual case: a short piece
       copyBytes(buffer_.data() + used_, static_cast<const char*>(data), size);
@@ -117,15 +117,13 @@ struct UpperTable {
 
 // Calls onMatch for every leftmost, non-overlapping place where the pattern (already
 // mapped) equals the mapped text bytes, the scan going on after each match; never
-// reads past End. Sixteen start positions at a time are filtered by their first and
-// last byte (SSE2, where the processor has it, and when each of the two bytes has at
-// most four case forms); otherwise Boyer-Moore-Horspool.
+// reads past End. Sixteen start positions at a time are filtered by their first,
+// second and last byte (SSE2, where the processor has it, and when each of those
+// bytes has at most four case forms); otherwise one position at a time.
 class PatternSearch {
 public:
   PatternSearch(const uint8_t* pattern, size_t len, const uint8_t* map, bool exact)
       : pat_(pattern, pattern + len), map_(map), exact_(exact) {
-    for (size_t& s : shift_) s = len;
-    for (size_t i = 0; i + 1 < len; ++i) shift_[pat_[i]] = len - 1 - i;
     second_ = len > 2 ? 1 : 0;
     useSimd_ = hasSse2() && forms(pat_[0], first_) && forms(pat_[second_], second2_) && forms(pat_[len - 1], last_);
   }
@@ -135,7 +133,7 @@ public:
     if (useSimd_)
       forEachSimd(p, end, onMatch);
     else
-      forEachHorspool(p, end, onMatch);
+      forEachScalar(p, end, onMatch);
   }
 
 private:
@@ -161,16 +159,13 @@ private:
     return true;
   }
   template <class OnMatch>
-  void forEachHorspool(const uint8_t* p, const uint8_t* end, OnMatch& onMatch) const {
-    const size_t len = pat_.size();
-    const uint8_t last = pat_[len - 1];
-    while (static_cast<size_t>(end - p) >= len) {
-      const uint8_t c = map_[p[len - 1]];
-      if (c == last && matchesAt(p)) {
+  void forEachScalar(const uint8_t* p, const uint8_t* end, OnMatch& onMatch) const {
+    for (const uint8_t* lastStart = end - pat_.size(); p <= lastStart;) {
+      if (matchesAt(p)) {
         onMatch(p);
-        p += len;
+        p += pat_.size();
       } else {
-        p += shift_[c];
+        ++p;
       }
     }
   }
@@ -206,20 +201,12 @@ private:
         }
       }
     }
-    for (p = std::max(p, resume); p <= lastStart;) {
-      if (matchesAt(p)) {
-        onMatch(p);
-        p += len;
-      } else {
-        ++p;
-      }
-    }
+    forEachScalar(std::max(p, resume), end, onMatch);
   }
 
   std::vector<uint8_t> pat_;
   const uint8_t* map_;
   bool exact_;
-  size_t shift_[256];
   size_t second_ = 0;  // the second filter byte's index
   uint8_t first_[4] = {}, second2_[4] = {}, last_[4] = {};
   bool useSimd_ = false;
