@@ -361,7 +361,6 @@ int TTransparentForm::SetColorByID(int id, int value) {
 
 int TTransparentForm::SetAutoHideByID(int id, bool value) {
   try {
-    bool shownAgain = false;
     int found = ForEachID(ObjectList, id, [&](TObjectList& list, size_t i) {
       TTransparentFormObject& entry = *list[i];
       entry.AutoHide = value;
@@ -373,10 +372,8 @@ int TTransparentForm::SetAutoHideByID(int id, bool value) {
         TScreenObject& shape = *entry.ScreenObject;
         if (shape.TransparentFactor != 0 && shape.OwnForm) shape.OwnForm->SetVisible(true);
         PostStatus(entry.ID, STATUSCHANGED_AUTOSHOW);
-        shownAgain = true;
       }
     });
-    (void)shownAgain;
     if (found) StartRedraw();
     return found;
   } catch (...) {
@@ -504,7 +501,11 @@ void TTransparentForm::RepaintRegion() {
   for (size_t i = 0; i < DemoList.size(); ++i) paint(*DemoList[i]);
 
   if (painted == 0) {
-    ::ShowWindow(window_, SW_HIDE);  // the old region stays; the empty one is dropped
+    // The empty region goes to the window too: a window as large as the screen
+    // can stay mapped after SW_HIDE on some systems (wine), and must not go on
+    // showing what was drawn before.
+    if (::SetWindowRgn(window_, region.get(), FALSE)) region.release();
+    ::ShowWindow(window_, SW_HIDE);
     return;
   }
   // The system owns the region from here on.

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "OverlayTestSupport.h"
@@ -68,6 +69,9 @@ TEST_F(OverlayWindow, IsAHiddenToolWindowOverTheDesktopUntilSomethingIsDrawn) {
   ASSERT_EQ(dll().Operation(TRANSPARENTELEMENT_OPERATION_DELETE, id, 0, 0, 0), 1);
   Pump(100);
   EXPECT_FALSE(IsWindowVisible(overlay_));
+  // Nothing of the old drawing can show, even where hiding leaves the window mapped.
+  win::Region rgn(CreateRectRgn(0, 0, 0, 0));
+  EXPECT_EQ(GetWindowRgn(overlay_, rgn.get()), NULLREGION);
 }
 
 TEST_F(OverlayWindow, RegionHoldsWhatIsDrawnAndNothingElse) {
@@ -208,6 +212,30 @@ TEST_F(OverlayWindow, CloseRequestsDoNotCloseIt) {
   EXPECT_TRUE(IsWindow(overlay_));
   EXPECT_GT(dll().Point(10, 10, 0, 0), 0);
   EXPECT_EQ(FindOverlayWindow(), overlay_);
+}
+
+BOOL CALLBACK FindOwned(HWND wnd, LPARAM data) {
+  auto* pair = reinterpret_cast<std::pair<HWND, HWND>*>(data);
+  if (GetWindow(wnd, GW_OWNER) == pair->first && IsWindowVisible(wnd)) pair->second = wnd;
+  return TRUE;
+}
+
+class InformationWindow : public OverlayDllTest {};
+
+TEST_F(InformationWindow, AppearsFiveSecondsAfterLoadingAndHidesTheHostsObjects) {
+  HWND overlay = FindOverlayWindow();
+  ASSERT_NE(overlay, nullptr);
+  ASSERT_GT(dll().Rectangle(200, 200, 400, 300, RGB(255, 0, 0)), 0);
+  Pump(300);
+  EXPECT_TRUE(IsWindowVisible(overlay));
+  std::pair<HWND, HWND> found{overlay, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindOwned, reinterpret_cast<LPARAM>(&found));
+  EXPECT_EQ(found.second, nullptr);
+
+  Pump(5000);
+  EnumThreadWindows(GetCurrentThreadId(), FindOwned, reinterpret_cast<LPARAM>(&found));
+  EXPECT_NE(found.second, nullptr);  // the information window, owned by the overlay
+  EXPECT_FALSE(IsWindowVisible(overlay));  // only demonstration objects are drawn meanwhile
 }
 
 }  // namespace
