@@ -1,0 +1,327 @@
+// The main window in this process, with a data folder of its own: file list,
+// dropped files, options, backups, memos, layout, the file search, jobs and
+// their reports, and closing.
+#include "AppTestDir.h"
+#include "uQzSnRMainForm.h"
+#include "uSearchAndReplace.h"
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+namespace {
+
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > timeoutMs) return false;
+    win::app().processMessages();
+    ::Sleep(5);
+  }
+  return true;
+}
+
+// Presses a button of the next message box this process shows.
+class MessageBoxAnswer {
+public:
+  explicit MessageBoxAnswer(int button) : thread_([this, button] {
+      const DWORD pid = ::GetCurrentProcessId();
+      // Until the box is there: the caller waits in it, and stops us only after it.
+      while (!stop_) {
+        HWND box = nullptr;
+        while ((box = ::FindWindowExA(nullptr, box, "#32770", nullptr))) {
+          DWORD owner = 0;
+          ::GetWindowThreadProcessId(box, &owner);
+          if (owner == pid) {
+            ::SendMessageA(::GetDlgItem(box, button), BM_CLICK, 0, 0);
+            asked_ = true;
+            return;
+          }
+        }
+        ::Sleep(5);
+      }
+    }) {}
+  ~MessageBoxAnswer() {
+    stop_ = true;
+    thread_.join();
+  }
+  bool asked() const { return asked_; }
+
+private:
+  std::atomic<bool> stop_{false}, asked_{false};
+  std::thread thread_;
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ::CreateDirectoryA((dir / "appdata").c_str(), nullptr);
+    ::CreateDirectoryA((dir / "files").c_str(), nullptr);
+    InitMainFormUnitFor(dir / "QzSearchAndReplace.exe", dir / "appdata");
+    win::app().initialize();
+    SnRForm = win::Form::create<TSnRForm>();
+    f = SnRForm;
+  }
+  void TearDown() override {
+    f->release();
+    SnRForm = nullptr;
+    win::app().processMessages();
+  }
+  std::string data(const std::string& name) const { return GetDataDir() + name; }
+  std::string file(const std::string& name, const std::string& content) {
+    const std::string p = dir / ("files\\" + name);
+    AppTestDir::write(p, content);
+    return p;
+  }
+  void setPathAndMask(const std::string& path, const std::string& mask) {
+    f->PathComboBox->setText(path);
+    f->MaskComboBox->setText(mask);
+    f->RekursivCheckBoxClck();
+  }
+  bool scanDone() const { return f->ScanThread && f->ScanThread->Finished; }
+
+  AppTestDir dir;
+  TSnRForm* f = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, StartsWithDesignStateAndWithoutHistories) {
+  EXPECT_EQ(f->caption(), "Qz-Ravadu&Direzov ozirizuvozed 2.0");
+  EXPECT_FALSE(f->SnRButton->enabled());
+  EXPECT_TRUE(f->CaseSensitivSingleLineCheckBox->checked());
+  EXPECT_FALSE(f->RegExpSingleLineCheckBox->checked());
+  EXPECT_EQ(f->SelectAllNoneCheckBox->state(), win::CheckState::Grayed);
+  EXPECT_FALSE(f->BackupFileTabSheet->tabVisible());
+  EXPECT_EQ(f->PathComboBox->count(), 0);
+  EXPECT_EQ(f->BackupFileCheckListBox->count(), 0);
+  EXPECT_TRUE(f->WarrantyMemo->visible());
+  EXPECT_TRUE(scanDone());   // the idle scan counts as finished
+}
+
+TEST_F(MainWindow, OptionBoxesStayCoupled) {
+  f->RegExpMultiLineCheckBox->setChecked(true);
+  EXPECT_FALSE(f->CaseSensitivSingleLineCheckBox->checked());
+  EXPECT_FALSE(f->CaseSensitivMultiLineCheckBox->checked());
+  EXPECT_TRUE(f->RegExpSingleLineCheckBox->checked());
+  f->CaseSensitivSingleLineCheckBox->setChecked(true);
+  EXPECT_TRUE(f->CaseSensitivMultiLineCheckBox->checked());
+  EXPECT_FALSE(f->RegExpSingleLineCheckBox->checked());
+  EXPECT_FALSE(f->RegExpMultiLineCheckBox->checked());
+  f->CaseSensitivMultiLineCheckBox->setChecked(false);   // ignore case: all four off
+  EXPECT_FALSE(f->CaseSensitivSingleLineCheckBox->checked());
+  EXPECT_FALSE(f->RegExpSingleLineCheckBox->checked());
+}
+
+TEST_F(MainWindow, SelectAllBoxAndDoubleClickRemoval) {
+  for (const char* n : {"a", "b", "c"}) f->FileCheckListBox->addItem(n, false);
+  f->SelectAllNoneCheckBox->setState(win::CheckState::Checked);
+  EXPECT_EQ(f->CheckedFileCount(), 3);
+  f->SelectAllNoneCheckBox->setState(win::CheckState::Unchecked);
+  EXPECT_EQ(f->CheckedFileCount(), 0);
+  f->FileCheckListBox->setChecked(1, true);
+  f->SelectAllNoneCheckBox->setState(win::CheckState::Grayed);
+  EXPECT_EQ(f->CheckedFileCount(), 1);   // grayed changes nothing
+
+  // A double click removes the selected files that are not checked.
+  for (int i = 0; i < 3; ++i) f->FileCheckListBox->setSelected(i, true);
+  f->FileCheckListBoxDblClick();
+  ASSERT_EQ(f->FileCheckListBox->count(), 1);
+  EXPECT_EQ(f->FileCheckListBox->item(0), "b");
+}
+
+TEST_F(MainWindow, DroppedFilesAddOnlyExistingFiles) {
+  const std::string a = file("a.txt", "1"), b = file("b.txt", "2");
+  const std::string names[] = {a, dir / "files", dir / "missing.txt", b};
+  std::string list;
+  for (const auto& n : names) list += n + '\0';
+  list += '\0';
+  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(mem));
+  drop->pFiles = sizeof(DROPFILES);
+  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+  ::GlobalUnlock(mem);
+  ::SendMessageA(f->handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);   // frees the handle
+  ASSERT_EQ(f->FileCheckListBox->count(), 2);
+  EXPECT_EQ(f->FileCheckListBox->item(0), a);
+  EXPECT_EQ(f->FileCheckListBox->item(1), b);
+  EXPECT_FALSE(f->FileCheckListBox->checked(0));
+  EXPECT_FALSE(f->WarrantyMemo->visible());
+}
+
+TEST_F(MainWindow, DeletingBackupsKeepsTheLinesOfFilesThatStay) {
+  const std::string gone = dir / "files\\gone.1.snr_bak";
+  const std::string plain = file("plain.1.snr_bak", "x");
+  const std::string locked = file("locked.1.snr_bak", "y");
+  const std::string unchecked = file("kept.1.snr_bak", "z");
+  for (const auto& n : {gone, plain, locked, unchecked}) f->BackupFileCheckListBox->addItem(n, n != unchecked);
+  win::FileHandle hold(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(hold);
+  f->CheckFileSearchTimerTimer();
+  EXPECT_TRUE(f->DeleteBackupfilesButton->enabled());
+  f->DeleteBackupfilesButtonClick();
+  EXPECT_FALSE(AppTestDir::exists(plain));
+  ASSERT_EQ(f->BackupFileCheckListBox->count(), 2);
+  EXPECT_EQ(f->BackupFileCheckListBox->item(0), locked);   // the failure shows
+  EXPECT_TRUE(f->BackupFileCheckListBox->checked(0));
+  EXPECT_EQ(f->BackupFileCheckListBox->item(1), unchecked);
+  EXPECT_TRUE(AppTestDir::exists(unchecked));
+}
+
+TEST_F(MainWindow, LineBreakColumnMarksVisibleBreaks) {
+  f->MemoFromStr->setLines({"one", "two", "three"});
+  f->SynchronizeLineBreakMemosTimerTimer();
+  EXPECT_EQ(f->MemoFromStrLinebreaks->lines(), (std::vector<std::string>{"\xB6", "\xB6"}));
+  f->MemoFromStr->setLines({"one"});
+  f->MemoFromStrChange();
+  EXPECT_TRUE(f->MemoFromStrLinebreaks->lines().empty());
+}
+
+TEST_F(MainWindow, LayoutFollowsTheWindowAndStopsAtTheMinimum) {
+  f->setBounds(0, 0, 300, 200);
+  EXPECT_EQ(f->width(), 677);
+  EXPECT_EQ(f->height(), 502);
+  f->setBounds(0, 0, 900, 700);
+  win::TabSheet* t = f->CreateTaskTabSheet;
+  EXPECT_EQ(f->FileNameGroupBox->width(), t->width());
+  EXPECT_EQ(f->SnRButton->left(), t->width() - f->SnRButton->width() - 1);
+  EXPECT_EQ(f->SnRButton->top(), t->height() - f->SnRButton->height() - 5);
+  EXPECT_EQ(f->StringGroupBox->top(), t->height() - f->StringGroupBox->height() - f->SnRButton->height() - 10);
+  EXPECT_EQ(f->FileNameGroupBox->height(), f->StringGroupBox->top() - 3);
+  EXPECT_EQ(f->MaskComboBox->left() + f->MaskComboBox->width() + 4, f->FileNameGroupBox->width());
+  EXPECT_EQ(f->BackupFileCheckListBox->width(), f->BackupFileTabSheet->width());
+  EXPECT_EQ(f->CombiEditCharHexFrameFromStr->width(), (f->StringGroupBox->width() - 14) / 2);
+}
+
+TEST_F(MainWindow, ScanFillsTheListAndRestartDropsTheOldScan) {
+  // Enough folders that the first scan is still running when it is replaced.
+  for (int d = 0; d < 40; ++d) {
+    const std::string sub = dir / ("files\\d" + std::to_string(d));
+    ::CreateDirectoryA(sub.c_str(), nullptr);
+    for (int i = 0; i < 25; ++i) AppTestDir::write(sub + "\\f" + std::to_string(i) + ".txt", "x");
+  }
+  file("one.dat", "1");
+  file("two.dat", "2");
+  f->RekursivCheckBox->setChecked(true);
+  setPathAndMask(dir / "files", "*.txt");
+  setPathAndMask(dir / "files", "*.dat");
+  ASSERT_TRUE(pumpUntil([&] { return scanDone(); }));
+  f->CheckFileSearchTimerTimer();
+  ASSERT_EQ(f->FileCheckListBox->count(), 2);
+  for (int i = 0; i < 2; ++i) EXPECT_NE(f->FileCheckListBox->item(i).find(".dat"), std::string::npos);
+  EXPECT_EQ(f->FileSearchResultLabel->caption(), "Search complete: 2 files found");
+  EXPECT_FALSE(f->WarrantyMemo->visible());
+
+  setPathAndMask("", "*.dat");
+  EXPECT_EQ(f->FileCheckListBox->count(), 0);
+  EXPECT_EQ(f->FileSearchResultLabel->caption(), "");
+  EXPECT_FALSE(f->CheckFileSearchTimer.enabled());
+}
+
+TEST_F(MainWindow, StartQueuesCheckedFilesAndShowsTheReports) {
+  const std::string a = file("a.txt", "abc abc"), b = file("b.txt", "abc"), c = file("c.txt", "abc");
+  setPathAndMask(dir / "files", "*.txt");
+  ASSERT_TRUE(pumpUntil([&] { return scanDone() && f->FileCheckListBox->count() == 3; }));
+  f->FileCheckListBox->setChecked(0, true);
+  f->FileCheckListBox->setChecked(1, true);
+  f->CombiEditCharHexFrameFromStr->HexStringComboBox->setText("616263");
+  f->CombiEditCharHexFrameFromStr->HexStringEditChange();
+  f->CombiEditCharHexFrameToStr->HexStringComboBox->setText("78797A");
+  f->CombiEditCharHexFrameToStr->HexStringEditChange();
+  f->UpdateHelp();
+  ASSERT_TRUE(f->SnRButton->enabled());
+  f->SnRButtonClick();
+  EXPECT_EQ(f->CheckedFileCount(), 0);
+  ASSERT_TRUE(pumpUntil([&] { return f->SnRThread->TaskCount() == 0 && f->BackupFileCheckListBox->count() == 2; }));
+  pumpUntil([&] { return f->caption() == "Qz-Ravadu&Direzov ozirizuvozed 2.0"; }, 2000);
+
+  EXPECT_EQ(AppTestDir::read(a), "xyz xyz");
+  EXPECT_EQ(AppTestDir::read(b), "xyz");
+  EXPECT_EQ(AppTestDir::read(c), "abc");   // not checked
+  EXPECT_EQ(AppTestDir::read(a + ".0.snr_bak"), "abc abc");
+  EXPECT_EQ(f->BackupFileCheckListBox->item(0), a + ".0.snr_bak");
+  const std::vector<std::string> expected = {a, "abc [616263] --> xyz [78797A] :", "2 replacements", "",
+                                             b, "abc [616263] --> xyz [78797A] :", "1 replacements", ""};
+  EXPECT_EQ(f->ResultListBox->items(), expected);
+  EXPECT_EQ(f->caption(), "Qz-Ravadu&Direzov ozirizuvozed 2.0");
+}
+
+TEST_F(MainWindow, MultiLineJobsAndLogLevelZero) {
+  const std::string a = file("a.txt", "one\ntwo|one\r\ntwo|abc");
+  f->FileCheckListBox->addItem(a, true);
+  f->PageControlLineMode->setActivePageIndex(1);
+  f->MemoFromStr->setLines({"one", "two"});
+  f->MemoToStr->setLines({"1"});
+  f->no1Click();
+  f->SnRButtonClick();
+  ASSERT_TRUE(pumpUntil([&] { return f->SnRThread->TaskCount() == 0; }));
+  EXPECT_EQ(AppTestDir::read(a), "1|1|abc");
+  EXPECT_EQ(f->ResultListBox->count(), 0);
+
+  // A one-line text replaces once, even when the new text holds the old one.
+  f->FileCheckListBox->setChecked(0, true);
+  f->MemoFromStr->setLines({"abc"});
+  f->MemoToStr->setLines({"abcd"});
+  f->SnRButtonClick();
+  ASSERT_TRUE(pumpUntil([&] { return f->SnRThread->TaskCount() == 0; }));
+  EXPECT_EQ(AppTestDir::read(a), "1|1|abcd");
+}
+
+TEST_F(MainWindow, CloseWithEmptyQueueSavesListsHistoriesAndSettings) {
+  const std::string bak = file("x.1.snr_bak", "x");
+  f->BackupFileCheckListBox->addItem(bak, false);
+  f->ResultListBox->addItem("line one");
+  f->PathComboBox->setText("c:\\data");
+  f->PathComboBox->UpdateHistory();
+  f->CreateBackupFiles1Click();
+  bool canClose = true;
+  f->FormCloseQuery(canClose);
+  EXPECT_TRUE(canClose);
+  EXPECT_EQ(AppTestDir::read(data("backup.dat")), bak + "\r\n");
+  EXPECT_EQ(AppTestDir::read(data("result.log")), "line one\r\n");
+  EXPECT_NE(AppTestDir::read(data("history.ini")).find("c:\\data"), std::string::npos);
+  EXPECT_NE(AppTestDir::read(GetIniFileName()).find("Backup=0"), std::string::npos);
+}
+
+TEST_F(MainWindow, BackupListDropsGoneFilesAtStart) {
+  const std::string kept = file("k.1.snr_bak", "k");
+  AppTestDir::write(data("backup.dat"), kept + "\r\n" + dir / "files\\gone.1.snr_bak" + "\r\n");
+  TearDown();
+  SetUp();
+  ASSERT_EQ(f->BackupFileCheckListBox->count(), 1);
+  EXPECT_EQ(f->BackupFileCheckListBox->item(0), kept);
+}
+
+TEST_F(MainWindow, RefusedCloseWithQueuedJobsStillSavesAndKeepsTheJobs) {
+  const std::string a = file("a.txt", "abc");
+  std::unique_lock<std::recursive_mutex> hold = f->SnRThread->LockTasks();   // the worker waits
+  for (int i = 0; i < 3; ++i) {
+    auto job = std::make_unique<TSnRTast>();
+    job->Init(a, "abc", 3, smCaseSensitive, "x", 1, false, llAllFiles);
+    f->SnRThread->AddTask(std::move(job));
+  }
+  f->ResultListBox->addItem("before");
+  bool canClose = true;
+  {
+    MessageBoxAnswer answer(IDNO);
+    f->FormCloseQuery(canClose);
+    EXPECT_TRUE(answer.asked());
+  }
+  EXPECT_FALSE(canClose);
+  EXPECT_EQ(f->SnRThread->TaskCount(), 3);
+  EXPECT_EQ(AppTestDir::read(data("result.log")), "before\r\n");
+  EXPECT_TRUE(AppTestDir::exists(GetIniFileName()));
+  hold.unlock();
+  ASSERT_TRUE(pumpUntil([&] { return f->SnRThread->TaskCount() == 0; }));
+  EXPECT_EQ(AppTestDir::read(a), "x");
+}
+
+TEST_F(MainWindow, ReportThatEmptiesTheQueueInBatchModePostsTheClose) {
+  f->CloseWhenDone = 1;
+  f->WMSnRThread(SNRTHREAD_LOGLINE, "UPDATE");
+  EXPECT_TRUE(f->SnRThread->terminated());
+  MSG msg;
+  EXPECT_TRUE(::PeekMessageA(&msg, f->handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  EXPECT_FALSE(::PeekMessageA(&msg, f->handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE));   // once
+}
