@@ -404,7 +404,10 @@ int TTransparentForm::SetZOrderByID(int id, int position) {
 int TTransparentForm::SetCursorByID(int id, int value) {
   try {
     return ForEachID(ObjectList, id, [&](TObjectList& list, size_t i) {
-      list[i]->Cursor = static_cast<int16_t>(value & 0xFFFF);
+      TTransparentFormObject& entry = *list[i];
+      entry.Cursor = static_cast<int16_t>(value & 0xFFFF);
+      TScreenObject& shape = *entry.ScreenObject;
+      if (shape.TransparentFactor != 0 && shape.OwnForm) shape.OwnForm->SetCursor(CursorFromId(entry.Cursor));
     });
   } catch (...) {
     return -1;
@@ -417,6 +420,7 @@ int TTransparentForm::SetTransparencyByID(int id, int value) {
       TScreenObject& shape = *list[i]->ScreenObject;
       shape.SetOverlayForm(this);
       shape.SetTransparentFactor(value);
+      if (value != 0 && shape.OwnForm) shape.OwnForm->SetCursor(CursorFromId(list[i]->Cursor));
     });
     if (found) StartRedraw();
     return found;

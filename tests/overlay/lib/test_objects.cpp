@@ -12,6 +12,7 @@
 #include "QzScreenOverlay.h"
 #include "QzScreenOverlayInternal.h"
 #include "uQzTransparentForm.h"
+#include "uScreenObjectForm.h"
 #include "win/Handles.h"
 
 using namespace qztest;
@@ -112,6 +113,38 @@ TEST_F(Objects, DemonstrationObjectsShareTheIdsAndPostNothing) {
   EXPECT_TRUE(callback.TakeStatus().empty());
   EXPECT_EQ(form().DemoList.size(), 0u);
   EXPECT_EQ(form().ObjectList.size(), 1u);
+}
+
+// The cursor a window shows over its client area.
+HCURSOR CursorOver(HWND wnd) {
+  SetCursor(nullptr);
+  SendMessageA(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return GetCursor();
+}
+
+TEST_F(Objects, MouseCursorOfAnObjectShowsOverItAndOverItsOwnWindow) {
+  const HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
+  const int id = QzScreenOverlay_Rectangle(200, 200, 400, 300, 255);
+  Pump(60);
+  ASSERT_EQ(form().SetCursorByID(id, -21), 1);
+  EXPECT_EQ(form().ObjectList[0]->Cursor, -21);
+  EXPECT_FALSE(form().RedrawPending());  // a cursor change needs no repaint
+
+  // The overlay takes the cursor of the object that a mouse event hits.
+  POINT on{200, 250};
+  ASSERT_TRUE(PlaceCursor(on.x, on.y));
+  form().PostMouseEvent(WM_TRANSPARENTELEMENT_MOUSEMOVE);
+  ASSERT_EQ(form().HitID, id);
+  EXPECT_EQ(CursorOver(form().Handle()), hand);
+
+  // A transparent object moves to its own window, which shows the same cursor.
+  ASSERT_EQ(form().SetTransparencyByID(id, 40), 1);
+  TScreenObject& shape = *form().ObjectList[0]->ScreenObject;
+  ASSERT_TRUE(shape.OwnForm);
+  EXPECT_EQ(CursorOver(shape.OwnForm->Handle()), hand);
+  ASSERT_EQ(form().SetCursorByID(id, -3), 1);
+  EXPECT_EQ(CursorOver(shape.OwnForm->Handle()), LoadCursorA(nullptr, IDC_CROSS));
+  PlaceCursor(20, 20);
 }
 
 class FakeInfoWindow : public TInfoWindow {
