@@ -294,6 +294,13 @@ std::string textUpToNul(const void* buf, int len) {
 
 }  // namespace
 
+bool SameByte(uint8_t a, uint8_t b) { return a == b; }
+
+bool SameByteIgnoreCase(uint8_t a, uint8_t b) {
+  static const UpperTable upper;
+  return upper.up[a] == upper.up[b];
+}
+
 std::string SnRTaskDisplayText(int Len, const void* Source, std::string& Copy) {
   Copy.clear();
   if (Len <= 0 || !Source) return std::string();

@@ -53,6 +53,11 @@ public:
 // 32 shown as "."; empty when that text is.
 std::string SnRTaskDisplayText(int Len, const void* Source, std::string& Copy);
 
+// The byte comparisons of the plain modes: exact, and by the ANSI upper-case forms
+// of the system code page.
+bool SameByte(uint8_t a, uint8_t b);
+bool SameByteIgnoreCase(uint8_t a, uint8_t b);
+
 // Text unchanged when at most N characters long, else its first N - 3 and "...".
 std::string ShortenText(const std::string& Text, int N);
 

@@ -76,6 +76,10 @@ TEST_F(ProcessFileTest, PlainMatching) {
 
 TEST_F(ProcessFileTest, IgnoreCaseUsesTheAnsiCodePage) {
   if (::GetACP() != 1252) GTEST_SKIP() << "needs the Western European code page, have " << ::GetACP();
+  EXPECT_TRUE(SameByteIgnoreCase(0xE4, 0xC4));
+  EXPECT_TRUE(SameByteIgnoreCase('a', 'A'));
+  EXPECT_FALSE(SameByteIgnoreCase(0xE4, 0xE5));
+  EXPECT_FALSE(SameByte('a', 'A'));
   Outcome o = run("\xE4 \xC4 \xE5", "\xC4", "ae", smIgnoreCase);
   EXPECT_EQ(o.result, 2);
   EXPECT_EQ(o.content, "ae ae \xE5");
