@@ -1,4 +1,5 @@
 #include "uSnRBatchFile.h"
+#include <windows.h>
 #include "uSnRTexts.h"
 #include "win/StringList.h"
 
@@ -25,10 +26,19 @@ std::string lower(std::string s) {
   return s;
 }
 
-// Inside double quotes only % still means something.
-std::string quoted(const std::string& text) {
+// The interpreter reads a batch file in the OEM code page and opens files by
+// what it read, so a path beyond ASCII must be written in that code page.
+// (Names and lines it only echoes come out in the bytes they went in with.)
+std::string oemPath(const std::string& path) {
+  std::string out(path);
+  if (!out.empty()) ::CharToOemBuffA(path.data(), &out[0], static_cast<DWORD>(out.size()));
+  return out;
+}
+
+// A path between double quotes, where only % still means something.
+std::string quoted(const std::string& path) {
   std::string out = "\"";
-  for (char c : text) out += c == '%' ? std::string("%%") : std::string(1, c);
+  for (char c : oemPath(path)) out += c == '%' ? std::string("%%") : std::string(1, c);
   return out + "\"";
 }
 

@@ -106,7 +106,7 @@ TEST(BatchFileText, EscapingOfSpecialCharactersAndWords) {
 // Every name and line must arrive in the temporary files exactly as it was.
 TEST(BatchFileRun, NamesAndLinesArriveExactly) {
   Folder dir("batchrun");
-  const std::string program = dir / "fake program %x%.cmd";
+  const std::string program = dir / "fake pr\xF6gram %x%.cmd";   // beyond ASCII and with %
   writeFile(program, kFakeProgram);
 
   TSnRBatchRequest r;
