@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 #include <algorithm>
+#include <cstdint>
+#include <stdexcept>
 #include <cstring>
 #include <utility>
 
@@ -160,7 +162,11 @@ void TTransparentForm::FormDestroy() {
 // ---------------------------------------------------------------------------
 // IDs and creating routines
 
-int32_t TTransparentForm::NextID() { return ++LastID; }
+int32_t TTransparentForm::NextID() {
+  // IDs are never reused: once they run out, creating fails.
+  if (LastID == INT32_MAX) throw std::overflow_error("no object IDs left");
+  return ++LastID;
+}
 
 void TTransparentForm::StartRedraw() {
   if (!RedrawTimer.enabled()) RedrawTimer.setEnabled(true);

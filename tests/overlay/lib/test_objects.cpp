@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <climits>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -35,6 +36,13 @@ protected:
     return ids;
   }
 };
+
+TEST_F(Objects, WhenTheIdsRunOutCreatingFailsInsteadOfReusingOne) {
+  form().LastID = INT32_MAX - 1;
+  EXPECT_EQ(QzScreenOverlay_Point(1, 1, 0, 0), INT32_MAX);
+  EXPECT_EQ(QzScreenOverlay_Point(1, 1, 0, 0), -3);
+  EXPECT_EQ(form().ObjectList.size(), 1u);
+}
 
 struct EllipseRow {
   RECT box;
