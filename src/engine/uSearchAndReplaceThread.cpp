@@ -103,7 +103,8 @@ private:
   const bool sse2_ = hasSse2();
 };
 
-// The ANSI upper-case form of every byte in the system code page.
+// The ANSI upper-case form of every byte in the system code page, built once: the
+// code page does not change while the program runs.
 struct UpperTable {
   uint8_t up[256];
   UpperTable() {
@@ -114,6 +115,11 @@ struct UpperTable {
     }
   }
 };
+
+const uint8_t* upperTable() {
+  static const UpperTable table;
+  return table.up;
+}
 
 // Calls onMatch for every leftmost, non-overlapping place where the pattern (already
 // mapped) equals the mapped text bytes, the scan going on after each match; never
@@ -223,9 +229,8 @@ struct IdentityTable {
 // compares the ANSI upper-case forms.
 int ReplacePlain(const uint8_t* Begin, const uint8_t* End, const uint8_t* Search, size_t SearchLen,
                  const uint8_t* Replace, size_t ReplaceLen, bool IgnoreCase, TempOutput& Out) {
-  static const UpperTable upper;  // the code page does not change while we run
   static const IdentityTable identity;
-  const uint8_t* map = IgnoreCase ? upper.up : identity.map;
+  const uint8_t* map = IgnoreCase ? upperTable() : identity.map;
   std::vector<uint8_t> pattern(SearchLen);
   for (size_t i = 0; i < SearchLen; ++i) pattern[i] = map[Search[i]];
 
@@ -296,10 +301,7 @@ std::string textUpToNul(const void* buf, int len) {
 
 bool SameByte(uint8_t a, uint8_t b) { return a == b; }
 
-bool SameByteIgnoreCase(uint8_t a, uint8_t b) {
-  static const UpperTable upper;
-  return upper.up[a] == upper.up[b];
-}
+bool SameByteIgnoreCase(uint8_t a, uint8_t b) { return upperTable()[a] == upperTable()[b]; }
 
 std::string SnRTaskDisplayText(int Len, const void* Source, std::string& Copy) {
   Copy.clear();
@@ -425,9 +427,8 @@ void TSearchAndReplaceThread::execute() {
 TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
                                                    int SearchLen, uint8_t Mode, const void* ReplaceBuf,
                                                    int ReplaceLen, bool Backup, int /*LogLevel*/) {
-  SearchLen = std::max(SearchLen, 0);
-  ReplaceLen = std::max(ReplaceLen, 0);
-  if (!ReplaceBuf) ReplaceLen = 0;
+  SearchLen = SearchBuf ? std::max(SearchLen, 0) : 0;
+  ReplaceLen = ReplaceBuf ? std::max(ReplaceLen, 0) : 0;
   const std::string folder = folderOf(FileName);
   DebugOut(FileName + " Start");
   if (!fileExists(FileName)) return srFileMissing;
