@@ -505,7 +505,14 @@ void TTransparentForm::RepaintRegion() {
   if (!infoShowing) {
     for (size_t i = 0; i < ObjectList.size(); ++i) {
       TTransparentFormObject& entry = *ObjectList[i];
-      if (!entry.Hidden && !entry.ScreenObject->HasOwnWindow) paint(entry);
+      if (entry.Hidden) continue;
+      if (entry.ScreenObject->HasOwnWindow) {
+        // Its painting goes to its own window and adds nothing to ours; left out,
+        // a transparent or click-through object would never be drawn at all.
+        entry.ScreenObject->Paint(canvas, clip, false, region.get());
+        continue;
+      }
+      paint(entry);
     }
   }
   for (size_t i = 0; i < DemoList.size(); ++i) paint(*DemoList[i]);

@@ -123,6 +123,33 @@ TEST_F(Objects, DemonstrationObjectsShareTheIdsAndPostNothing) {
   EXPECT_EQ(form().ObjectList.size(), 1u);
 }
 
+TEST_F(Objects, ATransparentObjectIsDrawnInItsOwnWindowInsteadOfTheOverlay) {
+  const int id = QzScreenOverlay_Rectangle(200, 200, 400, 300, 255);
+  ASSERT_GT(QzScreenOverlay_Point(600, 500, 0, 255), 0);
+  ASSERT_EQ(QzScreenOverlay_Operation(TRANSPARENTELEMENT_OPERATION_SETTRANSPARENT, id, 40, 0, 0), 1);
+  Pump(250);  // repaint and a stacking tick
+  TScreenObject& shape = *form().ObjectList[0]->ScreenObject;
+  ASSERT_TRUE(shape.OwnForm);
+  HWND own = shape.OwnForm->Handle();
+  EXPECT_TRUE(IsWindowVisible(own));
+  RECT r{};
+  GetWindowRect(own, &r);
+  EXPECT_LE(r.left, 200);
+  EXPECT_LE(r.top, 200);
+  EXPECT_GE(r.right, 401);
+  EXPECT_GE(r.bottom, 301);
+  EXPECT_LT(r.right - r.left, 300);  // around the rectangle, not the whole screen
+  // The overlay keeps only the other object.
+  win::Region rgn(CreateRectRgn(0, 0, 0, 0));
+  GetWindowRgn(form().Handle(), rgn.get());
+  EXPECT_FALSE(PtInRegion(rgn.get(), 200, 250) || PtInRegion(rgn.get(), 201, 250));
+  EXPECT_TRUE(PtInRegion(rgn.get(), 600, 500));
+  // Hiding it hides its window.
+  ASSERT_EQ(QzScreenOverlay_Operation(TRANSPARENTELEMENT_OPERATION_SHOW, id, 0, 0, 0), 1);
+  Pump(60);
+  EXPECT_FALSE(IsWindowVisible(own));
+}
+
 // The cursor a window shows over its client area.
 HCURSOR CursorOver(HWND wnd) {
   SetCursor(nullptr);
