@@ -261,3 +261,6 @@ TEST_F(Exports, BadInputAtTheBoundaryGivesFailureCodesNeverACrash) {
 }
 
 }  // namespace
+
+#include "OwnProcessMain.h"
+QZ_OWN_PROCESS_TEST_MAIN

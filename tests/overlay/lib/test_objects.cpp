@@ -289,3 +289,6 @@ TEST(DebugLog, LongLinesReachTheDebuggerInPiecesOfAtMost1024AndTheLogWhole) {
 }
 
 }  // namespace
+
+#include "OwnProcessMain.h"
+QZ_OWN_PROCESS_TEST_MAIN

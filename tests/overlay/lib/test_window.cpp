@@ -151,35 +151,61 @@ TEST_F(OverlayWindow, MouseMessagesOnAnObjectReachTheCallbackWithItsId) {
   EXPECT_TRUE(callback.Take().empty());
 }
 
+bool CursorAt(POINT p) {
+  POINT now{};
+  GetCursorPos(&now);
+  return now.x == p.x && now.y == p.y;
+}
+
 TEST_F(OverlayWindow, AutoHideHidesUnderTheCursorAndSwitchingItOffShowsAgain) {
   CallbackWindow callback;
   dll().SetCallBackWindowHandle(callback.handle());
-  const int id = dll().Rectangle(200, 200, 400, 300, RGB(255, 0, 0));
-  Pump(100);
-  POINT on{};
-  ASSERT_TRUE(RegionNear(200, 250, &on));
-  ASSERT_TRUE(PlaceCursor(on.x, on.y));
-  callback.Take();
+  const POINT away{20, 20};
+  // The cursor belongs to every program on the desktop: when another one moves
+  // it during an attempt, the attempt is repeated.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int id = dll().Rectangle(200, 200, 400, 300, RGB(255, 0, 0));
+    Pump(100);
+    POINT on{};
+    ASSERT_TRUE(RegionNear(200, 250, &on));
+    ASSERT_TRUE(PlaceCursor(on.x, on.y));
+    callback.Take();
+    bool held = true;
 
-  ASSERT_EQ(dll().Operation(TRANSPARENTELEMENT_OPERATION_SETAUTOHIDE, id, 1, 0, 0), 1);
-  EXPECT_EQ(callback.TakeStatus(350),
-            (std::vector<int>{STATUSCHANGED_SET_AUTOHIDE_TRUE, STATUSCHANGED_AUTOHIDE}));
-  EXPECT_FALSE(IsWindowVisible(overlay_));   // the only object is hidden
-  EXPECT_TRUE(callback.TakeStatus(250).empty());  // no message while nothing changes
+    ASSERT_EQ(dll().Operation(TRANSPARENTELEMENT_OPERATION_SETAUTOHIDE, id, 1, 0, 0), 1);
+    const std::vector<int> hidden = callback.TakeStatus(350);
+    const bool hiddenWindow = !IsWindowVisible(overlay_);  // the only object is hidden
+    const std::vector<int> quiet = callback.TakeStatus(250);  // nothing while nothing changes
+    held = held && CursorAt(on);
 
-  ASSERT_TRUE(PlaceCursor(20, 20));
-  EXPECT_EQ(callback.TakeStatus(350), std::vector<int>{STATUSCHANGED_AUTOSHOW});
-  EXPECT_TRUE(IsWindowVisible(overlay_));
+    PlaceCursor(away.x, away.y);
+    const std::vector<int> shown = callback.TakeStatus(350);
+    const bool shownWindow = IsWindowVisible(overlay_);
+    held = held && CursorAt(away);
 
-  // Hidden again, then auto-hide is switched off: it must come back at once.
-  ASSERT_TRUE(PlaceCursor(on.x, on.y));
-  EXPECT_EQ(callback.TakeStatus(350), std::vector<int>{STATUSCHANGED_AUTOHIDE});
-  ASSERT_EQ(dll().Operation(TRANSPARENTELEMENT_OPERATION_SETAUTOHIDE, id, 0, 0, 0), 1);
-  EXPECT_EQ(callback.TakeStatus(150),
-            (std::vector<int>{STATUSCHANGED_SET_AUTOHIDE_FALSE, STATUSCHANGED_AUTOSHOW}));
-  EXPECT_TRUE(IsWindowVisible(overlay_));
-  EXPECT_TRUE(RegionNear(on.x, on.y));
-  PlaceCursor(20, 20);
+    // Hidden again, then auto-hide is switched off: it must come back at once.
+    PlaceCursor(on.x, on.y);
+    const std::vector<int> hiddenAgain = callback.TakeStatus(350);
+    ASSERT_EQ(dll().Operation(TRANSPARENTELEMENT_OPERATION_SETAUTOHIDE, id, 0, 0, 0), 1);
+    const std::vector<int> switchedOff = callback.TakeStatus(150);
+    held = held && CursorAt(on);
+    if (!held) {
+      dll().Clear();
+      continue;
+    }
+    EXPECT_EQ(hidden, (std::vector<int>{STATUSCHANGED_SET_AUTOHIDE_TRUE, STATUSCHANGED_AUTOHIDE}));
+    EXPECT_TRUE(hiddenWindow);
+    EXPECT_TRUE(quiet.empty());
+    EXPECT_EQ(shown, std::vector<int>{STATUSCHANGED_AUTOSHOW});
+    EXPECT_TRUE(shownWindow);
+    EXPECT_EQ(hiddenAgain, std::vector<int>{STATUSCHANGED_AUTOHIDE});
+    EXPECT_EQ(switchedOff, (std::vector<int>{STATUSCHANGED_SET_AUTOHIDE_FALSE, STATUSCHANGED_AUTOSHOW}));
+    EXPECT_TRUE(IsWindowVisible(overlay_));
+    EXPECT_TRUE(RegionNear(on.x, on.y));
+    PlaceCursor(away.x, away.y);
+    return;
+  }
+  FAIL() << "the cursor was moved by another program in every attempt";
 }
 
 // Finds a visible pop-up menu, then closes it.
@@ -239,3 +265,6 @@ TEST_F(InformationWindow, AppearsFiveSecondsAfterLoadingAndHidesTheHostsObjects)
 }
 
 }  // namespace
+
+#include "OwnProcessMain.h"
+QZ_OWN_PROCESS_TEST_MAIN
