@@ -180,8 +180,17 @@ void expectPathGuide(const Windows& w) {
   const int entryHeight = static_cast<int>(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
   const int entryMiddle = (2 * o.y + entryHeight) / 2;
 
-  // The guides come 100 ms after the help settles.
-  ASSERT_TRUE(waitFor([&] { return ScreenRegion(w.overlay).covers(m, a.y); }, 5000)) << "no guide at the path box";
+  // The guides come 100 ms after the help settles, while the program is the
+  // active one (other programs on the display may take that away: bring it
+  // to the front as the user would).
+  ASSERT_TRUE(waitFor(
+      [&] {
+        if (ScreenRegion(w.overlay).covers(m, a.y)) return true;
+        ::SetForegroundWindow(w.main);
+        return false;
+      },
+      8000))
+      << "no guide at the path box";
   ScreenRegion region(w.overlay);
   ASSERT_TRUE(region.valid);
   EXPECT_TRUE(region.covers(a.x, (a.y + b.y) / 2)) << "rectangle around the path box";
