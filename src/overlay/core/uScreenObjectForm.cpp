@@ -37,8 +37,17 @@ TShiftState ShiftStateFromMessage(WPARAM wParam) {
   return s;
 }
 
+namespace {
+bool g_classRegistered = false;
+}
+
+void UnregisterScreenObjectFormClass() {
+  if (g_classRegistered) ::UnregisterClassA(kClassName, moduleInstance());
+  g_classRegistered = false;
+}
+
 TScreenObjectForm::TScreenObjectForm() {
-  static bool registered = false;
+  bool& registered = g_classRegistered;
   HINSTANCE inst = moduleInstance();
   if (!registered) {
     WNDCLASSEXA wc{};

@@ -17,6 +17,10 @@ using TShiftState = unsigned;
 constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32;
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// Called when the module unloads, after the last own window is gone: a class left
+// registered would point at code that is no longer there.
+void UnregisterScreenObjectFormClass();
+
 // Shift state of a mouse message's wParam plus the Alt key.
 TShiftState ShiftStateFromMessage(WPARAM wParam);
 

@@ -12,6 +12,7 @@
 #include "overlay/lib/QzScreenOverlayInternal.h"
 #include "overlay/lib/QzScreenOverlayScript.h"
 #include "overlay/core/uInifileHandling.h"
+#include "overlay/core/uScreenObjectForm.h"
 #include "overlay/lib/uQzTransparentForm.h"
 #include "overlay/lib/uQzTransparentFormInfo.h"
 
@@ -296,6 +297,7 @@ void QzScreenOverlayLibraryStart() {
 void QzScreenOverlayLibraryStop() {
   QzScreenOverlay_Finalize();
   UnregisterTransparentFormClass();
+  UnregisterScreenObjectFormClass();
   try {
     CloseBufferedIniFiles();  // pending INI writes reach the disk now
   } catch (...) {
