@@ -54,6 +54,7 @@ TSnRAboutForm::TSnRAboutForm(win::Component* owner) : TQzSnRMainForm(owner, "SnR
   HomepageLabel->setFont(link);
   HomepageLabel->setCursor(IDC_HAND);
   HomepageLabel->setCaption(ProductHomepage(1));   // sizes the label in its own font
+  HomepageLabel->setLeft((clientWidth() - HomepageLabel->width()) / 2);
 
   WidmungLabel = new win::Label(this, this, "WidmungLabel", "dedicated to my parents", 64, 120);
   win::Font dedication;
@@ -61,6 +62,7 @@ TSnRAboutForm::TSnRAboutForm(win::Component* owner) : TQzSnRMainForm(owner, "SnR
   dedication.color = RGB(128, 0, 128);
   WidmungLabel->setFont(dedication);
   WidmungLabel->setCaption("dedicated to my parents");
+  centerDedication();
 
   OKButton = new win::Button(this, this, "OKButton", "&OK", 0, clientHeight() - 25, clientWidth(), 25);
   OKButton->setDefault(true);
@@ -75,9 +77,14 @@ TSnRAboutForm::TSnRAboutForm(win::Component* owner) : TQzSnRMainForm(owner, "SnR
 
 void TSnRAboutForm::SetCurrentLanguage() {
   const int32_t language = GetLanguage();
-  if (const char* d = SnRAboutDedication(language)) WidmungLabel->setCaption(d);
+  if (const char* d = SnRAboutDedication(language)) {
+    WidmungLabel->setCaption(d);
+    centerDedication();
+  }
   if (language == 0 || language == 1) setCaption(kSnRAboutLanguageCaption);
 }
+
+void TSnRAboutForm::centerDedication() { WidmungLabel->setLeft((clientWidth() - WidmungLabel->width()) / 2); }
 
 void TSnRAboutForm::HomepageLabelClick() {
   if (OpenUrl) OpenUrl(ProductHomepage(GetLanguage()));

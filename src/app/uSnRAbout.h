@@ -20,6 +20,9 @@ public:
 
   // Opens a web address through the shell; tests record it instead.
   std::function<void(const std::string& url)> OpenUrl;
+
+private:
+  void centerDedication();
 };
 
 extern TSnRAboutForm* SnRAboutForm;

@@ -111,6 +111,6 @@ bool ApplySnRFormTexts(win::Component& window, int32_t language) {
 }
 
 const char* ProductHomepage(int32_t language) {
-  return language == 0 ? "http://www.example.org/qz-radavi-dezevud/index.d.php"
-                       : "http://www.example.org/qz-radavi-dezevud/index.php";
+  return language == 0 ? "http://www.example.org/qzsnr/index.d.php"
+                       : "http://www.example.org/qzsnr/index.php";
 }

@@ -37,6 +37,13 @@ TEST_F(AboutTest, DesignOfTheBox) {
   EXPECT_EQ(about->HomepageLabel->caption(), ProductHomepage(1));
   EXPECT_TRUE(about->HomepageLabel->font().underline);
   EXPECT_EQ(about->HomepageLabel->font().color, RGB(0, 0, 255));
+  // The whole address is readable, and so is the longer dedication.
+  EXPECT_GE(about->HomepageLabel->left(), 0);
+  EXPECT_LE(about->HomepageLabel->left() + about->HomepageLabel->width(), about->clientWidth());
+  Language = 0;
+  about->SetCurrentLanguage();
+  EXPECT_GE(about->WidmungLabel->left(), 0);
+  EXPECT_LE(about->WidmungLabel->left() + about->WidmungLabel->width(), about->clientWidth());
   EXPECT_EQ(about->OKButton->caption(), "&OK");
   EXPECT_EQ(about->OKButton->width(), about->clientWidth());
   EXPECT_EQ(about->OKButton->top() + about->OKButton->height(), about->clientHeight());
