@@ -9,18 +9,17 @@
 
 namespace {
 
-// The runtime's memcpy costs a call into the system library, which is slow for the
-// short pieces between matches; those are copied here with overlapping moves of 16,
-// 8 or 4 bytes, so that no byte loop is needed.
-__attribute__((target("sse2"))) inline void copyBytes(char* dest, const char* src, size_t n) {
-  if (n >= 256) {
+// Copies the pieces between matches without a call into the runtime's memcpy (slow
+// for pieces under a few KiB), with overlapping moves of fixed size. Plain code on purpose: inlined into the SSE2
+// scan below, the compiler makes the 16- and 8-byte moves single vector moves.
+inline __attribute__((always_inline)) void copyBytes(char* dest, const char* src, size_t n) {
+  if (n >= 4096) {
     std::memcpy(dest, src, n);
   } else if (n >= 16) {
-    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n - 16));
-    for (size_t i = 0; i + 16 <= n; i += 16)
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + i),
-                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + n - 16), tail);
+    char tail[16];
+    __builtin_memcpy(tail, src + n - 16, 16);
+    for (size_t i = 0; i + 16 <= n; i += 16) __builtin_memcpy(dest + i, src + i, 16);
+    __builtin_memcpy(dest + n - 16, tail, 16);
   } else if (n >= 8) {
     uint64_t a, b;
     __builtin_memcpy(&a, src, 8);
@@ -47,7 +46,7 @@ bool hasSse2() {
 // never cost a write call each. Raises std::runtime_error when a write fails.
 class TempOutput {
 public:
-  TempOutput(TSnRFileOps& ops, const std::string& folder) : ops_(ops), buffer_(1 << 20) {
+  TempOutput(TSnRFileOps& ops, const std::string& folder) : ops_(ops), buffer_(kBufferSize) {
     file_ = ops_.CreateTempFile(folder, "snr", name_);
     if (!file_) throw std::runtime_error("cannot create the temporary file");
   }
@@ -58,22 +57,13 @@ public:
   TempOutput(const TempOutput&) = delete;
   TempOutput& operator=(const TempOutput&) = delete;
 
-  // Everything goes through the buffer, so the pieces between matches cost no write
-  // call each.
+  // Inline for the usual short piece; long ones go past the buffer.
   void put(const void* data, size_t size) {
-    if (size <= buffer_.size() - used_ && sse2_) {  // the usual case: a short piece
+    if (size <= buffer_.size() - used_ && size < kDirect) {
       copyBytes(buffer_.data() + used_, static_cast<const char*>(data), size);
       used_ += size;
-      return;
-    }
-    const char* p = static_cast<const char*>(data);
-    while (size) {
-      if (used_ == buffer_.size()) flush();
-      const size_t n = std::min(size, buffer_.size() - used_);
-      std::memcpy(buffer_.data() + used_, p, n);
-      used_ += n;
-      p += n;
-      size -= n;
+    } else {
+      putLong(static_cast<const char*>(data), size);
     }
   }
   // Writes what is left and closes the file, which stays for the caller.
@@ -85,6 +75,31 @@ public:
   }
 
 private:
+  static constexpr size_t kBufferSize = 1 << 20;
+  // Pieces this long (the unmatched stretches of a file with few matches) are written
+  // straight from the view: copying them through the buffer would only add a pass.
+  static constexpr size_t kDirect = 64 << 10;
+
+  __attribute__((noinline)) void putLong(const char* p, size_t size) {
+    if (size >= kDirect) {
+      flush();
+      while (size) {
+        const size_t n = std::min(size, kBufferSize);
+        write(p, n);
+        p += n;
+        size -= n;
+      }
+      return;
+    }
+    while (size) {
+      if (used_ == buffer_.size()) flush();
+      const size_t n = std::min(size, buffer_.size() - used_);
+      std::memcpy(buffer_.data() + used_, p, n);
+      used_ += n;
+      p += n;
+      size -= n;
+    }
+  }
   void flush() {
     if (used_) write(buffer_.data(), used_);
     used_ = 0;
@@ -100,7 +115,6 @@ private:
   std::vector<char> buffer_;
   size_t used_ = 0;
   bool kept_ = false;
-  const bool sse2_ = hasSse2();
 };
 
 // The ANSI upper-case form of every byte in the system code page, built once: the
@@ -123,51 +137,65 @@ const uint8_t* upperTable() {
 
 // Calls onMatch for every leftmost, non-overlapping place where the pattern (already
 // mapped) equals the mapped text bytes, the scan going on after each match; never
-// reads past End. Sixteen start positions at a time are filtered by their first,
-// second and last byte (SSE2, where the processor has it, and when each of those
-// bytes has at most four case forms); otherwise one position at a time.
+// reads past End. Where the processor has SSE2, 32 start positions at a time are
+// filtered by three pattern bytes that have at most two case forms each; the few
+// that pass are compared whole. Otherwise one position at a time.
 class PatternSearch {
 public:
   PatternSearch(const uint8_t* pattern, size_t len, const uint8_t* map, bool exact)
       : pat_(pattern, pattern + len), map_(map), exact_(exact) {
-    second_ = len > 2 ? 1 : 0;
-    useSimd_ = hasSse2() && forms(pat_[0], first_) && forms(pat_[second_], second2_) && forms(pat_[len - 1], last_);
+    // Filter positions: the first, the next and the last pattern byte that have at
+    // most two forms (the next is the first again in a pattern of two bytes or less).
+    std::vector<size_t> usable;
+    for (size_t i = 0; i < len; ++i) {
+      uint8_t f[2];
+      if (forms(pat_[i], f)) usable.push_back(i);
+    }
+    if (!usable.empty()) {
+      at_[0] = usable.front();
+      at_[1] = usable.size() > 2 ? usable[1] : usable.front();
+      at_[2] = usable.back();
+      for (int k = 0; k < 3; ++k) forms(pat_[at_[k]], forms_[k]);
+    }
+    useSimd_ = !usable.empty() && hasSse2();
   }
   template <class OnMatch>
   void forEach(const uint8_t* p, const uint8_t* end, OnMatch onMatch) const {
     if (static_cast<size_t>(end - p) < pat_.size()) return;
-    if (useSimd_)
-      forEachSimd(p, end, onMatch);
+    if (useSimd_ && exact_)
+      forEachSimd<false>(p, end, onMatch);
+    else if (useSimd_)
+      forEachSimd<true>(p, end, onMatch);
+    else if (exact_)
+      forEachScalar<false>(p, end, onMatch);
     else
-      forEachScalar(p, end, onMatch);
+      forEachScalar<true>(p, end, onMatch);
   }
 
 private:
-  // The bytes whose mapped form is m, four at most (repeated to fill four).
-  bool forms(uint8_t m, uint8_t (&out)[4]) const {
+  // The bytes whose mapped form is m, two at most (the one repeated when alone).
+  bool forms(uint8_t m, uint8_t (&out)[2]) const {
     int n = 0;
     for (int b = 0; b < 256; ++b) {
       if (map_[b] != m) continue;
-      if (n == 4) return false;
+      if (n == 2) return false;
       out[n++] = static_cast<uint8_t>(b);
     }
-    for (int i = n; i < 4; ++i) out[i] = out[0];
+    if (n == 1) out[1] = out[0];
     return n > 0;
   }
+  template <bool Mapped>
   bool matchesAt(const uint8_t* q) const {
-    if (exact_) {
-      for (size_t i = 0; i < pat_.size(); ++i)
-        if (q[i] != pat_[i]) return false;
-      return true;
-    }
-    for (size_t i = 0; i < pat_.size(); ++i)
-      if (map_[q[i]] != pat_[i]) return false;
+    const uint8_t* pat = pat_.data();
+    const size_t len = pat_.size();
+    for (size_t i = 0; i < len; ++i)
+      if ((Mapped ? map_[q[i]] : q[i]) != pat[i]) return false;
     return true;
   }
-  template <class OnMatch>
+  template <bool Mapped, class OnMatch>
   void forEachScalar(const uint8_t* p, const uint8_t* end, OnMatch& onMatch) const {
     for (const uint8_t* lastStart = end - pat_.size(); p <= lastStart;) {
-      if (matchesAt(p)) {
+      if (matchesAt<Mapped>(p)) {
         onMatch(p);
         p += pat_.size();
       } else {
@@ -175,46 +203,44 @@ private:
       }
     }
   }
-  template <class OnMatch>
+  // One bit for each of the 16 starts from p whose filter bytes pass.
+  template <bool TwoForms>
+  __attribute__((target("sse2"), always_inline)) inline uint32_t filter(const uint8_t* p, const __m128i (&f)[6]) const {
+    __m128i m = _mm_set1_epi8(-1);
+    for (int k = 0; k < 3; ++k) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at_[k]));
+      __m128i mk = _mm_cmpeq_epi8(a, f[2 * k]);
+      if (TwoForms) mk = _mm_or_si128(mk, _mm_cmpeq_epi8(a, f[2 * k + 1]));
+      m = _mm_and_si128(m, mk);
+    }
+    return static_cast<uint32_t>(_mm_movemask_epi8(m));
+  }
+  template <bool TwoForms, class OnMatch>
   __attribute__((target("sse2"))) void forEachSimd(const uint8_t* p, const uint8_t* end, OnMatch& onMatch) const {
     const size_t len = pat_.size();
     const uint8_t* lastStart = end - len;
-    // The four forms of the first, second and last filter byte.
-    __m128i f[12];
-    for (int i = 0; i < 4; ++i) {
-      f[i] = _mm_set1_epi8(static_cast<char>(first_[i]));
-      f[4 + i] = _mm_set1_epi8(static_cast<char>(second2_[i]));
-      f[8 + i] = _mm_set1_epi8(static_cast<char>(last_[i]));
-    }
+    __m128i f[6];
+    for (int k = 0; k < 6; ++k) f[k] = _mm_set1_epi8(static_cast<char>(forms_[k / 2][k % 2]));
     const uint8_t* resume = p;  // matches do not overlap: no start before this
-    // A block of starts p..p+15 reads up to p+15+len-1, which stays before End.
-    for (; lastStart - p >= 15; p += 16) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + second_));
-      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + len - 1));
-      const __m128i ma = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(a, f[0]), _mm_cmpeq_epi8(a, f[1])),
-                                      _mm_or_si128(_mm_cmpeq_epi8(a, f[2]), _mm_cmpeq_epi8(a, f[3])));
-      const __m128i mb = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, f[4]), _mm_cmpeq_epi8(b, f[5])),
-                                      _mm_or_si128(_mm_cmpeq_epi8(b, f[6]), _mm_cmpeq_epi8(b, f[7])));
-      const __m128i mc = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, f[8]), _mm_cmpeq_epi8(c, f[9])),
-                                      _mm_or_si128(_mm_cmpeq_epi8(c, f[10]), _mm_cmpeq_epi8(c, f[11])));
-      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_and_si128(ma, mb), mc)));
+    // A block of starts p..p+31 reads up to p+31+len-1, which stays before End.
+    for (; lastStart - p >= 31; p += 32) {
+      uint32_t mask = filter<TwoForms>(p, f) | filter<TwoForms>(p + 16, f) << 16;
       for (; mask; mask &= mask - 1) {
         const uint8_t* q = p + __builtin_ctz(mask);
-        if (q >= resume && matchesAt(q)) {
+        if (q >= resume && matchesAt<TwoForms>(q)) {
           onMatch(q);
           resume = q + len;
         }
       }
     }
-    forEachScalar(std::max(p, resume), end, onMatch);
+    forEachScalar<TwoForms>(std::max(p, resume), end, onMatch);
   }
 
   std::vector<uint8_t> pat_;
   const uint8_t* map_;
   bool exact_;
-  size_t second_ = 0;  // the second filter byte's index
-  uint8_t first_[4] = {}, second2_[4] = {}, last_[4] = {};
+  size_t at_[3] = {};  // the filter bytes' indexes
+  uint8_t forms_[3][2] = {};
   bool useSimd_ = false;
 };
 
