@@ -1,5 +1,6 @@
 #include "test_batch_tools.h"
 #include "uSnRBatchFile.h"
+#include "uSnRTexts.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
 
@@ -150,6 +151,6 @@ TEST(BatchFileRun, WithoutTheProgramItShowsTheBoxAndChangesNothing) {
   const std::string out = readFile(dir / "out.txt");
   EXPECT_NE(out.find("* Rudize&Darozad Edo is not installed any more                          *"), std::string::npos)
       << out;
-  EXPECT_NE(out.find("* http://www.example.org/qz-radavi-dezevud/index.php"), std::string::npos) << out;
+  EXPECT_NE(out.find(std::string("* ") + ProductHomepage(1) + " "), std::string::npos) << out;
   EXPECT_FALSE(exists(dir / "tmpfilelist.snr"));
 }

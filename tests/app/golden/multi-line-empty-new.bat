@@ -3,7 +3,7 @@ if exist "C:\Program Files\Qz\QzSearchAndReplace.exe" goto CONVERT
 echo *************************************************************************
 echo * Rudize^&Darozad Edo is not installed any more                          *
 echo * Please download it from                                               *
-echo * http://www.example.org/qz-radavi-dezevud/index.php                    *
+echo * http://www.example.org/qzsnr/index.php                                *
 echo *************************************************************************
 pause
 goto END
