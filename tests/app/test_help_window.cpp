@@ -35,6 +35,9 @@ struct HelpWindowTest : ::testing::Test {
     help = win::Form::create<TInstantHelpForm>();
     help->DockTo = main;
     help->OnUpdateHelp = [this] { ++updates; };
+    // Other programs share the display: on top, nothing covers the list,
+    // which records its entries' rectangles only while drawing them.
+    ::SetWindowPos(help->handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   void TearDown() override {
     help->release();
