@@ -31,8 +31,7 @@ inline void Click(const char* caption) {
   ::SendMessageA(button, BM_CLICK, 0, 0);
 }
 
-// One library session per process: wine without a window manager does not always survive
-// a reload after the overlay has been on the screen.
+// One library session per test program, so the waits of the tests run side by side.
 class DllAbout : public ::testing::Test {
 protected:
   void SetUp() override {

@@ -39,8 +39,6 @@ bool Contains(const std::vector<std::string>& v, const std::string& s) {
   return false;
 }
 
-// Nothing here pumps messages: wine without a window manager does not always survive a
-// reload after the overlay has been on the screen.
 class DebugScript : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -88,6 +86,7 @@ TEST_F(DebugScript, ReplayedScriptWritesItselfAgain) {
       "BITMAPBYFILENAME 20 30 ''" + bmp + "'' $FF00FF",
       "BITMAPBYRESOURCE 5 6 4194304 ''NOSUCHBITMAP'' 0",
       "no command",
+      "WAIT 10",
   };
   std::string first, firstLog;
   Session([&] { for (const std::string& l : lines) dll_.Run(l); }, first, firstLog);
@@ -106,6 +105,7 @@ TEST_F(DebugScript, ReplayedScriptWritesItselfAgain) {
   EXPECT_TRUE(Contains(log, "  ScriptLine=POINT 100 200 1 255"));
   EXPECT_TRUE(Contains(log, "QzScreenOverlay_ScriptCommand [1]"));
   EXPECT_TRUE(Contains(log, "  ScriptLine=no command"));
+  EXPECT_TRUE(Contains(log, "  ScriptLine=WAIT 10"));
   EXPECT_TRUE(Contains(log, "QzScreenOverlay_ScriptCommand [-1]"));
   EXPECT_TRUE(Contains(log, "  Instance = 4194304"));
   EXPECT_TRUE(Contains(log, "  ResourceName (Type=BITMAP) = NOSUCHBITMAP"));
