@@ -66,6 +66,41 @@ public:
       putLong(static_cast<const char*>(data), size);
     }
   }
+  // Writes the text from From up to each hit (ascending, not overlapping) followed
+  // by the replacement, and returns the end of the last hit, Len bytes past it. The
+  // text may be read up to Readable: a short piece is copied as one block of fixed
+  // size, with no branch on its length (the bytes past its end are overwritten by
+  // the next piece, or never written). The buffer's place is kept in a local
+  // pointer: stores through it may alias anything, which would otherwise reload the
+  // members after every piece.
+  __attribute__((always_inline)) const uint8_t* putHits(const uint8_t* from, const uint8_t* const* hits, size_t n,
+                                                        size_t len, const uint8_t* repl, size_t replLen,
+                                                        const uint8_t* readable) {
+    char* d = buffer_.data() + used_;
+    char* const limit = buffer_.data() + buffer_.size();
+    for (size_t i = 0; i < n; ++i) {
+      const size_t gap = static_cast<size_t>(hits[i] - from);
+      if (gap < kDirect && gap + replLen <= static_cast<size_t>(limit - d)) {
+        if (gap <= kBlock && kBlock <= static_cast<size_t>(limit - d) &&
+            kBlock <= static_cast<size_t>(readable - from)) {
+          for (size_t k = 0; k < kBlock; k += 16) __builtin_memcpy(d + k, from + k, 16);
+        } else {
+          copyBytes(d, reinterpret_cast<const char*>(from), gap);
+        }
+        d += gap;
+        copyBytes(d, reinterpret_cast<const char*>(repl), replLen);
+        d += replLen;
+      } else {
+        used_ = static_cast<size_t>(d - buffer_.data());
+        put(from, gap);
+        put(repl, replLen);
+        d = buffer_.data() + used_;
+      }
+      from = hits[i] + len;
+    }
+    used_ = static_cast<size_t>(d - buffer_.data());
+    return from;
+  }
   // Writes what is left and closes the file, which stays for the caller.
   std::string finish() {
     flush();
@@ -79,6 +114,7 @@ private:
   // Pieces this long (the unmatched stretches of a file with few matches) are written
   // straight from the view: copying them through the buffer would only add a pass.
   static constexpr size_t kDirect = 64 << 10;
+  static constexpr size_t kBlock = 128;
 
   __attribute__((noinline)) void putLong(const char* p, size_t size) {
     if (size >= kDirect) {
@@ -157,6 +193,13 @@ public:
       at_[2] = usable.back();
       for (int k = 0; k < 3; ++k) forms(pat_[at_[k]], forms_[k]);
     }
+    wholeInOne_ = len <= 16 && usable.size() == len;
+    for (size_t i = 0; wholeInOne_ && i < len; ++i) {
+      uint8_t f[2];
+      forms(pat_[i], f);
+      whole_[0][i] = f[0];
+      whole_[1][i] = f[1];
+    }
     useSimd_ = !usable.empty() && hasSse2();
   }
   template <class OnMatch>
@@ -215,19 +258,33 @@ private:
     }
     return static_cast<uint32_t>(_mm_movemask_epi8(m));
   }
+  template <bool TwoForms>
+  static __attribute__((target("sse2"), always_inline)) inline bool matchesInOne(const uint8_t* q, __m128i w0,
+                                                                                __m128i w1, uint32_t lenMask) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    __m128i m = _mm_cmpeq_epi8(a, w0);
+    if (TwoForms) m = _mm_or_si128(m, _mm_cmpeq_epi8(a, w1));
+    return (static_cast<uint32_t>(_mm_movemask_epi8(m)) & lenMask) == lenMask;
+  }
   template <bool TwoForms, class OnMatch>
   __attribute__((target("sse2"))) void forEachSimd(const uint8_t* p, const uint8_t* end, OnMatch& onMatch) const {
     const size_t len = pat_.size();
     const uint8_t* lastStart = end - len;
     __m128i f[6];
     for (int k = 0; k < 6; ++k) f[k] = _mm_set1_epi8(static_cast<char>(forms_[k / 2][k % 2]));
+    // A pattern of up to 16 bytes, each with at most two forms, is compared in one
+    // step where 16 bytes can be read; a byte loop would cost a misprediction a match.
+    const __m128i w0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(whole_[0]));
+    const __m128i w1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(whole_[1]));
+    const uint32_t lenMask = len < 16 ? (1u << len) - 1 : 0xFFFFu;
+    const uint8_t* wholeEnd = wholeInOne_ ? end - 16 : p - 1;  // last start for it
     const uint8_t* resume = p;  // matches do not overlap: no start before this
     // A block of starts p..p+31 reads up to p+31+len-1, which stays before End.
     for (; lastStart - p >= 31; p += 32) {
       uint32_t mask = filter<TwoForms>(p, f) | filter<TwoForms>(p + 16, f) << 16;
       for (; mask; mask &= mask - 1) {
         const uint8_t* q = p + __builtin_ctz(mask);
-        if (q >= resume && matchesAt<TwoForms>(q)) {
+        if (q >= resume && (q <= wholeEnd ? matchesInOne<TwoForms>(q, w0, w1, lenMask) : matchesAt<TwoForms>(q))) {
           onMatch(q);
           resume = q + len;
         }
@@ -241,6 +298,8 @@ private:
   bool exact_;
   size_t at_[3] = {};  // the filter bytes' indexes
   uint8_t forms_[3][2] = {};
+  bool wholeInOne_ = false;
+  uint8_t whole_[2][16] = {};  // the pattern's two forms of each byte, when wholeInOne_
   bool useSimd_ = false;
 };
 
@@ -250,6 +309,20 @@ struct IdentityTable {
     for (int i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(i);
   }
 };
+
+// The batch writers of the plain matcher, out of the scan's loop: one with SSE2
+// moves, one for processors without.
+__attribute__((noinline, target("sse2"))) const uint8_t* putHitsSse2(TempOutput& out, const uint8_t* from,
+                                                                    const uint8_t* const* hits, size_t n, size_t len,
+                                                                    const uint8_t* repl, size_t replLen,
+                                                                    const uint8_t* readable) {
+  return out.putHits(from, hits, n, len, repl, replLen, readable);
+}
+__attribute__((noinline)) const uint8_t* putHitsPlain(TempOutput& out, const uint8_t* from, const uint8_t* const* hits,
+                                                      size_t n, size_t len, const uint8_t* repl, size_t replLen,
+                                                      const uint8_t* readable) {
+  return out.putHits(from, hits, n, len, repl, replLen, readable);
+}
 
 // Modes 0 and 1: leftmost, non-overlapping matches; never reads past End. Mode 1
 // compares the ANSI upper-case forms.
@@ -263,12 +336,21 @@ int ReplacePlain(const uint8_t* Begin, const uint8_t* End, const uint8_t* Search
   int64_t count = 0;
   const uint8_t* from = Begin;  // start of the bytes not yet written
   const PatternSearch search(pattern.data(), SearchLen, map, !IgnoreCase);
+  // Hits are written in batches: the scan's loop then stays small, and so does the
+  // cost of its mispredicted branches.
+  const uint8_t* hits[64];
+  size_t n = 0;
+  const auto putHits = hasSse2() ? putHitsSse2 : putHitsPlain;
   search.forEach(Begin, End, [&](const uint8_t* q) {
-    Out.put(from, static_cast<size_t>(q - from));
-    Out.put(Replace, ReplaceLen);
-    ++count;
-    from = q + SearchLen;
+    hits[n++] = q;
+    if (n == 64) {
+      from = putHits(Out, from, hits, n, SearchLen, Replace, ReplaceLen, End);
+      count += n;
+      n = 0;
+    }
   });
+  from = putHits(Out, from, hits, n, SearchLen, Replace, ReplaceLen, End);
+  count += n;
   Out.put(from, static_cast<size_t>(End - from));
   return static_cast<int>(std::min<int64_t>(count, INT32_MAX));
 }
