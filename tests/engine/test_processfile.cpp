@@ -294,12 +294,17 @@ TEST_F(ProcessFileTest, PlainMatchingAgreesWithTheSimpleScan) {
   unsigned seed = 7;
   auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
   const char alphabet[] = "aAb\xE4\xC4\n";
-  for (int round = 0; round < 150; ++round) {
+  for (int round = 0; round < 190; ++round) {
+    // The later rounds: files long enough for the vector scan and for batches of
+    // many hits, patterns beyond one vector, and stretches without a match written
+    // straight from the view.
+    const bool large = round >= 150;
     std::string content, search, repl;
-    const size_t size = 1 + next() % 300;
+    const size_t size = 1 + next() % (large ? 6000 : 300);
     for (size_t i = 0; i < size; ++i) content += alphabet[next() % 6];
-    const size_t len = 1 + next() % 5;
-    for (size_t i = 0; i < len; ++i) search += alphabet[next() % 3];
+    if (round % 10 == 9) content.insert(next() % content.size(), 70000, 'b');
+    const size_t len = 1 + next() % (large ? 20 : 5);
+    for (size_t i = 0; i < len; ++i) search += alphabet[next() % (large ? 6 : 3)];
     for (size_t i = next() % 4; i > 0; --i) repl += "xyz"[next() % 3];
     const bool icase = round % 2;
     int count = 0;
