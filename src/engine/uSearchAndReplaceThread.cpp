@@ -3,8 +3,12 @@
 #include "uSnRRegExpr.h"
 #include <emmintrin.h>
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -42,15 +46,88 @@ bool hasSse2() {
   return yes;
 }
 
+// Writes blocks to a file on a thread of its own, one block at a time, so that the
+// write calls (copying into the system's file cache) overlap the scan. Raises
+// std::runtime_error from submit or wait once a write has failed; later blocks are
+// then not written.
+class BackgroundWriter {
+public:
+  BackgroundWriter(TSnRFileOps& ops, HANDLE file) : ops_(ops), file_(file), thread_([this] { run(); }) {}
+  ~BackgroundWriter() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  BackgroundWriter(const BackgroundWriter&) = delete;
+  BackgroundWriter& operator=(const BackgroundWriter&) = delete;
+
+  // Waits for the block before, then hands this one over; it must stay valid until
+  // the next submit or wait returns.
+  void submit(const char* data, size_t size) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle(lock);
+    data_ = data;
+    size_ = size;
+    lock.unlock();
+    changed_.notify_all();
+  }
+  void wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle(lock);
+  }
+
+private:
+  void idle(std::unique_lock<std::mutex>& lock) {
+    changed_.wait(lock, [this] { return !data_; });
+    if (failed_) throw std::runtime_error("cannot write the temporary file");
+  }
+  void run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return data_ || stop_; });
+      if (!data_) return;
+      const char* data = data_;
+      const size_t size = size_;
+      const bool skip = failed_;
+      lock.unlock();
+      bool ok = skip;
+      try {
+        ok = ok || ops_.Write(file_, data, static_cast<DWORD>(size));
+      } catch (...) {
+        ok = false;  // no exception leaves the thread
+      }
+      lock.lock();
+      failed_ = failed_ || !ok;
+      data_ = nullptr;
+      changed_.notify_all();
+    }
+  }
+
+  TSnRFileOps& ops_;
+  const HANDLE file_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const char* data_ = nullptr;  // the block being written
+  size_t size_ = 0;
+  bool failed_ = false, stop_ = false;
+  std::thread thread_;  // last: starts once the rest is set up
+};
+
 // The temporary file of one job, written through a buffer so that unmatched bytes
-// never cost a write call each. Raises std::runtime_error when a write fails.
+// never cost a write call each. Once a first buffer is full, full buffers are
+// written in the background while the other one fills. Raises std::runtime_error
+// when a write fails.
 class TempOutput {
 public:
-  TempOutput(TSnRFileOps& ops, const std::string& folder) : ops_(ops), buffer_(kBufferSize) {
+  TempOutput(TSnRFileOps& ops, const std::string& folder) : ops_(ops), buffer_(kBufferSize), spare_(kBufferSize) {
     file_ = ops_.CreateTempFile(folder, "snr", name_);
     if (!file_) throw std::runtime_error("cannot create the temporary file");
   }
   ~TempOutput() {
+    writer_.reset();
     file_.reset();
     if (!kept_ && !name_.empty()) ops_.Delete(name_);
   }
@@ -103,7 +180,13 @@ public:
   }
   // Writes what is left and closes the file, which stays for the caller.
   std::string finish() {
-    flush();
+    if (writer_) {
+      flush();
+      writer_->wait();
+      writer_.reset();
+    } else if (used_) {
+      write(buffer_.data(), used_);  // a small file: no thread for it
+    }
     file_.reset();
     kept_ = true;
     return name_;
@@ -118,7 +201,10 @@ private:
 
   __attribute__((noinline)) void putLong(const char* p, size_t size) {
     if (size >= kDirect) {
+      // Written on this thread: there is no scan to overlap, and handing each block
+      // over to the writer would only add waits.
       flush();
+      if (writer_) writer_->wait();
       while (size) {
         const size_t n = std::min(size, kBufferSize);
         write(p, n);
@@ -136,9 +222,17 @@ private:
       size -= n;
     }
   }
+  // Hands the buffer to the writer and goes on with the other one, which the writer
+  // is done with once submit returns.
   void flush() {
-    if (used_) write(buffer_.data(), used_);
+    if (!used_) return;
+    writer().submit(buffer_.data(), used_);
+    std::swap(buffer_, spare_);
     used_ = 0;
+  }
+  BackgroundWriter& writer() {
+    if (!writer_) writer_.reset(new BackgroundWriter(ops_, file_.get()));
+    return *writer_;
   }
   void write(const void* data, size_t size) {
     if (!ops_.Write(file_.get(), data, static_cast<DWORD>(size)))
@@ -148,9 +242,10 @@ private:
   TSnRFileOps& ops_;
   std::string name_;
   win::FileHandle file_;
-  std::vector<char> buffer_;
+  std::vector<char> buffer_, spare_;
   size_t used_ = 0;
   bool kept_ = false;
+  std::unique_ptr<BackgroundWriter> writer_;
 };
 
 // The ANSI upper-case form of every byte in the system code page, built once: the
