@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -52,7 +53,9 @@ bool hasSse2() {
 // then not written.
 class BackgroundWriter {
 public:
-  BackgroundWriter(TSnRFileOps& ops, HANDLE file) : ops_(ops), file_(file), thread_([this] { run(); }) {}
+  // At most MaxPending blocks are queued or being written at a time.
+  BackgroundWriter(TSnRFileOps& ops, HANDLE file, size_t maxPending)
+      : ops_(ops), file_(file), maxPending_(maxPending), thread_([this] { run(); }) {}
   ~BackgroundWriter() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -64,54 +67,56 @@ public:
   BackgroundWriter(const BackgroundWriter&) = delete;
   BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
-  // Waits for the block before, then hands this one over; it must stay valid until
-  // the next submit or wait returns.
+  // Waits for room in the queue, then queues the block, which must stay valid until
+  // it is written: until MaxPending more blocks are submitted or wait returns.
   void submit(const char* data, size_t size) {
     std::unique_lock<std::mutex> lock(mutex_);
-    idle(lock);
-    data_ = data;
-    size_ = size;
+    waitUntil(lock, maxPending_ - 1);
+    queue_.emplace_back(data, size);
     lock.unlock();
     changed_.notify_all();
   }
+  // Waits until every block is written.
   void wait() {
     std::unique_lock<std::mutex> lock(mutex_);
-    idle(lock);
+    waitUntil(lock, 0);
   }
 
 private:
-  void idle(std::unique_lock<std::mutex>& lock) {
-    changed_.wait(lock, [this] { return !data_; });
+  void waitUntil(std::unique_lock<std::mutex>& lock, size_t pending) {
+    changed_.wait(lock, [&] { return queue_.size() + writing_ <= pending; });
     if (failed_) throw std::runtime_error("cannot write the temporary file");
   }
   void run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      changed_.wait(lock, [this] { return data_ || stop_; });
-      if (!data_) return;
-      const char* data = data_;
-      const size_t size = size_;
+      changed_.wait(lock, [this] { return !queue_.empty() || stop_; });
+      if (queue_.empty()) return;
+      const std::pair<const char*, size_t> block = queue_.front();
+      queue_.pop_front();
+      writing_ = 1;
       const bool skip = failed_;
       lock.unlock();
       bool ok = skip;
       try {
-        ok = ok || ops_.Write(file_, data, static_cast<DWORD>(size));
+        ok = ok || ops_.Write(file_, block.first, static_cast<DWORD>(block.second));
       } catch (...) {
         ok = false;  // no exception leaves the thread
       }
       lock.lock();
       failed_ = failed_ || !ok;
-      data_ = nullptr;
+      writing_ = 0;
       changed_.notify_all();
     }
   }
 
   TSnRFileOps& ops_;
   const HANDLE file_;
+  const size_t maxPending_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  const char* data_ = nullptr;  // the block being written
-  size_t size_ = 0;
+  std::deque<std::pair<const char*, size_t>> queue_;
+  size_t writing_ = 0;  // 1 while a block is being written
   bool failed_ = false, stop_ = false;
   std::thread thread_;  // last: starts once the rest is set up
 };
@@ -122,7 +127,7 @@ private:
 // when a write fails.
 class TempOutput {
 public:
-  TempOutput(TSnRFileOps& ops, const std::string& folder) : ops_(ops), buffer_(kBufferSize), spare_(kBufferSize) {
+  TempOutput(TSnRFileOps& ops, const std::string& folder) : ops_(ops), ring_(kBuffers, std::vector<char>(kBufferSize)) {
     file_ = ops_.CreateTempFile(folder, "snr", name_);
     if (!file_) throw std::runtime_error("cannot create the temporary file");
   }
@@ -194,6 +199,7 @@ public:
 
 private:
   static constexpr size_t kBufferSize = 1 << 20;
+  static constexpr size_t kBuffers = 3;  // besides the one being filled
   // Pieces this long (the unmatched stretches of a file with few matches) are written
   // straight from the view: copying them through the buffer would only add a pass.
   static constexpr size_t kDirect = 64 << 10;
@@ -222,16 +228,17 @@ private:
       size -= n;
     }
   }
-  // Hands the buffer to the writer and goes on with the other one, which the writer
-  // is done with once submit returns.
+  // Hands the buffer to the writer and goes on with the oldest of the others, which
+  // the writer is done with once submit returns.
   void flush() {
     if (!used_) return;
     writer().submit(buffer_.data(), used_);
-    std::swap(buffer_, spare_);
+    std::swap(buffer_, ring_[next_]);  // the oldest: written by now
+    next_ = (next_ + 1) % kBuffers;
     used_ = 0;
   }
   BackgroundWriter& writer() {
-    if (!writer_) writer_.reset(new BackgroundWriter(ops_, file_.get()));
+    if (!writer_) writer_.reset(new BackgroundWriter(ops_, file_.get(), kBuffers));
     return *writer_;
   }
   void write(const void* data, size_t size) {
@@ -242,7 +249,9 @@ private:
   TSnRFileOps& ops_;
   std::string name_;
   win::FileHandle file_;
-  std::vector<char> buffer_, spare_;
+  std::vector<char> buffer_ = std::vector<char>(kBufferSize);
+  std::vector<std::vector<char>> ring_;  // the buffers handed to the writer, oldest at next_
+  size_t next_ = 0;
   size_t used_ = 0;
   bool kept_ = false;
   std::unique_ptr<BackgroundWriter> writer_;
