@@ -315,3 +315,31 @@ TEST_F(ProcessFileTest, PlainMatchingAgreesWithTheSimpleScan) {
   }
   expectOnly({"a.txt"});
 }
+
+TEST_F(ProcessFileTest, RegularExpressionRunsAgreeWithTheSimpleSplit) {
+  // "^" matches once at the start of every run of text bytes; random files of bytes
+  // on both sides of each text-byte boundary, compared with a byte-by-byte split.
+  const unsigned char bytes[] = {0, 8, 9, 10, 11, 12, 13, 14, 31, 32, 'a', 127, 128, 0x89, 0x8A, 0x8D, 159, 160, 255};
+  auto isText = [](unsigned char c) { return c == 9 || c == 10 || c == 13 || (c >= 32 && c <= 127) || c >= 160; };
+  unsigned seed = 11;
+  auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (int round = 0; round < 60; ++round) {
+    std::string content;
+    const size_t size = 1 + next() % (round < 30 ? 40 : 400);
+    const unsigned textShare = next() % 4;  // long text runs in some files, short ones in others
+    for (size_t i = 0; i < size; ++i)
+      content += static_cast<char>(next() % 4 < textShare ? 'a' : bytes[next() % sizeof bytes]);
+    std::string expected;
+    int runs = 0;
+    for (size_t p = 0; p < content.size() || runs == 0;) {
+      expected += '[';
+      ++runs;
+      for (; p < content.size() && isText(content[p]); ++p) expected += content[p];
+      for (; p < content.size() && !isText(content[p]); ++p) expected += content[p];
+    }
+    Outcome o = run(content, "^", "[", smRegExpr);
+    ASSERT_EQ(o.result, runs) << "round " << round;
+    ASSERT_EQ(o.content, expected) << "round " << round;
+  }
+  expectOnly({"a.txt"});
+}
