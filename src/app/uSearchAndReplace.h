@@ -169,6 +169,8 @@ public:
   void PageControlLineModeChange();
   void FormResize();
   void Help2Click();
+  // The help file beside the program, wherever the current folder is.
+  static std::string HelpFileName();
   void Homepage1Click();
 
   // ---- texts

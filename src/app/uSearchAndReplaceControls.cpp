@@ -158,11 +158,13 @@ void TSnRForm::allfiles1Click() {
 
 void TSnRForm::ClearLogResults1Click() { ResultListBox->clearItems(); }
 
+std::string TSnRForm::HelpFileName() { return programFolder() + kHelpFileName; }
+
 void TSnRForm::Help2Click() {
   const int32_t language = GetLanguage();
   if (language != 0 && language != 1 && language != -1) return;
   // Next to the program, where the start put it; the current folder may be anywhere.
-  const std::string file = programFolder() + kHelpFileName;
+  const std::string file = HelpFileName();
   if (fileExists(file)) ::ShellExecuteA(win::app().handle(), "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

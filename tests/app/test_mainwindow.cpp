@@ -2,6 +2,7 @@
 // dropped files, options, backups, memos, layout, the file search, jobs and
 // their reports, and closing.
 #include "AppTestDir.h"
+#include "uChosseDirectoryNormal.h"
 #include "uQzSnRMainForm.h"
 #include "uSearchAndReplace.h"
 #include <gtest/gtest.h>
@@ -33,8 +34,9 @@ public:
         while ((box = ::FindWindowExA(nullptr, box, "#32770", nullptr))) {
           DWORD owner = 0;
           ::GetWindowThreadProcessId(box, &owner);
-          if (owner == pid) {
-            ::SendMessageA(::GetDlgItem(box, button), BM_CLICK, 0, 0);
+          HWND press = ::GetDlgItem(box, button);
+          if (owner == pid && ::IsWindowVisible(box) && press) {
+            ::SendMessageA(press, BM_CLICK, 0, 0);
             asked_ = true;
             return;
           }
@@ -324,4 +326,37 @@ TEST_F(MainWindow, ReportThatEmptiesTheQueueInBatchModePostsTheClose) {
   MSG msg;
   EXPECT_TRUE(::PeekMessageA(&msg, f->handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE));
   EXPECT_FALSE(::PeekMessageA(&msg, f->handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE));   // once
+}
+
+TEST_F(MainWindow, HelpFileIsLookedUpBesideTheProgram) {
+  char exe[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string folder(exe);
+  folder.erase(folder.find_last_of('\\') + 1);
+  char cwd[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, cwd);
+  ::SetCurrentDirectoryA(dir.path().c_str());
+  EXPECT_EQ(TSnRForm::HelpFileName(), folder + "Qz-Rudize&DarozadEdo.chm");
+  ::SetCurrentDirectoryA(cwd);
+}
+
+TEST_F(MainWindow, ChosenFolderMovesToTheTopOfThePathHistory) {
+  const std::string folder = dir / "files";
+  f->PathComboBox->addItem("c:\\other");
+  f->PathComboBox->addItem(folder);
+  ChoseDirectoryForm = win::Form::create<TChoseDirectoryForm>();
+  ChoseDirectoryForm->DirectoryListBox->setDirectory(folder);
+  // Presses OK once the dialog shows; the dialog runs modally meanwhile.
+  win::Timer press(50, [] {
+    if (ChoseDirectoryForm->visible()) ChoseDirectoryForm->OKButton->click();
+  }, true);
+  f->SelectDirSpeedButtonClick();
+  press.setEnabled(false);
+  EXPECT_EQ(f->PathComboBox->text(), ChoseDirectoryForm->DirectoryListBox->directory());
+  ASSERT_EQ(f->PathComboBox->count(), 2);
+  EXPECT_EQ(f->PathComboBox->item(0), f->PathComboBox->text());
+  EXPECT_EQ(f->PathComboBox->item(1), "c:\\other");
+  EXPECT_FALSE(f->WarrantyMemo->visible());   // the file search has started
+  ChoseDirectoryForm->release();
+  ChoseDirectoryForm = nullptr;
 }
