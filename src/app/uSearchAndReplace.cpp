@@ -310,6 +310,7 @@ void TSnRForm::afterConstruction() {
 }
 
 void TSnRForm::beforeDestruction() {
+  destroying_ = true;
   CheckFileSearchTimer.setEnabled(false);
   DrawHelpLinesTimer.setEnabled(false);
   SynchronizeLineBreakMemosTimer.setEnabled(false);

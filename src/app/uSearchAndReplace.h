@@ -192,5 +192,6 @@ private:
   TListBoxStrings fileItems_{nullptr};
   bool coupling_ = false;
   bool closePosted_ = false;
+  bool destroying_ = false;   // the threads' last reports must not show the window again
   int resultMeasured_ = 0, resultExtent_ = 0;   // result lines measured, their widest
 };

@@ -117,7 +117,7 @@ void TSnRForm::WMSnRThread(WPARAM kind, const char* text) {
     for (const std::string& line : SplitResultLine(t)) ResultListBox->addItem(line);
   updateResultExtent();
   setQueueCaption();
-  if (SnRThread && SnRThread->TaskCount() == 0) {
+  if (SnRThread && SnRThread->TaskCount() == 0 && !destroying_) {
     if (CloseWhenDone) {
       SnRThread->terminate();
       // This runs inside the worker's report: closing here would wait for it.
