@@ -127,7 +127,10 @@ private:
 // when a write fails.
 class TempOutput {
 public:
-  TempOutput(TSnRFileOps& ops, const std::string& folder) : ops_(ops), ring_(kBuffers, std::vector<char>(kBufferSize)) {
+  // SizeHint: the input's size; a small file gets a small buffer, since a job's time
+  // for it is mostly that of setting it up.
+  TempOutput(TSnRFileOps& ops, const std::string& folder, size_t sizeHint)
+      : ops_(ops), buffer_(std::min(kBufferSize, std::max(sizeHint, kMinBuffer))) {
     file_ = ops_.CreateTempFile(folder, "snr", name_);
     if (!file_) throw std::runtime_error("cannot create the temporary file");
   }
@@ -198,7 +201,7 @@ public:
   }
 
 private:
-  static constexpr size_t kBufferSize = 1 << 20;
+  static constexpr size_t kBufferSize = 1 << 20, kMinBuffer = 64 << 10;
   static constexpr size_t kBuffers = 3;  // besides the one being filled
   // Pieces this long (the unmatched stretches of a file with few matches) are written
   // straight from the view: copying them through the buffer would only add a pass.
@@ -238,7 +241,10 @@ private:
     used_ = 0;
   }
   BackgroundWriter& writer() {
-    if (!writer_) writer_.reset(new BackgroundWriter(ops_, file_.get(), kBuffers));
+    if (!writer_) {  // the output outgrew one buffer: a large file
+      ring_.assign(kBuffers, std::vector<char>(buffer_.size()));
+      writer_.reset(new BackgroundWriter(ops_, file_.get(), kBuffers));
+    }
     return *writer_;
   }
   void write(const void* data, size_t size) {
@@ -249,7 +255,7 @@ private:
   TSnRFileOps& ops_;
   std::string name_;
   win::FileHandle file_;
-  std::vector<char> buffer_ = std::vector<char>(kBufferSize);
+  std::vector<char> buffer_;
   std::vector<std::vector<char>> ring_;  // the buffers handed to the writer, oldest at next_
   size_t next_ = 0;
   size_t used_ = 0;
@@ -709,12 +715,12 @@ TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, 
         const std::string expr = textUpToNul(SearchBuf, SearchLen);
         if (!expr.empty()) {
           const TSnRRegExpr re(expr);
-          TempOutput out(*ops_, folder);
+          TempOutput out(*ops_, folder, size);
           count = ReplaceRegExprRuns(begin, end, re, textUpToNul(ReplaceBuf, ReplaceLen), out);
           tempName = out.finish();
         }
       } else {
-        TempOutput out(*ops_, folder);
+        TempOutput out(*ops_, folder, size);
         count = ReplacePlain(begin, end, static_cast<const uint8_t*>(SearchBuf), static_cast<size_t>(SearchLen),
                              static_cast<const uint8_t*>(ReplaceBuf), static_cast<size_t>(ReplaceLen),
                              Mode == smIgnoreCase, out);
