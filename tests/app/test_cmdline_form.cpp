@@ -6,7 +6,9 @@
 #include "uSearchAndReplaceCmdLine.h"
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 using batchtest::exists;
 using batchtest::Folder;
@@ -25,6 +27,33 @@ bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
   }
   return true;
 }
+
+// Presses a button of the dialog boxes this process shows, until it is told to stop.
+class DialogAnswer {
+public:
+  explicit DialogAnswer(int button) : thread_([this, button] {
+      const DWORD pid = ::GetCurrentProcessId();
+      while (!stop_) {
+        HWND box = nullptr;
+        while ((box = ::FindWindowExA(nullptr, box, "#32770", nullptr))) {
+          DWORD owner = 0;
+          ::GetWindowThreadProcessId(box, &owner);
+          if (owner != pid || !::IsWindowVisible(box)) continue;
+          ::Sleep(200);   // let the dialog finish its start
+          ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        }
+        ::Sleep(50);
+      }
+    }) {}
+  ~DialogAnswer() {
+    stop_ = true;
+    thread_.join();
+  }
+
+private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
 
 class CommandLineWindow : public ::testing::Test {
 protected:
@@ -150,4 +179,28 @@ TEST_F(CommandLineWindow, TheBatchFileTakesEveryListedFileAndTheActivePage) {
   EXPECT_TRUE(r.MultiLine);
   EXPECT_EQ(r.OldLines, (Strings{"one", ""}));
   EXPECT_TRUE(r.NewLines.empty());
+}
+
+TEST_F(CommandLineWindow, SaveAsBatchFileWritesTheJobForThisProgram) {
+  f->FileCheckListBox->addItem("C:\\a&b.txt", false);
+  f->CombiEditCharHexFrameFromStr->Value.SetHex("4142");
+  f->CombiEditCharHexFrameToStr->Value.SetHex("43");
+  const std::string bat = dir / "job.bat";
+  f->BATFileSaveDialog.fileName = bat;
+  {
+    DialogAnswer cancel(IDCANCEL);
+    f->SaveasBatchFile1Click();
+  }
+  EXPECT_FALSE(exists(bat));
+  {
+    DialogAnswer ok(IDOK);
+    f->SaveasBatchFile1Click();
+  }
+  char self[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string expected;
+  for (const std::string& line : BuildSnRBatchLines(SnRBatchRequestFor(*f, self))) expected += line + "\r\n";
+  EXPECT_EQ(readFile(bat), expected);
+  EXPECT_NE(expected.find("echo C:\\a^&b.txt>> tmpfilelist.snr"), std::string::npos);
+  EXPECT_NE(expected.find("-Oh4142 -Nh43 -CS1 -RE0 -G -B -C "), std::string::npos);
 }
