@@ -3,17 +3,14 @@
 #include <windows.h>
 #include <fstream>
 #include <string>
+#include "QzTestFiles.h"
 
 class AppTestDir {
 public:
-  AppTestDir() {
-    char tmp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, tmp);
-    static int counter = 0;
-    path_ = std::string(tmp) + "qz_app_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter) + "\\";
+  AppTestDir() : path_(qztest::UniqueFolderName(qztest::SystemTempFolder(), "qz_app_") + "\\") {
     ::CreateDirectoryA(path_.c_str(), nullptr);
   }
-  ~AppTestDir() { removeTree(path_); }
+  ~AppTestDir() { qztest::RemoveTree(path_); }
   AppTestDir(const AppTestDir&) = delete;
   AppTestDir& operator=(const AppTestDir&) = delete;
 
@@ -30,20 +27,5 @@ public:
   static bool exists(const std::string& file) { return ::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 private:
-  static void removeTree(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA((dir + "*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        std::string n = fd.cFileName;
-        if (n == "." || n == "..") continue;
-        std::string p = dir + n;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(p + "\\");
-        else { ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL); ::DeleteFileA(p.c_str()); }
-      } while (::FindNextFileA(h, &fd));
-      ::FindClose(h);
-    }
-    ::RemoveDirectoryA(dir.c_str());
-  }
   std::string path_;
 };

@@ -8,43 +8,24 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "QzTestFiles.h"
 #include "uSearchAndReplaceThread.h"
 #include "win/MessageWindow.h"
 
 namespace enginetest {
 
-inline void removeTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = dir + "\\" + name;
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        removeTree(path);
-      else
-        ::DeleteFileA(path.c_str());
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
-  }
-  ::SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::RemoveDirectoryA(dir.c_str());
-}
+using qztest::RemoveTree;
 
 class TempDir {
 public:
   TempDir() {
     char cwd[MAX_PATH];
     ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    static int serial = 0;
-    path_ = std::string(cwd) + "\\engine-tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
-            std::to_string(++serial);
-    removeTree(path_);
+    path_ = qztest::UniqueFolderName(cwd, "engine-tmp-");
+    RemoveTree(path_);
     ::CreateDirectoryA(path_.c_str(), nullptr);
   }
-  ~TempDir() { removeTree(path_); }
+  ~TempDir() { RemoveTree(path_); }
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "\\" + name; }
   // Names in the folder, sorted.

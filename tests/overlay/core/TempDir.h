@@ -2,40 +2,18 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include "QzTestFiles.h"
 
 class TempDir {
 public:
-  TempDir() {
-    char base[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, base);
-    static int counter = 0;
-    path_ = std::string(base) + "qzcore_" + std::to_string(::GetCurrentProcessId()) + "_" +
-            std::to_string(++counter);
+  TempDir() : path_(qztest::UniqueFolderName(qztest::SystemTempFolder(), "qzcore_")) {
     ::CreateDirectoryA(path_.c_str(), nullptr);
   }
-  ~TempDir() { removeTree(path_); }
+  ~TempDir() { qztest::RemoveTree(path_); }
   std::string file(const std::string& name) const { return path_ + "\\" + name; }
   const std::string& path() const { return path_; }
 
 private:
-  static void removeTree(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string full = dir + "\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(full);
-        else {
-          ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-          ::DeleteFileA(full.c_str());
-        }
-      } while (::FindNextFileA(h, &fd));
-      ::FindClose(h);
-    }
-    ::RemoveDirectoryA(dir.c_str());
-  }
   std::string path_;
 };
 
