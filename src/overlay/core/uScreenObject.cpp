@@ -3,6 +3,7 @@
 #include <cmath>
 #include "uInifileHandling.h"
 #include "uQzPlaneTools.h"
+#include "uQzTransparentInclude.h"
 #include "uScreenObjectForm.h"
 #include "win/DesktopMetrics.h"
 
@@ -277,6 +278,30 @@ bool TScreenObject::HitTest(POINT pt) {
 }
 
 bool TScreenObject::HitTestVertex(POINT, int32_t, int32_t&, POINT&) { return false; }
+
+bool TScreenObject::HitTestOrigin(POINT pt, POINT& from) {
+  from = pt;
+  if (HasOwnWindow && OwnForm) {
+    if (pt.x != OwnForm->MouseX || pt.y != OwnForm->MouseY) return false;
+    const RECT wr = OwnForm->WindowRect();
+    from = POINT{pt.x + wr.left, pt.y + wr.top};
+    return true;
+  }
+  return InBounds(pt);
+}
+
+bool TScreenObject::NearestRecord(POINT p, int32_t count, int32_t& distance, POINT* vertex) const {
+  bool found = false;
+  for (int32_t i = 0; i < count && i < static_cast<int32_t>(Points.size()); ++i) {
+    const double d = DistanceBetween(p.x, p.y, Points[i].ScreenX, Points[i].ScreenY);
+    if (d < distance) {
+      distance = RoundSat(d);
+      if (vertex) *vertex = POINT{Points[i].ScreenX, Points[i].ScreenY};
+      found = true;
+    }
+  }
+  return found;
+}
 
 // ---------------------------------------------------------------- texts
 

@@ -125,6 +125,12 @@ public:
   std::string FormatArea(const std::string& label, double value) const;
   // Option lines every shape appends after its creating command.
   void AppendScriptOptions(TStringVector& list) const;
+  // Where a hit test measures from: pt inside the bounds, or, with an own window,
+  // pt in screen coordinates when it is the point that window last saw.
+  bool HitTestOrigin(POINT pt, POINT& from);
+  // The nearest of the first count records closer to p than distance: distance
+  // becomes its rounded distance and vertex (when given) the record.
+  bool NearestRecord(POINT p, int32_t count, int32_t& distance, POINT* vertex) const;
 };
 
 // Line separator of multi-line shape texts: LF then CR.

@@ -39,38 +39,14 @@ bool TScreenFreehand::AddPoint(int32_t x, int32_t y) {
 }
 
 bool TScreenFreehand::IsOverObject(POINT pt, int32_t, int32_t& distance) {
-  POINT from = pt;
-  if (HasOwnWindow && OwnForm) {
-    if (pt.x != OwnForm->MouseX || pt.y != OwnForm->MouseY) return false;
-    RECT wr = OwnForm->WindowRect();
-    from = POINT{pt.x + wr.left, pt.y + wr.top};
-  } else if (!InBounds(pt)) {
-    return false;
-  }
+  POINT from;
   // The distance argument brings the threshold in.
-  bool result = false;
-  for (int32_t i = 0; i < PointCount; ++i) {
-    double d = DistanceBetween(from.x, from.y, Points[i].ScreenX, Points[i].ScreenY);
-    if (d < distance) {
-      distance = RoundSat(d);
-      result = true;
-    }
-  }
-  return result;
+  return HitTestOrigin(pt, from) && NearestRecord(from, PointCount, distance, nullptr);
 }
 
 bool TScreenFreehand::HitTestVertex(POINT pt, int32_t tolerance, int32_t& distance, POINT& vertex) {
   distance = tolerance;
-  bool result = false;
-  for (int32_t i = 0; i < PointCount; ++i) {
-    double d = DistanceBetween(pt.x, pt.y, Points[i].ScreenX, Points[i].ScreenY);
-    if (d < distance) {
-      distance = RoundSat(d);
-      vertex = POINT{Points[i].ScreenX, Points[i].ScreenY};
-      result = true;
-    }
-  }
-  return result;
+  return NearestRecord(pt, PointCount, distance, &vertex);
 }
 
 bool TScreenFreehand::BeginDrag(uint8_t mode, int32_t x, int32_t y) {

@@ -63,37 +63,13 @@ void TScreenLine::ExtendToDesktop() {
 
 bool TScreenLine::IsOverObject(POINT pt, int32_t tolerance, int32_t& distance) {
   distance = tolerance;
-  POINT from = pt;
-  if (HasOwnWindow && OwnForm) {
-    if (pt.x != OwnForm->MouseX || pt.y != OwnForm->MouseY) return false;
-    RECT wr = OwnForm->WindowRect();
-    from = POINT{pt.x + wr.left, pt.y + wr.top};
-  } else if (!InBounds(pt)) {
-    return false;
-  }
-  bool result = false;
-  for (int i = 0; i < 2; ++i) {
-    double d = DistanceBetween(from.x, from.y, Points[i].ScreenX, Points[i].ScreenY);
-    if (d < distance) {
-      distance = RoundSat(d);
-      result = true;
-    }
-  }
-  return result;
+  POINT from;
+  return HitTestOrigin(pt, from) && NearestRecord(from, 2, distance, nullptr);
 }
 
 bool TScreenLine::HitTestVertex(POINT pt, int32_t tolerance, int32_t& distance, POINT& vertex) {
   distance = tolerance;
-  bool result = false;
-  for (int i = 0; i < 2; ++i) {
-    double d = DistanceBetween(pt.x, pt.y, Points[i].ScreenX, Points[i].ScreenY);
-    if (d < distance) {
-      distance = RoundSat(d);
-      vertex = POINT{Points[i].ScreenX, Points[i].ScreenY};
-      result = true;
-    }
-  }
-  return result;
+  return NearestRecord(pt, 2, distance, &vertex);
 }
 
 void TScreenLine::WritePoints(POINT p1, POINT p2) {

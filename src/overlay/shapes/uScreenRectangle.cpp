@@ -36,15 +36,8 @@ bool TScreenRectangle::NearestCorner(POINT pt, int32_t& distance, POINT* vertex)
 
 bool TScreenRectangle::IsOverObject(POINT pt, int32_t tolerance, int32_t& distance) {
   distance = tolerance;
-  POINT from = pt;
-  if (HasOwnWindow && OwnForm) {
-    if (pt.x != OwnForm->MouseX || pt.y != OwnForm->MouseY) return false;
-    RECT wr = OwnForm->WindowRect();
-    from = POINT{pt.x + wr.left, pt.y + wr.top};
-  } else if (!InBounds(pt)) {
-    return false;
-  }
-  return NearestCorner(from, distance, nullptr);
+  POINT from;
+  return HitTestOrigin(pt, from) && NearestCorner(from, distance, nullptr);
 }
 
 bool TScreenRectangle::HitTestVertex(POINT pt, int32_t tolerance, int32_t& distance,
