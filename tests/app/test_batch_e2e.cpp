@@ -3,6 +3,8 @@
 // for the same job, run by the command interpreter, does it again.
 #include "test_batch_tools.h"
 #include "uSnRBatchFile.h"
+#include "uSnRControlIds.h"
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 using batchtest::exists;
@@ -11,6 +13,39 @@ using batchtest::readFile;
 using batchtest::writeFile;
 
 namespace {
+
+BOOL CALLBACK matchPageControl(HWND h, LPARAM lp) {
+  if (::GetDlgCtrlID(h) != idMainPageControl) return TRUE;
+  *reinterpret_cast<HWND*>(lp) = h;
+  return FALSE;
+}
+
+struct PageSearch {
+  DWORD pid;
+  HWND pages;
+};
+
+// The page control of a visible main window of the process.
+BOOL CALLBACK findPageControl(HWND top, LPARAM lp) {
+  auto* s = reinterpret_cast<PageSearch*>(lp);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(top, &owner);
+  if (owner != s->pid || !::IsWindowVisible(top)) return TRUE;
+  ::EnumChildWindows(top, matchPageControl, reinterpret_cast<LPARAM>(&s->pages));
+  return s->pages ? FALSE : TRUE;
+}
+
+// A started program that never outlives the test.
+struct Started {
+  PROCESS_INFORMATION pi = {};
+  ~Started() {
+    if (!pi.hProcess) return;
+    if (::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(pi.hProcess, 1);
+    ::WaitForSingleObject(pi.hProcess, 10000);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+  }
+};
 
 class BatchEndToEnd : public ::testing::Test {
 protected:
@@ -36,7 +71,7 @@ protected:
   }
 
   Folder dir{"batche2e"};
-  std::string files = dir / "files";
+  std::string files = dir / "my files";   // a blank: the parameters need their quotes
   std::string program;
   DWORD exitCode = 0;
 };
@@ -45,7 +80,7 @@ protected:
 
 TEST_F(BatchEndToEnd, ACompleteCommandLineRewritesTheFilesAndEndsByItself) {
   const std::string a = file("a.txt", "xxABxxAB"), b = file("b.txt", "no match"), c = file("c.dat", "AB");
-  ASSERT_TRUE(run("\"" + program + "\" -F" + files + "\\*.txt -Oh4142 -Nh4344 -B -G -C"))
+  ASSERT_TRUE(run("\"" + program + "\" \"-F" + files + "\\*.txt\" -Oh4142 -nH4344 -b -G -C"))
       << "the program did not end by itself";
   EXPECT_EQ(exitCode, 0u);
   EXPECT_EQ(readFile(a), "xxCDxxCD");
@@ -88,4 +123,35 @@ TEST_F(BatchEndToEnd, AnExportedBatchFileRepeatsTheJob) {
   ASSERT_TRUE(run("cmd.exe /c \"job.bat < nul > out.txt 2>&1\"")) << readFile(dir / "out.txt");
   EXPECT_EQ(readFile(t), "keep\r\n\r\nkeep");
   EXPECT_FALSE(exists(dir / "tmpfileNewtext.snr"));
+}
+
+TEST_F(BatchEndToEnd, AnIncompleteCommandLineOpensTheResultsAndWaitsForTheUser) {
+  // No help window: it is not what this test is about.
+  ::CreateDirectoryA((dir / "appdata\\Qz-Rudize&Darozad Edo").c_str(), nullptr);
+  writeFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\QzSearchAndReplace.ini", "[Generel]\r\nShowHelpWindow=0\r\n");
+  const std::string a = file("a.txt", "AB");
+  ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  Started p;
+  std::string cmd = "\"" + program + "\" \"-F" + a + "\" -Oh41 -Ncx -C";
+  const BOOL started =
+      ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.path().c_str(), &si, &p.pi);
+  ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
+  ASSERT_TRUE(started);
+
+  PageSearch s{p.pi.dwProcessId, nullptr};
+  for (int i = 0; i < 300 && !s.pages; ++i) {
+    ::Sleep(100);
+    ::EnumWindows(findPageControl, reinterpret_cast<LPARAM>(&s));
+  }
+  ASSERT_TRUE(s.pages) << "no main window";
+  ::Sleep(500);
+  EXPECT_EQ(::SendMessageA(s.pages, TCM_GETCURSEL, 0, 0), 1);   // the results page
+  // It stays open (no close when done) until the user closes it.
+  EXPECT_EQ(::WaitForSingleObject(p.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  ::PostMessageA(::GetAncestor(s.pages, GA_ROOT), WM_CLOSE, 0, 0);
+  EXPECT_EQ(::WaitForSingleObject(p.pi.hProcess, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(readFile(a), "AB");
+  EXPECT_EQ(resultLog(), "Error using command line parameters:\r\n -F" + a + " -Oh41 -Ncx -C\r\n\r\n\r\n");
 }
