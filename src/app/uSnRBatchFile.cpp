@@ -28,7 +28,7 @@ std::string lower(std::string s) {
 
 // The interpreter reads a batch file in the OEM code page and opens files by
 // what it read, so a path beyond ASCII must be written in that code page.
-// (Names and lines it only echoes come out in the bytes they went in with.)
+// (Names and lines that it only echoes leave in the bytes they came in with.)
 std::string oemPath(const std::string& path) {
   std::string out(path);
   if (!out.empty()) ::CharToOemBuffA(path.data(), &out[0], static_cast<DWORD>(out.size()));
