@@ -6,38 +6,20 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include "QzTestFiles.h"
 
 namespace batchtest {
-
-inline void removeTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = dir + "\\" + name;
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(path);
-      else ::DeleteFileA(path.c_str());
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
-  }
-  ::RemoveDirectoryA(dir.c_str());
-}
 
 class Folder {
 public:
   explicit Folder(const std::string& tag = "cmdline") {
     char cwd[MAX_PATH];
     ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    static int serial = 0;
-    path_ = std::string(cwd) + "\\" + tag + "-tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
-            std::to_string(++serial);
-    removeTree(path_);
+    path_ = qztest::UniqueFolderName(cwd, tag + "-tmp-");
+    qztest::RemoveTree(path_);
     ::CreateDirectoryA(path_.c_str(), nullptr);
   }
-  ~Folder() { removeTree(path_); }
+  ~Folder() { qztest::RemoveTree(path_); }
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
 

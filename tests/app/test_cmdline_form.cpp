@@ -5,6 +5,7 @@
 #include "uSearchAndReplace.h"
 #include "uSearchAndReplaceCmdLine.h"
 #include <gtest/gtest.h>
+#include "QzTestWait.h"
 #include <algorithm>
 #include <atomic>
 #include <functional>
@@ -19,13 +20,7 @@ using Strings = std::vector<std::string>;
 namespace {
 
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > timeoutMs) return false;
-    win::app().processMessages();
-    ::Sleep(5);
-  }
-  return true;
+  return qztest::WaitUntil(done, timeoutMs, [] { win::app().processMessages(); });
 }
 
 // Presses a button of the dialog boxes this process shows, until it is told to stop.

@@ -3,6 +3,7 @@
 #include "AppTestDir.h"
 #include "uSnRControlIds.h"
 #include <gtest/gtest.h>
+#include "QzTestWait.h"
 #include <functional>
 #include <vector>
 
@@ -11,12 +12,7 @@ namespace {
 const char kDataFolder[] = "appdata\\Qz-Rudize&Darozad Edo\\";
 
 bool waitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > timeoutMs) return false;
-    ::Sleep(20);
-  }
-  return true;
+  return qztest::WaitUntil(done, timeoutMs, [] {});
 }
 
 std::string text(HWND h) {

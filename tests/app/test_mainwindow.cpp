@@ -6,6 +6,7 @@
 #include "uQzSnRMainForm.h"
 #include "uSearchAndReplace.h"
 #include <gtest/gtest.h>
+#include "QzTestWait.h"
 #include <shlobj.h>
 #include <atomic>
 #include <functional>
@@ -14,13 +15,7 @@
 namespace {
 
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > timeoutMs) return false;
-    win::app().processMessages();
-    ::Sleep(5);
-  }
-  return true;
+  return qztest::WaitUntil(done, timeoutMs, [] { win::app().processMessages(); });
 }
 
 // Presses a button of the next message box this process shows.

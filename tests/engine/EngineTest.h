@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 #include "QzTestFiles.h"
+#include "QzTestWait.h"
 #include "uSearchAndReplaceThread.h"
 #include "win/MessageWindow.h"
 
@@ -69,13 +70,7 @@ inline bool exists(const std::string& name) { return ::GetFileAttributesA(name.c
 
 template <class Pred>
 bool pumpUntil(Pred done, DWORD ms = 10000) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > ms) return false;
-    win::processMessages();
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
+  return qztest::WaitUntil(done, ms, win::processMessages);
 }
 
 // A real window that receives the worker's reports, as the main window does.

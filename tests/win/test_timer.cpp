@@ -1,4 +1,5 @@
 #include "win/Timer.h"
+#include "QzTestWait.h"
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -7,13 +8,7 @@ namespace {
 // Pumps the thread's messages until done() or the time is up.
 template <class Pred>
 bool pumpUntil(Pred done, DWORD ms = 3000) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > ms) return false;
-    win::processMessages();
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
+  return qztest::WaitUntil(done, ms, win::processMessages);
 }
 
 void pumpFor(DWORD ms) {
