@@ -5,16 +5,9 @@
 #include "win/Timer.h"
 #include <windows.h>
 #include <gtest/gtest.h>
+#include "AppTestText.h"
 
 namespace {
-std::string ansi(const char* utf8) {
-  wchar_t wide[256];
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
-  char out[256];
-  ::WideCharToMultiByte(1252, 0, wide, n, out, sizeof(out), nullptr, nullptr);
-  return out;
-}
-
 struct AboutTest : ::testing::Test {
   TSnRAboutForm* about = nullptr;
   std::vector<std::string> opened;

@@ -10,25 +10,10 @@
 #include "uSnRTexts.h"
 #include <windows.h>
 #include <gtest/gtest.h>
+#include "AppTestText.h"
 #include <sstream>
 
 namespace {
-std::string ansi(const char* utf8) {
-  wchar_t wide[512];
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 512);
-  char out[512];
-  ::WideCharToMultiByte(1252, 0, wide, n, out, sizeof(out), nullptr, nullptr);
-  return out;
-}
-
-void pumpFor(DWORD ms) {
-  DWORD end = ::GetTickCount() + ms;
-  while (static_cast<int>(end - ::GetTickCount()) > 0) {
-    win::app().processMessages();
-    ::Sleep(10);
-  }
-}
-
 struct Recorder : IGuideSink {
   std::vector<std::string> calls;
   void Clear() override { calls.push_back("Clear"); }

@@ -4,25 +4,9 @@
 #include "win/GuiForm.h"
 #include <windows.h>
 #include <gtest/gtest.h>
+#include "AppTestText.h"
 
 namespace {
-std::string ansi(const char* utf8) {
-  wchar_t wide[256];
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
-  char out[256];
-  ::WideCharToMultiByte(1252, 0, wide, n, out, sizeof(out), nullptr, nullptr);
-  return out;
-}
-
-// Pumps messages for a while, so that timers fire.
-void pumpFor(DWORD ms) {
-  DWORD end = ::GetTickCount() + ms;
-  while (static_cast<int>(end - ::GetTickCount()) > 0) {
-    win::app().processMessages();
-    ::Sleep(10);
-  }
-}
-
 struct HelpWindowTest : ::testing::Test {
   win::Form* main = nullptr;
   TInstantHelpForm* help = nullptr;

@@ -3,19 +3,12 @@
 #include "uHelpSteps.h"
 #include <windows.h>
 #include <gtest/gtest.h>
+#include "AppTestText.h"
 #include <cstring>
 #include <sstream>
 
 namespace {
 // Expected texts are written here in UTF-8 and compared in the program's code page.
-std::string ansi(const char* utf8) {
-  wchar_t wide[1024];
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
-  char out[1024];
-  ::WideCharToMultiByte(1252, 0, wide, n, out, sizeof(out), nullptr, nullptr);
-  return out;
-}
-
 using S = THelpStep;
 
 THelpState fresh() { return THelpState(); }

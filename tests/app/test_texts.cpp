@@ -6,17 +6,10 @@
 #include "win/GuiForm.h"
 #include <windows.h>
 #include <gtest/gtest.h>
+#include "AppTestText.h"
 #include <map>
 
 namespace {
-std::string ansi(const char* utf8) {
-  wchar_t wide[1024];
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
-  char out[1024];
-  ::WideCharToMultiByte(1252, 0, wide, n, out, sizeof(out), nullptr, nullptr);
-  return out;
-}
-
 struct Row {
   const char* name;
   const char* english;
