@@ -22,6 +22,16 @@ void SetOutline(TScreenObject& shape, COLORREF color, int lineWidth, bool filled
   shape.PolygonFilled = filled;
 }
 
+// Rectangles and ellipses are set up alike: two corners, then the outline.
+template <class Shape>
+std::unique_ptr<TScreenObject> MakeBoxShape(const RECT& rect, COLORREF color, int lineWidth, bool filled) {
+  auto shape = std::make_unique<Shape>();
+  shape->AddPoint(rect.left, rect.top);
+  shape->AddPoint(rect.right, rect.bottom);
+  SetOutline(*shape, color, lineWidth, filled);
+  return shape;
+}
+
 }  // namespace
 
 std::unique_ptr<TScreenObject> MakePointShape(int x, int y, int style, COLORREF color) {
@@ -54,20 +64,12 @@ std::unique_ptr<TScreenObject> MakePolylineShape(const POINT* points, int count,
 
 std::unique_ptr<TScreenObject> MakeRectangleShape(const RECT& rect, COLORREF color, int lineWidth,
                                                   bool filled) {
-  auto shape = std::make_unique<TScreenRectangle>();
-  shape->AddPoint(rect.left, rect.top);
-  shape->AddPoint(rect.right, rect.bottom);
-  SetOutline(*shape, color, lineWidth, filled);
-  return shape;
+  return MakeBoxShape<TScreenRectangle>(rect, color, lineWidth, filled);
 }
 
 std::unique_ptr<TScreenObject> MakeEllipseShape(const RECT& rect, COLORREF color, int lineWidth,
                                                 bool filled) {
-  auto shape = std::make_unique<TScreenEllipse>();
-  shape->AddPoint(rect.left, rect.top);
-  shape->AddPoint(rect.right, rect.bottom);
-  SetOutline(*shape, color, lineWidth, filled);
-  return shape;
+  return MakeBoxShape<TScreenEllipse>(rect, color, lineWidth, filled);
 }
 
 std::unique_ptr<TScreenObject> MakeTextShape(POINT pos, const std::string& text, const win::Font& font) {
