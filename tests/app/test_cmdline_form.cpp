@@ -1,5 +1,6 @@
 // The main window driven by a command line and exporting its job as a batch
 // file, in this process, with a data folder of its own.
+#include "SnRFormTest.h"
 #include "test_batch_tools.h"
 #include "uQzSnRMainForm.h"
 #include "uSearchAndReplace.h"
@@ -50,35 +51,19 @@ private:
   std::thread thread_;
 };
 
-class CommandLineWindow : public ::testing::Test {
+// A folder under the working folder, whose name the batch files can carry.
+struct CommandLineFolder : Folder {
+  CommandLineFolder() : Folder("cmdlinewin") {}
+};
+
+class CommandLineWindow : public SnRFormTest<CommandLineFolder> {
 protected:
-  void SetUp() override {
-    ::CreateDirectoryA((dir / "appdata").c_str(), nullptr);
-    ::CreateDirectoryA((dir / "files").c_str(), nullptr);
-    InitMainFormUnitFor(dir / "QzSearchAndReplace.exe", dir / "appdata");
-    win::app().initialize();
-    SnRForm = win::Form::create<TSnRForm>();
-    f = SnRForm;
-  }
-  void TearDown() override {
-    f->release();
-    SnRForm = nullptr;
-    win::app().processMessages();
-  }
-  std::string file(const std::string& name, const std::string& content) {
-    const std::string p = dir / ("files\\" + name);
-    writeFile(p, content);
-    return p;
-  }
   bool queueDone() { return f->SnRThread->TaskCount() == 0; }
   Strings results() {
     Strings r;
     for (int i = 0; i < f->ResultListBox->count(); ++i) r.push_back(f->ResultListBox->item(i));
     return r;
   }
-
-  Folder dir{"cmdlinewin"};
-  TSnRForm* f = nullptr;
 };
 
 }  // namespace

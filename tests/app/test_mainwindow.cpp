@@ -2,6 +2,7 @@
 // dropped files, options, backups, memos, layout, the file search, jobs and
 // their reports, and closing.
 #include "AppTestDir.h"
+#include "SnRFormTest.h"
 #include "uChosseDirectoryNormal.h"
 #include "uQzSnRMainForm.h"
 #include "uSearchAndReplace.h"
@@ -50,36 +51,15 @@ private:
   std::thread thread_;
 };
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public SnRFormTest<AppTestDir> {
 protected:
-  void SetUp() override {
-    ::CreateDirectoryA((dir / "appdata").c_str(), nullptr);
-    ::CreateDirectoryA((dir / "files").c_str(), nullptr);
-    InitMainFormUnitFor(dir / "QzSearchAndReplace.exe", dir / "appdata");
-    win::app().initialize();
-    SnRForm = win::Form::create<TSnRForm>();
-    f = SnRForm;
-  }
-  void TearDown() override {
-    f->release();
-    SnRForm = nullptr;
-    win::app().processMessages();
-  }
   std::string data(const std::string& name) const { return GetDataDir() + name; }
-  std::string file(const std::string& name, const std::string& content) {
-    const std::string p = dir / ("files\\" + name);
-    AppTestDir::write(p, content);
-    return p;
-  }
   void setPathAndMask(const std::string& path, const std::string& mask) {
     f->PathComboBox->setText(path);
     f->MaskComboBox->setText(mask);
     f->RekursivCheckBoxClck();
   }
   bool scanDone() const { return f->ScanThread && f->ScanThread->Finished; }
-
-  AppTestDir dir;
-  TSnRForm* f = nullptr;
 };
 
 }  // namespace
