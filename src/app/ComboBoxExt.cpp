@@ -1,5 +1,6 @@
 #include "ComboBoxExt.h"
 #include "Iniregi.h"
+#include "uIniFile.h"
 #include <windows.h>
 
 std::string QuoteHistoryEntry(const std::string& text) { return "\\\"" + text + "\\\""; }
@@ -12,12 +13,13 @@ std::string UnquoteHistoryEntry(std::string text) {
 std::vector<std::string> ReadHistory(const std::string& file, const std::string& section) {
   std::vector<std::string> items;
   if (::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return items;
+  // One read of the section: a key read by key searches the file each time.
+  const TIniSection keys(file, section);
   int32_t count = 0;
-  if (!ParseInt32(ReadIniString(file, section, "ItemCount", "0"), count)) count = 0;
+  if (!ParseInt32(keys.Get("ItemCount", "0", kIniMaxValue), count)) count = 0;
   if (count > kHistoryMaxItems) count = kHistoryMaxItems;
   for (int32_t n = 1; n <= count; ++n)
-    items.push_back(UnquoteHistoryEntry(
-        ReadIniStringMax(file, section, "Item" + std::to_string(n), "", kHistoryMaxStored)));
+    items.push_back(UnquoteHistoryEntry(keys.Get("Item" + std::to_string(n), "", kHistoryMaxStored)));
   return items;
 }
 
@@ -27,8 +29,11 @@ void WriteHistory(const std::string& file, const std::string& section, const std
     std::string q = QuoteHistoryEntry(it);
     if (q.size() <= kHistoryMaxStored && static_cast<int>(stored.size()) < kHistoryMaxItems) stored.push_back(q);
   }
-  WriteIniInteger(file, section, "ItemCount", static_cast<int32_t>(stored.size()));
-  for (size_t i = 0; i < stored.size(); ++i) WriteIniString(file, section, "Item" + std::to_string(i + 1), stored[i]);
+  // One durable write for the whole history.
+  TIniEdit edit(file);
+  edit.Set(section, "ItemCount", std::to_string(stored.size()));
+  for (size_t i = 0; i < stored.size(); ++i) edit.Set(section, "Item" + std::to_string(i + 1), stored[i]);
+  edit.Commit();
 }
 
 TComboBoxExt::TComboBoxExt(win::Component* owner, win::Control* parent, const std::string& name, int l, int t, int w,

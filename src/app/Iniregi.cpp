@@ -1,4 +1,5 @@
 #include "Iniregi.h"
+#include "uIniFile.h"
 #include "win/Handles.h"
 #include <limits>
 #include <vector>
@@ -10,7 +11,9 @@ bool fits(const std::string& s) { return s.size() <= kIniMaxArgument; }
 bool WriteIniString(const std::string& fileName, const std::string& section, const std::string& key,
                     const std::string& value) {
   if (!fits(fileName) || !fits(section) || !fits(key) || !fits(value)) return false;
-  return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), fileName.c_str()) != FALSE;
+  TIniEdit edit(fileName);
+  edit.Set(section, key, value);
+  return edit.Commit();
 }
 
 void WriteIniBool(const std::string& fileName, const std::string& section, const std::string& key, bool value) {

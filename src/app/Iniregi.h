@@ -1,5 +1,6 @@
 // INI and registry helpers of the program. Every INI file it keeps goes through
-// these (over the system's profile functions); all texts are 8-bit strings.
+// these; all texts are 8-bit strings. Reads use the system's profile functions;
+// a write replaces the file whole and durably (uIniFile), and only when it changes.
 #pragma once
 #include <windows.h>
 #include <cstdint>

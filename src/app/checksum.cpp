@@ -1,4 +1,5 @@
 #include "checksum.h"
+#include <algorithm>
 #include <fstream>
 #include <vector>
 
@@ -13,12 +14,21 @@ std::string WordToHex4(uint16_t value) {
 }
 
 void TChecksum::Add(const uint8_t* data, size_t size) {
-  for (size_t k = 0; k < size; ++k) {
-    uint32_t b = data[k];
-    uint32_t i = static_cast<uint32_t>(posInBlock_) + 1;
-    s1_ = (s1_ + b) % 65535;
-    s2_ = (s2_ + i * b) % 65535;
-    if (++posInBlock_ == kChecksumBlockSize) posInBlock_ = 0;
+  // Sums taken modulo once per stretch of a block rather than per byte: within
+  // one block they stay far below 2^64, and the result is the same.
+  while (size > 0) {
+    const size_t n = std::min(size, kChecksumBlockSize - posInBlock_);
+    uint64_t a = s1_, b = s2_;
+    uint64_t i = posInBlock_;
+    for (size_t k = 0; k < n; ++k) {
+      a += data[k];
+      b += ++i * data[k];
+    }
+    s1_ = static_cast<uint32_t>(a % 65535);
+    s2_ = static_cast<uint32_t>(b % 65535);
+    posInBlock_ = (posInBlock_ + n) % kChecksumBlockSize;
+    data += n;
+    size -= n;
   }
 }
 

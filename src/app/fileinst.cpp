@@ -1,5 +1,6 @@
 #include "fileinst.h"
 #include "checksum.h"
+#include "uDurableFile.h"
 #include "win/Handles.h"
 #include <windows.h>
 #include <cstring>
@@ -57,13 +58,10 @@ void ReadInstallDirectory() { ReadInstallDirectoryFrom(programFile()); }
 int GetInstallEntryCount() { return InstallEntryCount - 1; }
 
 namespace {
-bool copyEntry(const TInstallEntry& e, const std::string& target) {
+bool copyEntry(const TInstallEntry& e, HANDLE dst) {
   win::FileHandle src(::CreateFileA(g_packageFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                     nullptr));
   if (!src) return false;
-  win::FileHandle dst(::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
-  if (!dst) return false;
   LARGE_INTEGER li;
   li.QuadPart = e.Offset;
   if (!::SetFilePointerEx(src.get(), li, nullptr, FILE_BEGIN)) return false;
@@ -73,10 +71,10 @@ bool copyEntry(const TInstallEntry& e, const std::string& target) {
     DWORD chunk = left < buf.size() ? left : static_cast<DWORD>(buf.size());
     DWORD got = 0, put = 0;
     if (!::ReadFile(src.get(), buf.data(), chunk, &got, nullptr) || got != chunk) return false;
-    if (!::WriteFile(dst.get(), buf.data(), got, &put, nullptr) || put != got) return false;
+    if (!::WriteFile(dst, buf.data(), got, &put, nullptr) || put != got) return false;
     left -= got;
   }
-  return true;
+  return ::FlushFileBuffers(dst) != 0;
 }
 }  // namespace
 
@@ -91,10 +89,17 @@ bool ExtractInstallEntry(uint8_t index, const std::string& dir, const std::strin
   std::string expected = EntryChecksum(e);
   if (::GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES && CalcFileChecksum(target) == expected)
     return true;   // already in place
-  char temp[MAX_PATH] = {};
-  if (!::GetTempFileNameA(folder.c_str(), "qzi", 0, temp)) return false;
-  bool ok = copyEntry(e, temp) && CalcFileChecksum(temp) == expected &&
-            ::MoveFileExA(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) ::DeleteFileA(temp);
+  // The copy is checked before it replaces anything; a kill leaves the old file
+  // and a new file that the next start removes (uDurableFile).
+  std::string temp;
+  bool ok;
+  {
+    win::FileHandle dst(CreateNewFileBeside(target, temp));
+    if (!dst) return false;
+    ok = copyEntry(e, dst.get());
+  }
+  ok = ok && CalcFileChecksum(temp) == expected &&
+       ::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) ::DeleteFileA(temp.c_str());
   return ok;
 }

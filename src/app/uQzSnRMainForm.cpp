@@ -1,5 +1,7 @@
 #include "uQzSnRMainForm.h"
 #include "Iniregi.h"
+#include "uIniFile.h"
+#include "win/GuiControls.h"
 #include <windows.h>
 #include <algorithm>
 
@@ -99,18 +101,25 @@ int32_t GetLanguage() { return Language; }
 
 void SetLanguage(int32_t n) {
   Language = n;
-  WriteIniInteger(IniFileName, kSettingsSection, "Sprache", n);
-  WriteIniString(IniFileName, kSettingsSection, "Sprachdatei", fileNameOf(LanguageFile));
+  TIniEdit settings(IniFileName);
+  settings.Set(kSettingsSection, "Sprache", std::to_string(n));
+  settings.Set(kSettingsSection, "Sprachdatei", fileNameOf(LanguageFile));
+  settings.Commit();
   std::vector<TQzSnRMainForm*> forms = FormList;
   for (TQzSnRMainForm* f : forms) {
+    // A window that shows this language's texts already would only get them again.
+    if (f->TextsLanguage == Language) continue;
     if (Language == -1) TranslateForm(*f);
     f->SetCurrentLanguage();
+    f->TextsLanguage = Language;
   }
 }
 
-void TranslateComponent(win::Component& c, const std::string& section, const std::string& file) {
+namespace {
+
+void translateComponent(win::Component& c, const TIniSection& texts) {
   using win::Kind;
-  auto read = [&](const std::string& key) { return ReadIniString(file, section, key, kMissing); };
+  auto read = [&](const std::string& key) { return texts.Get(key, kMissing, kIniMaxValue); };
   const std::string& n = c.name();
   if (n.empty()) return;
   switch (c.kind()) {
@@ -124,11 +133,18 @@ void TranslateComponent(win::Component& c, const std::string& section, const std
       break;
     }
     case Kind::Memo: {
-      c.clearLines();
+      std::vector<std::string> lines;
       for (int i = 0;; ++i) {
         std::string line = read(n + ".Caption.Line." + std::to_string(i));
         if (line == kMissing) break;
-        c.addLine(line);
+        lines.push_back(std::move(line));
+      }
+      // All lines at once: a line added at a time rewrites the whole text each time.
+      if (auto* memo = dynamic_cast<win::Memo*>(&c)) {
+        memo->setLines(lines);
+      } else {
+        c.clearLines();
+        for (const std::string& line : lines) c.addLine(line);
       }
       break;
     }
@@ -148,11 +164,18 @@ void TranslateComponent(win::Component& c, const std::string& section, const std
   }
 }
 
+}  // namespace
+
+void TranslateComponent(win::Component& c, const std::string& section, const std::string& file) {
+  translateComponent(c, TIniSection(file, section));
+}
+
 void TranslateForm(win::Component& window) {
-  const std::string section = window.name();
+  // The window's section is read once; a file read key by key is searched again for every key.
+  const TIniSection texts(LanguageFile, window.name());
   auto guarded = [&](win::Component& c) {
     try {
-      TranslateComponent(c, section, LanguageFile);
+      translateComponent(c, texts);
     } catch (...) {
       // One broken component must not stop the others.
     }

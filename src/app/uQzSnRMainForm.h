@@ -51,6 +51,9 @@ public:
   virtual void CloseForm() { close(); }
   virtual void SetCurrentLanguage() {}
 
+  // The language whose texts the window shows (set at creation and by SetLanguage).
+  int32_t TextsLanguage = INT32_MIN;
+
 private:
   void leaveFormList();
 };

@@ -7,6 +7,8 @@
 #include "uSnRJobs.h"
 #include "uInstantHelp.h"
 #include "uSnRTexts.h"
+#include "uDurableFile.h"
+#include "uIniFile.h"
 
 TSnRForm* SnRForm = nullptr;
 
@@ -17,11 +19,6 @@ std::string programFolder() {
   DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof(path));
   std::string p(path, n);
   return p.substr(0, p.find_last_of("\\/") + 1);
-}
-
-bool fileExists(const std::string& name) {
-  DWORD attr = ::GetFileAttributesA(name.c_str());
-  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void setId(win::Control* c, int id) {
@@ -332,11 +329,13 @@ void TSnRForm::LoadSettings() {
 }
 
 void TSnRForm::SaveSettings() {
-  const std::string ini = GetIniFileName();
-  WriteIniBool(ini, kSettingsSection, "Backup", CreateBackups != 0);
-  WriteIniInteger(ini, kSettingsSection, "Logging", LogLevel);
-  WriteIniBool(ini, kSettingsSection, "ShowHelpWindow", ShowHelpWindow != 0);
-  WriteIniBool(ini, kSettingsSection, "ShowBackupFileList", ShowBackupFileList != 0);
+  // One durable write for the four keys, none when they are unchanged.
+  TIniEdit ini(GetIniFileName());
+  ini.Set(kSettingsSection, "Backup", CreateBackups ? "1" : "0");
+  ini.Set(kSettingsSection, "Logging", std::to_string(LogLevel));
+  ini.Set(kSettingsSection, "ShowHelpWindow", ShowHelpWindow ? "1" : "0");
+  ini.Set(kSettingsSection, "ShowBackupFileList", ShowBackupFileList ? "1" : "0");
+  ini.Commit();
 }
 
 void TSnRForm::SetCurrentLanguage() { ApplySnRFormTexts(*this, GetLanguage()); }
@@ -384,19 +383,21 @@ void TSnRForm::FormCreate() {
   CombiEditCharHexFrameFromStr->LoadHistory(history, "FromString");
   CombiEditCharHexFrameToStr->LoadHistory(history, "ToString");
 
+  // Entries whose files are gone are dropped before the list is filled, in one go.
   const std::string backups = GetDataDir() + "backup.dat";
-  win::StringList list;
-  if (fileExists(backups) && list.loadFromFile(backups)) {
-    for (const std::string& name : list.items()) BackupFileCheckListBox->addItem(name, false);
-    for (int i = BackupFileCheckListBox->count() - 1; i >= 0; --i)
-      if (!fileExists(BackupFileCheckListBox->item(i))) BackupFileCheckListBox->deleteItem(i);
-  }
+  BackupFileCheckListBox->addItems(ExistingFiles(ReadBackupList(backups)));
+  backupList_.SetFileName(backups);
 
   ScanThread = std::make_unique<TScanDirThread>();
   ScanThread->Finished = true;
 
   SnRThread = std::make_unique<TSearchAndReplaceThread>();
   SnRThread->Init(handle());
+  // What killed runs left behind goes first; this run's temporary files are noted.
+  TSnRTempJournal::CleanUp(GetDataDir());
+  RemoveDurableLeftovers(GetDataDir());
+  RemoveDurableLeftovers(programFolder());
+  if (tempJournal_.Open(GetDataDir())) SnRThread->SetFileOps(&tempJournal_);
 
   CloseWhenDone = 0;
 
@@ -490,11 +491,11 @@ void TSnRForm::FormCloseQuery(bool& CanClose) {
   win::app().processMessages();
 
   const std::string dir = GetDataDir();
-  win::StringList backups, results;
-  for (const std::string& s : BackupFileCheckListBox->items()) backups.add(s);
+  backupList_.Close();
+  SaveBackupList(dir + "backup.dat", BackupFileCheckListBox->items());
+  win::StringList results;
   for (const std::string& s : ResultListBox->items()) results.add(s);
-  backups.saveToFile(dir + "backup.dat");
-  results.saveToFile(dir + "result.log");
+  WriteFileDurably(dir + "result.log", results.text());
   MaskComboBox->SaveHistory();
   PathComboBox->SaveHistory();
   CombiEditCharHexFrameFromStr->SaveHistory();

@@ -3,7 +3,9 @@
 #pragma once
 #include "ComboBoxExt.h"
 #include "uCombiEditCharHexFrame.h"
+#include "uBackupList.h"
 #include "uQzSnRMainForm.h"
+#include "uSnRTempJournal.h"
 #include "uScanDirThread.h"
 #include "uSearchAndReplaceThread.h"
 #include "win/GuiControls.h"
@@ -190,6 +192,8 @@ private:
   static void setSelectAll(win::CheckListBox* list, win::CheckBox* box);
 
   TListBoxStrings fileItems_{nullptr};
+  TBackupListAppender backupList_;   // "backup.dat", kept true while the worker reports backups
+  TSnRTempJournal tempJournal_;      // the worker's temporary files in progress
   bool coupling_ = false;
   bool closePosted_ = false;
   bool destroying_ = false;   // the threads' last reports must not show the window again

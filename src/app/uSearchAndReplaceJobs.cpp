@@ -110,6 +110,7 @@ void TSnRForm::WMSnRThread(WPARAM kind, const char* text) {
   const std::string t = text ? text : "";
   if (kind == SNRTHREAD_BACKUPFILE) {
     BackupFileCheckListBox->addItem(t, false);
+    backupList_.Append(t);   // on disk at once: a kill must not lose it
     return;
   }
   if (kind != SNRTHREAD_LOGLINE) return;

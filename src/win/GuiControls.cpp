@@ -370,6 +370,17 @@ void ListBox::addItem(const std::string& s) { ::SendMessageA(handle_, LB_ADDSTRI
 void ListBox::insertItem(int i, const std::string& s) {
   ::SendMessageA(handle_, LB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.c_str()));
 }
+void ListBox::addItems(const std::vector<std::string>& items) {
+  if (items.empty()) return;
+  // Without this a list box redraws and resizes its scroll bar after every item.
+  ::SendMessageA(handle_, WM_SETREDRAW, FALSE, 0);
+  size_t bytes = 0;
+  for (const std::string& s : items) bytes += s.size() + 1;
+  ::SendMessageA(handle_, LB_INITSTORAGE, items.size(), static_cast<LPARAM>(bytes));
+  for (const std::string& s : items) ::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+  ::SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(handle_, nullptr, TRUE);
+}
 void ListBox::deleteItem(int i) { ::SendMessageA(handle_, LB_DELETESTRING, static_cast<WPARAM>(i), 0); }
 void ListBox::clearItems() { ::SendMessageA(handle_, LB_RESETCONTENT, 0, 0); }
 int ListBox::itemIndex() const {

@@ -186,6 +186,8 @@ public:
   std::vector<std::string> items() const;
   virtual void addItem(const std::string& s);
   virtual void insertItem(int i, const std::string& s);
+  // Appends many items with one redraw (a check list box's new items are unchecked).
+  void addItems(const std::vector<std::string>& items);
   void deleteItem(int i);
   void clearItems();
   int itemIndex() const;                // the caret item in a multi-select list

@@ -1,0 +1,101 @@
+#include "uBackupList.h"
+#include "uDurableFile.h"
+#include <windows.h>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+// Folders holding more names than this are listed once rather than probed per name.
+const size_t kProbeLimit = 32;
+
+std::string upper(std::string s) {
+  if (!s.empty()) ::CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+  return s;
+}
+
+bool isFile(const std::string& name) {
+  const DWORD a = ::GetFileAttributesA(name.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string listText(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& n : names) {
+    text += n;
+    text += "\r\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> ReadBackupList(const std::string& FileName) {
+  std::vector<std::string> names;
+  std::string data;
+  if (!ReadWholeFile(FileName, data)) return names;
+  size_t start = 0;
+  for (size_t i = 0; i < data.size(); ++i) {
+    if (data[i] != '\r' && data[i] != '\n') continue;
+    names.emplace_back(data, start, i - start);
+    if (data[i] == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  return names;
+}
+
+std::vector<std::string> ExistingFiles(const std::vector<std::string>& Names) {
+  // Names grouped by folder; a large group is checked against one listing of it.
+  std::unordered_map<std::string, size_t> perFolder;
+  for (const std::string& n : Names) ++perFolder[upper(n.substr(0, n.find_last_of("\\/") + 1))];
+  std::unordered_map<std::string, std::unordered_set<std::string>> listings;
+  for (const auto& [folder, count] : perFolder) {
+    if (count <= kProbeLimit || folder.empty()) continue;
+    std::unordered_set<std::string>& files = listings[folder];
+    WIN32_FIND_DATAA fd;
+    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) continue;
+    do {
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      files.insert(upper(fd.cFileName));
+      if (fd.cAlternateFileName[0]) files.insert(upper(fd.cAlternateFileName));
+    } while (::FindNextFileA(find, &fd));
+    ::FindClose(find);
+  }
+  std::vector<std::string> existing;
+  for (const std::string& n : Names) {
+    const size_t cut = n.find_last_of("\\/") + 1;
+    auto listing = listings.find(upper(n.substr(0, cut)));
+    const bool exists = listing == listings.end() ? isFile(n) : listing->second.count(upper(n.substr(cut))) != 0;
+    if (exists) existing.push_back(n);
+  }
+  return existing;
+}
+
+bool SaveBackupList(const std::string& FileName, const std::vector<std::string>& Names) {
+  return UpdateFileDurably(FileName, listText(Names));
+}
+
+bool TBackupListAppender::Append(const std::string& Name) {
+  if (file_.empty()) return false;
+  std::string line = Name + "\r\n";
+  if (!handle_) {
+    handle_ = win::FileHandle(::CreateFileA(file_.c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_) return false;
+    // A line that a crash cut short must not swallow the new name.
+    LARGE_INTEGER size;
+    if (::GetFileSizeEx(handle_.get(), &size) && size.QuadPart > 0) {
+      LARGE_INTEGER last;
+      last.QuadPart = size.QuadPart - 1;
+      char c = 0;
+      DWORD got = 0;
+      if (::SetFilePointerEx(handle_.get(), last, nullptr, FILE_BEGIN) &&
+          ::ReadFile(handle_.get(), &c, 1, &got, nullptr) && got == 1 && c != '\n' && c != '\r')
+        line = "\r\n" + line;
+    }
+  }
+  DWORD put = 0;
+  return ::WriteFile(handle_.get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr) && put == line.size();
+}

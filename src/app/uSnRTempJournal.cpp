@@ -1,0 +1,176 @@
+#include "uSnRTempJournal.h"
+#include "uDurableFile.h"
+#include <windows.h>
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+const char kJournalPattern[] = "~snrtemp.*.journal";
+// A journal with nothing in progress starts again from empty once it is this long.
+const long long kRestartSize = 64 * 1024;
+
+struct FileIdentity {
+  unsigned long volume = 0, high = 0, low = 0;
+  bool known() const { return volume || high || low; }
+  bool operator==(const FileIdentity& o) const { return volume == o.volume && high == o.high && low == o.low; }
+};
+
+bool identityOf(HANDLE f, FileIdentity& id) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(f, &info)) return false;
+  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return id.known();
+}
+
+// Opening for attributes only is allowed beside any other open of the file.
+bool identityOf(const std::string& name, FileIdentity& id) {
+  win::FileHandle f(::CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  return f && identityOf(f.get(), id);
+}
+
+std::string folderWithBackslash(std::string f) {
+  if (!f.empty() && f.back() != '\\' && f.back() != '/') f += '\\';
+  return f;
+}
+
+// The noted files of one journal that are still in progress: path -> identity.
+std::map<std::string, FileIdentity> inProgress(const std::string& text) {
+  std::map<std::string, FileIdentity> files;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    else if (in.eof()) break;   // a line cut by a kill is no record
+    if (line.size() < 3 || line[1] != ' ') continue;
+    if (line[0] == '+') {
+      FileIdentity id;
+      int used = 0;
+      if (std::sscanf(line.c_str() + 2, "%lx %lx %lx %n", &id.volume, &id.high, &id.low, &used) == 3 && used > 0)
+        files[line.substr(2 + static_cast<size_t>(used))] = id;
+    } else if (line[0] == '-') {
+      files.erase(line.substr(2));
+    }
+  }
+  return files;
+}
+
+std::string upper(std::string s) {
+  if (!s.empty()) ::CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+  return s;
+}
+
+// Deletes Name when it is still the noted file and nobody has it open: the
+// exclusive handle keeps anyone from opening it between the check and the delete.
+bool deleteIfSame(const std::string& name, const FileIdentity& noted) {
+  win::FileHandle f(::CreateFileA(name.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileIdentity now;
+  if (!f || !identityOf(f.get(), now) || !(now == noted)) return false;
+  FILE_DISPOSITION_INFO dispose = {TRUE};
+  return ::SetFileInformationByHandle(f.get(), FileDispositionInfo, &dispose, sizeof dispose) != 0;
+}
+
+}  // namespace
+
+TSnRTempJournal::~TSnRTempJournal() {
+  if (!journal_) return;
+  journal_ = win::FileHandle();
+  if (open_.empty()) ::DeleteFileA(journalName_.c_str());
+}
+
+bool TSnRTempJournal::Open(const std::string& Folder) {
+  static std::atomic<unsigned long> counter{0};
+  const std::string folder = folderWithBackslash(Folder);
+  for (int attempt = 0; attempt < 100 && !journal_; ++attempt) {
+    char name[64];
+    std::snprintf(name, sizeof name, "~snrtemp.%lx-%lx.journal", ::GetCurrentProcessId(), ++counter);
+    journalName_ = folder + name;
+    // Others may read it, but not open it exclusively: that is how a cleanup sees a living run.
+    journal_ = win::FileHandle(::CreateFileA(journalName_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!journal_ && ::GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return static_cast<bool>(journal_);
+}
+
+void TSnRTempJournal::note(const std::string& line) {
+  if (!journal_) return;
+  if (open_.empty() && written_ >= kRestartSize) {
+    LARGE_INTEGER zero = {};
+    if (::SetFilePointerEx(journal_.get(), zero, nullptr, FILE_BEGIN) && ::SetEndOfFile(journal_.get())) written_ = 0;
+  }
+  DWORD put = 0;
+  ::WriteFile(journal_.get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr);
+  written_ += put;
+}
+
+void TSnRTempJournal::done(const std::string& Name) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (open_.erase(Name)) note("- " + Name + "\r\n");
+}
+
+win::FileHandle TSnRTempJournal::CreateTempFile(const std::string& Folder, const std::string& Prefix,
+                                                std::string& Name) {
+  win::FileHandle f = TSnRFileOps::CreateTempFile(Folder, Prefix, Name);
+  if (!f) return f;
+  FileIdentity id;
+  if (!identityOf(f.get(), id)) identityOf(Name, id);
+  char head[48];
+  std::snprintf(head, sizeof head, "+ %lx %lx %lx ", id.volume, id.high, id.low);
+  std::lock_guard<std::mutex> hold(lock_);
+  open_.insert(Name);
+  note(head + Name + "\r\n");
+  return f;
+}
+
+bool TSnRTempJournal::Rename(const std::string& From, const std::string& To, bool ReplaceExisting) {
+  const bool ok = TSnRFileOps::Rename(From, To, ReplaceExisting);
+  if (ok) done(From);
+  return ok;
+}
+
+bool TSnRTempJournal::Delete(const std::string& Name) {
+  const bool ok = TSnRFileOps::Delete(Name);
+  if (ok || ::GetFileAttributesA(Name.c_str()) == INVALID_FILE_ATTRIBUTES) done(Name);
+  return ok;
+}
+
+int TSnRTempJournal::CleanUp(const std::string& Folder) {
+  const std::string folder = folderWithBackslash(Folder);
+  // Journals of ended runs (nobody holds them) and what living runs have in progress.
+  std::vector<std::string> ended;
+  std::set<std::string> living;
+  WIN32_FIND_DATAA fd;
+  HANDLE find = ::FindFirstFileA((folder + kJournalPattern).c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const std::string journal = folder + fd.cFileName;
+    // Exclusive: fails while the run that writes it is alive.
+    win::FileHandle j(::CreateFileA(journal.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+    if (j) {
+      ended.push_back(journal);
+      continue;
+    }
+    std::string text;
+    if (ReadWholeFile(journal, text))
+      for (const auto& entry : inProgress(text)) living.insert(upper(entry.first));
+  } while (::FindNextFileA(find, &fd));
+  ::FindClose(find);
+
+  int removed = 0;
+  for (const std::string& journal : ended) {
+    std::string text;
+    if (!ReadWholeFile(journal, text)) continue;
+    for (const auto& [name, id] : inProgress(text))
+      if (id.known() && !living.count(upper(name)) && deleteIfSame(name, id)) ++removed;
+    ::DeleteFileA(journal.c_str());
+  }
+  return removed;
+}

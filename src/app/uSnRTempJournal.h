@@ -1,0 +1,43 @@
+// The worker's temporary files, noted while they exist in a journal in the data
+// folder, so that the next start removes what a killed run left behind. A file
+// counts as a leftover only when its run has ended (a living run holds its
+// journal open), no living run has it in progress, it is still the file that
+// was noted (same volume and file index) and nobody has it open.
+#pragma once
+#include <mutex>
+#include <set>
+#include <string>
+#include "uSnRFileOps.h"
+#include "win/Handles.h"
+
+class TSnRTempJournal : public TSnRFileOps {
+public:
+  TSnRTempJournal() = default;
+  // Deletes this run's journal when no temporary file is left in it.
+  ~TSnRTempJournal() override;
+  TSnRTempJournal(const TSnRTempJournal&) = delete;
+  TSnRTempJournal& operator=(const TSnRTempJournal&) = delete;
+
+  // Starts this run's journal in Folder; false when it cannot be created (the
+  // file operations then still work, unnoted).
+  bool Open(const std::string& Folder);
+
+  win::FileHandle CreateTempFile(const std::string& Folder, const std::string& Prefix, std::string& Name) override;
+  bool Rename(const std::string& From, const std::string& To, bool ReplaceExisting) override;
+  bool Delete(const std::string& Name) override;
+
+  // Removes the temporary files noted in the journals in Folder of runs that
+  // have ended (a running program holds its journal open), then those
+  // journals. Returns the number of files removed.
+  static int CleanUp(const std::string& Folder);
+
+private:
+  void note(const std::string& line);
+  void done(const std::string& Name);
+
+  std::mutex lock_;
+  std::string journalName_;
+  win::FileHandle journal_;
+  std::set<std::string> open_;   // temporary files noted and still there
+  long long written_ = 0;
+};
