@@ -2,14 +2,41 @@
 #include "win/GuiForm.h"
 #include <commctrl.h>
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 namespace win {
 
 namespace {
 const char kContainerClass[] = "QzWinContainer";
-const char kPropControl[] = "QzCtl";
-const char kPropOldProc[] = "QzOld";
 int g_nextId = 1000;   // clear of IDOK, IDCANCEL and friends
+
+// Our windows: the control each belongs to and the procedure it had before we
+// subclassed it (none for windows of our own class). Kept here rather than in
+// window properties: under wine every property read is a round trip to the
+// window server, and one happened on every message.
+struct OurWindow {
+  Control* control;
+  WNDPROC oldProc;
+};
+std::mutex g_windowsLock;
+std::unordered_map<HWND, OurWindow> g_windows;
+
+void rememberWindow(HWND h, Control* c, WNDPROC oldProc) {
+  std::lock_guard<std::mutex> hold(g_windowsLock);
+  g_windows[h] = OurWindow{c, oldProc};
+}
+void forgetWindow(HWND h) {
+  std::lock_guard<std::mutex> hold(g_windowsLock);
+  g_windows.erase(h);
+}
+bool findWindow(HWND h, OurWindow& w) {
+  std::lock_guard<std::mutex> hold(g_windowsLock);
+  auto it = g_windows.find(h);
+  if (it == g_windows.end()) return false;
+  w = it->second;
+  return true;
+}
 
 // Messages that reach the parent on behalf of a child control.
 HWND notifySource(UINT msg, WPARAM wp, LPARAM lp) {
@@ -50,7 +77,7 @@ LRESULT CALLBACK containerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
     auto* c = static_cast<Control*>(cs->lpCreateParams);
     ::SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
-    ::SetPropA(h, kPropControl, c);
+    if (c) rememberWindow(h, c, nullptr);
     if (c) c->handle_ = h;
   }
   auto* c = reinterpret_cast<Control*>(::GetWindowLongPtrA(h, GWLP_USERDATA));
@@ -63,16 +90,17 @@ LRESULT CALLBACK containerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (msg == WM_NCDESTROY) {
     ::SetWindowLongPtrA(h, GWLP_USERDATA, 0);
-    ::RemovePropA(h, kPropControl);
+    forgetWindow(h);
     c->handle_ = nullptr;
   }
   return r;
 }
 
 LRESULT CALLBACK subclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* c = static_cast<Control*>(::GetPropA(h, kPropControl));
-  auto old = reinterpret_cast<WNDPROC>(::GetPropA(h, kPropOldProc));
-  if (!old) return ::DefWindowProcA(h, msg, wp, lp);
+  OurWindow w{};
+  if (!findWindow(h, w) || !w.oldProc) return ::DefWindowProcA(h, msg, wp, lp);
+  Control* c = w.control;
+  const WNDPROC old = w.oldProc;
   if (!c) return ::CallWindowProcA(old, h, msg, wp, lp);
   LRESULT r = 0;
   try {
@@ -82,8 +110,7 @@ LRESULT CALLBACK subclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (msg == WM_NCDESTROY) {
     ::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-    ::RemovePropA(h, kPropControl);
-    ::RemovePropA(h, kPropOldProc);
+    forgetWindow(h);
     if (h == c->handle_) c->handle_ = nullptr;
   }
   return r;
@@ -114,20 +141,18 @@ Control::~Control() {
 void Control::detach() {
   if (!handle_) return;
   for (HWND s : satellites_) {
-    if (!::IsWindow(s)) continue;
-    auto old = reinterpret_cast<WNDPROC>(::GetPropA(s, kPropOldProc));
-    if (old) ::SetWindowLongPtrA(s, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-    ::RemovePropA(s, kPropControl);
-    ::RemovePropA(s, kPropOldProc);
+    OurWindow w{};
+    if (findWindow(s, w) && w.oldProc && ::IsWindow(s))
+      ::SetWindowLongPtrA(s, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.oldProc));
+    forgetWindow(s);
   }
   satellites_.clear();
   if (oldProc_) {
     ::SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
-    ::RemovePropA(handle_, kPropOldProc);
   } else {
     ::SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
   }
-  ::RemovePropA(handle_, kPropControl);
+  forgetWindow(handle_);
 }
 
 void Control::destroyHandle() {
@@ -150,10 +175,9 @@ void Control::createHandle(const char* cls, DWORD style, DWORD exStyle, int l, i
     handle_ = ::CreateWindowExA(exStyle, cls, "", style, l, t, w, h, parentWnd, idOrMenu,
                                 ::GetModuleHandleA(nullptr), nullptr);
     if (handle_) {
-      ::SetPropA(handle_, kPropControl, this);
       oldProc_ = reinterpret_cast<WNDPROC>(
           ::SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&subclassProc)));
-      ::SetPropA(handle_, kPropOldProc, reinterpret_cast<HANDLE>(oldProc_));
+      rememberWindow(handle_, this, oldProc_);
     }
   }
   applyFont();
@@ -162,22 +186,18 @@ void Control::createHandle(const char* cls, DWORD style, DWORD exStyle, int l, i
 }
 
 void Control::adoptChild(HWND child) {
-  if (!child || ::GetPropA(child, kPropControl)) return;
-  ::SetPropA(child, kPropControl, this);
+  OurWindow known{};
+  if (!child || findWindow(child, known)) return;
   auto old = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&subclassProc)));
-  ::SetPropA(child, kPropOldProc, reinterpret_cast<HANDLE>(old));
+  rememberWindow(child, this, old);
   satellites_.push_back(child);
   if (!hint_.empty()) registerHint(child);
 }
 
 Control* Control::fromHandle(HWND h) {
-  if (!h) return nullptr;
-  // Properties can be read across processes: only our own windows count.
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(h, &pid);
-  if (pid != ::GetCurrentProcessId()) return nullptr;
-  return static_cast<Control*>(::GetPropA(h, kPropControl));
+  OurWindow w{};
+  return h && findWindow(h, w) ? w.control : nullptr;
 }
 
 Form* Control::parentForm() const {
