@@ -173,8 +173,10 @@ void TranslateComponent(win::Component& c, const std::string& section, const std
 void TranslateForm(win::Component& window) {
   // The window's section is read once; a file read key by key is searched again for every key.
   const TIniSection texts(LanguageFile, window.name());
+  auto* form = dynamic_cast<TQzSnRMainForm*>(&window);
   auto guarded = [&](win::Component& c) {
     try {
+      if (form && c.kind() == win::Kind::Memo && form->ReplacesLinesOf(c)) return;
       translateComponent(c, texts);
     } catch (...) {
       // One broken component must not stop the others.
@@ -202,6 +204,7 @@ void TQzSnRMainForm::afterConstruction() {
   LoadSettings();
   if (Language == -1) TranslateForm(*this);
   SetCurrentLanguage();
+  TextsLanguage = Language;
   win::Form::afterConstruction();
 }
 

@@ -53,6 +53,9 @@ public:
 
   // The language whose texts the window shows (set at creation and by SetLanguage).
   int32_t TextsLanguage = INT32_MIN;
+  // True for a memo whose lines SetCurrentLanguage puts anew: the language
+  // file's lines for it would only be replaced at once.
+  virtual bool ReplacesLinesOf(const win::Component&) const { return false; }
 
 private:
   void leaveFormList();

@@ -340,6 +340,12 @@ void TSnRForm::SaveSettings() {
 
 void TSnRForm::SetCurrentLanguage() { ApplySnRFormTexts(*this, GetLanguage()); }
 
+// The warning is always the built-in text of the language (a language file's
+// lines for it, however many, would only be replaced).
+bool TSnRForm::ReplacesLinesOf(const win::Component& memo) const {
+  return &memo == WarrantyMemo && HasBuiltInTexts(GetLanguage());
+}
+
 void TSnRForm::deutsch1Click() { SetLanguage(0); }
 void TSnRForm::English1Click() { SetLanguage(1); }
 

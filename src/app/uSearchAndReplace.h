@@ -107,6 +107,7 @@ public:
   void LoadSettings() override;
   void SaveSettings() override;
   void SetCurrentLanguage() override;
+  bool ReplacesLinesOf(const win::Component& memo) const override;
 
   // ---- start-up and lifecycle
   void FormCreate();

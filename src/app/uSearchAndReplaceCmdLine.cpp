@@ -90,7 +90,14 @@ TSnRBatchRequest SnRBatchRequestFor(TSnRForm& f, const std::string& ProgramFile)
 void TSnRForm::SaveasBatchFile1Click() {
   if (!BATFileSaveDialog.execute(handle())) return;
   const std::string name = BATFileSaveDialog.fileName;
-  if (!SaveSnRBatchFile(name, SnRBatchRequestFor(*this, programFile()))) {
+  const TSnRBatchRequest request = SnRBatchRequestFor(*this, programFile());
+  // A batch file that cmd cannot read whole would run another job than this one.
+  const std::string problem = SnRBatchFileProblem(request, GetLanguage());
+  if (!problem.empty()) {
+    ::MessageBoxA(handle(), problem.c_str(), win::app().title().c_str(), MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (!SaveSnRBatchFile(name, request)) {
     const std::string text = "Cannot create file \"" + name + "\".";
     ::MessageBoxA(handle(), text.c_str(), win::app().title().c_str(), MB_OK | MB_ICONERROR);
   }

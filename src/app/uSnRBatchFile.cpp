@@ -1,5 +1,6 @@
 #include "uSnRBatchFile.h"
 #include <windows.h>
+#include "uSnRJobs.h"
 #include "uSnRTexts.h"
 #include "win/StringList.h"
 
@@ -49,10 +50,6 @@ std::string callLine(const TSnRBatchRequest& r, const std::string& strings) {
          (r.RegExpr ? "-RE1" : "-RE0") + " " + "-G " + "-B " + "-C ";
 }
 
-void append(std::vector<std::string>& lines, const std::vector<std::string>& more) {
-  lines.insert(lines.end(), more.begin(), more.end());
-}
-
 }  // namespace
 
 std::string EscapeBatchText(const std::string& text) {
@@ -77,45 +74,131 @@ std::vector<std::string> BatchAppendLines(const std::string& text, const std::st
   return {"echo " + EscapeBatchText(text) + redirect};
 }
 
-std::vector<std::string> BuildSnRBatchLines(const TSnRBatchRequest& r) {
+namespace {
+
+// What a line of the batch file was made from, for the message about a line too long.
+enum class TBatchPart { Fixed, ProgramFile, FileName, OldText, NewText, Call };
+
+struct TBatchLine {
+  std::string Text;
+  TBatchPart Part;
+  size_t Index;   // the entry or memo line it came from (0-based)
+};
+
+std::vector<TBatchLine> buildLines(const TSnRBatchRequest& r) {
+  std::vector<TBatchLine> out;
+  auto add = [&out](const std::string& text, TBatchPart part = TBatchPart::Fixed, size_t index = 0) {
+    out.push_back(TBatchLine{text, part, index});
+  };
+  auto addAll = [&](const std::vector<std::string>& lines, TBatchPart part, size_t index) {
+    for (const std::string& l : lines) add(l, part, index);
+  };
+
   const std::string stars(kBoxWidth - 5, '*');
   std::string address = std::string("* ") + ProductHomepage(1);
   if (address.size() < kBoxWidth - 6) address.resize(kBoxWidth - 6, ' ');
   address += "*";
 
-  std::vector<std::string> lines = {
-      "echo off",
-      "if exist " + quoted(r.ProgramFile) + " goto CONVERT",
-      "echo " + stars,
-      echoLine("* Rudize&Darozad Edo is not installed any more                          *"),
-      echoLine("* Please download it from                                               *"),
-      echoLine(address),
-      "echo " + stars,
-      "pause",
-      "goto END",
-      ":CONVERT",
-      std::string("del ") + kBatchFileList,
-  };
-  for (const std::string& f : r.Files) append(lines, BatchAppendLines(f, kBatchFileList));
+  add("echo off");
+  add("if exist " + quoted(r.ProgramFile) + " goto CONVERT", TBatchPart::ProgramFile);
+  add("echo " + stars);
+  add(echoLine("* Rudize&Darozad Edo is not installed any more                          *"));
+  add(echoLine("* Please download it from                                               *"));
+  add(echoLine(address));
+  add("echo " + stars);
+  add("pause");
+  add("goto END");
+  add(":CONVERT");
+  add(std::string("del ") + kBatchFileList);
+  for (size_t i = 0; i < r.Files.size(); ++i)
+    addAll(BatchAppendLines(r.Files[i], kBatchFileList), TBatchPart::FileName, i);
   if (!r.MultiLine) {
-    lines.push_back(callLine(r, "-Oh" + r.OldHex + " " + "-Nh" + r.NewHex + " "));
+    add(callLine(r, "-Oh" + r.OldHex + " " + "-Nh" + r.NewHex + " "), TBatchPart::Call);
   } else {
-    lines.push_back(std::string("del ") + kBatchOldTextFile);
-    for (const std::string& l : r.OldLines) append(lines, BatchAppendLines(l, kBatchOldTextFile));
-    lines.push_back(std::string("del ") + kBatchNewTextFile);
-    for (const std::string& l : r.NewLines) append(lines, BatchAppendLines(l, kBatchNewTextFile));
+    add(std::string("del ") + kBatchOldTextFile);
+    for (size_t i = 0; i < r.OldLines.size(); ++i)
+      addAll(BatchAppendLines(r.OldLines[i], kBatchOldTextFile), TBatchPart::OldText, i);
+    add(std::string("del ") + kBatchNewTextFile);
+    for (size_t i = 0; i < r.NewLines.size(); ++i)
+      addAll(BatchAppendLines(r.NewLines[i], kBatchNewTextFile), TBatchPart::NewText, i);
     // An empty new text is a text too (it deletes what it finds): its file must exist.
-    if (r.NewLines.empty()) lines.push_back(std::string("type nul>> ") + kBatchNewTextFile);
-    lines.push_back(callLine(r, std::string("-OF") + kBatchOldTextFile + " " + "-NF" + kBatchNewTextFile + " "));
+    if (r.NewLines.empty()) add(std::string("type nul>> ") + kBatchNewTextFile);
+    add(callLine(r, std::string("-OF") + kBatchOldTextFile + " " + "-NF" + kBatchNewTextFile + " "), TBatchPart::Call);
   }
-  lines.push_back(std::string("del ") + kBatchFileList);
-  lines.push_back(std::string("del ") + kBatchOldTextFile);
-  lines.push_back(std::string("del ") + kBatchNewTextFile);
-  lines.push_back(":END");
+  add(std::string("del ") + kBatchFileList);
+  add(std::string("del ") + kBatchOldTextFile);
+  add(std::string("del ") + kBatchNewTextFile);
+  add(":END");
+  return out;
+}
+
+// 12345 -> "12,345" (German "12.345").
+std::string grouped(size_t n, bool german) {
+  std::string digits = std::to_string(n), out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i && (digits.size() - i) % 3 == 0) out += german ? '.' : ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+std::string partName(const TBatchLine& l, bool de) {
+  const std::string n = std::to_string(l.Index + 1);
+  switch (l.Part) {
+    case TBatchPart::ProgramFile: return de ? "des Programmpfads" : "of the program's path";
+    case TBatchPart::FileName: return de ? "des " + n + ". Dateinamens" : "of file name " + n;
+    case TBatchPart::OldText: return de ? "der " + n + ". Zeile des alten Textes" : "of line " + n + " of the old text";
+    case TBatchPart::NewText: return de ? "der " + n + ". Zeile des neuen Textes" : "of line " + n + " of the new text";
+    case TBatchPart::Call: return de ? "des Programmaufrufs" : "of the program call";
+    default: return "";
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> BuildSnRBatchLines(const TSnRBatchRequest& r) {
+  std::vector<std::string> lines;
+  for (TBatchLine& l : buildLines(r)) lines.push_back(std::move(l.Text));
   return lines;
 }
 
+std::string SnRBatchFileProblem(const TSnRBatchRequest& r, int32_t language) {
+  const bool de = language == 0;
+  if (r.MultiLine) {
+    const std::pair<const std::vector<std::string>*, bool> texts[] = {{&r.OldLines, true}, {&r.NewLines, false}};
+    for (const auto& [lines, old] : texts) {
+      // Joined with CR LF, the longest of the three line breaks.
+      size_t size = 0;
+      for (const std::string& l : *lines) size += l.size() + 2;
+      if (size > 0) size -= 2;
+      if (size <= kSnRTextMax) continue;
+      const std::string which = de ? (old ? "Der alte Text" : "Der neue Text") : (old ? "The old text" : "The new text");
+      return de ? "Die Batch-Datei wurde nicht gespeichert: " + which + " ist mit seinen Zeilenumbr\xFC" "chen " +
+                      grouped(size, true) + " Bytes lang, ein Batch-Lauf nimmt h\xF6" "chstens " +
+                      grouped(kSnRTextMax, true) + " Bytes."
+                : "The batch file was not saved: " + which + " is " + grouped(size, false) +
+                      " bytes long with its line breaks, and a batch run takes at most " +
+                      grouped(kSnRTextMax, false) + " bytes.";
+    }
+  }
+  const std::vector<TBatchLine> lines = buildLines(r);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const TBatchLine& l = lines[i];
+    if (l.Text.size() <= kBatchLineMax) continue;
+    const std::string part = partName(l, de);
+    return de ? "Die Batch-Datei wurde nicht gespeichert: Zeile " + std::to_string(i + 1) + " (aus " + part +
+                    ") w\xE4re " + grouped(l.Text.size(), true) +
+                    " Zeichen lang, der Kommandointerpreter liest h\xF6" "chstens " + grouped(kBatchLineMax, true) +
+                    " Zeichen je Zeile."
+              : "The batch file was not saved: its line " + std::to_string(i + 1) + " (made " + part + ") would be " +
+                    grouped(l.Text.size(), false) + " characters long, and the command interpreter reads at most " +
+                    grouped(kBatchLineMax, false) + " characters a line.";
+  }
+  return {};
+}
+
 bool SaveSnRBatchFile(const std::string& fileName, const TSnRBatchRequest& request) {
+  if (!SnRBatchFileProblem(request, 1).empty()) return false;
   win::StringList lines;
   for (const std::string& line : BuildSnRBatchLines(request)) lines.add(line);
   return lines.saveToFile(fileName);

@@ -2,6 +2,7 @@
 // the window: it writes the file list and the strings into temporary files in
 // its current folder, calls the program with them and deletes them again.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,16 @@ extern const char kBatchNewTextFile[];   // "tmpfileNewtext.snr"
 // The batch file's lines (to be saved with CR LF after each).
 std::vector<std::string> BuildSnRBatchLines(const TSnRBatchRequest& request);
 
-// Writes the batch file, replacing one that exists; false when it cannot be written.
+// The longest line the command interpreter reads whole. A longer line is
+// refused and the batch goes on with what follows, so it would run another job.
+constexpr size_t kBatchLineMax = 8191;
+// Why this request cannot become a batch file that runs the window's job (a
+// line or a text too long, named with its limit; German for language 0), or
+// empty when it can.
+std::string SnRBatchFileProblem(const TSnRBatchRequest& request, int32_t language);
+
+// Writes the batch file, replacing one that exists; false when it cannot be
+// written or the request has a problem (nothing is written then).
 bool SaveSnRBatchFile(const std::string& fileName, const TSnRBatchRequest& request);
 
 // Text as it must stand outside quotes in a batch line so that it arrives

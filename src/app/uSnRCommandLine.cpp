@@ -1,4 +1,5 @@
 #include "uSnRCommandLine.h"
+#include <windows.h>
 #include "win/StringList.h"
 #include <algorithm>
 
@@ -42,13 +43,33 @@ void addListFile(TDirStringList& files, const std::string& listFile) {
   }
 }
 
+// A file whose lines cannot fit a text job, whatever its line breaks: each
+// break becomes at most two bytes and only the last one is dropped.
+bool tooLargeForText(const std::string& fileName) {
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  if (!::GetFileAttributesExA(fileName.c_str(), GetFileExInfoStandard, &a)) return false;
+  const uint64_t size = (static_cast<uint64_t>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+  return size > kSnRTextMax + 2;
+}
+
+bool tooLong(const std::vector<std::string>& lines) {
+  size_t size = 0;
+  for (const std::string& l : lines) size += l.size() + 2;
+  return size > kSnRTextMax + 2;
+}
+
 // "-O"/"-N" after the key: a type letter, then the value.
 void readString(const std::string& value, TExtPChar& bytes, std::vector<std::string>& lines, bool& hex,
-                bool& text) {
+                bool& text, std::vector<std::string>& tooLarge) {
   if (value.empty()) return;   // no type letter: nothing was given
   const char type = upper(value.substr(0, 1))[0];
   const std::string rest = value.substr(1);
   if (type == 'F') {
+    // Refused at once, unread: a huge file would only be read to be refused.
+    if (tooLargeForText(rest)) {
+      tooLarge.push_back(rest);
+      return;
+    }
     win::StringList file;
     if (!file.loadFromFile(rest)) return;
     lines.insert(lines.end(), file.items().begin(), file.items().end());
@@ -98,9 +119,13 @@ bool TSnRCommandLine::HasOldString() const {
   return !JoinMemoLines(OldLines, "\r\n").empty();
 }
 
+bool TSnRCommandLine::OldTextTooLong() const { return tooLong(OldLines); }
+bool TSnRCommandLine::NewTextTooLong() const { return tooLong(NewLines); }
+
 bool TSnRCommandLine::Complete() const {
   const bool oneKind = OldHex == NewHex && OldText == NewText && OldHex != OldText;
-  return Files.count() > 0 && HasOldString() && oneKind;
+  const bool textsFit = TooLargeFiles.empty() && !OldTextTooLong() && !NewTextTooLong();
+  return Files.count() > 0 && HasOldString() && oneKind && textsFit;
 }
 
 TSnRCommandLine ParseSnRCommandLine(const std::vector<std::string>& params) {
@@ -125,9 +150,9 @@ TSnRCommandLine ParseSnRCommandLine(const std::vector<std::string>& params) {
       } else if (key == "-L") {
         if (!value.empty()) addListFile(c.Files, value);
       } else if (key == "-O") {
-        readString(value, c.OldValue, c.OldLines, c.OldHex, c.OldText);
+        readString(value, c.OldValue, c.OldLines, c.OldHex, c.OldText, c.TooLargeFiles);
       } else if (key == "-N") {
-        readString(value, c.NewValue, c.NewLines, c.NewHex, c.NewText);
+        readString(value, c.NewValue, c.NewLines, c.NewHex, c.NewText, c.TooLargeFiles);
       } else if (key == "-B") {
         c.Backup = true;
       } else if (key == "-G") {
@@ -187,6 +212,20 @@ std::vector<std::string> SnRCommandLineErrorLines(const TSnRCommandLine& c, cons
   if (!c.HasOldString())
     lines.push_back(de ? "kein Such-String definiert - bitte verwenden Sie Parameter -O"
                        : "no source string defined - please use paramter -O");
+  const std::string limit = std::to_string(kSnRTextMax);
+  for (const std::string& file : c.TooLargeFiles)
+    lines.push_back(de ? "Textdatei zu gro\xDF: " + file + " - alter und neuer Text d\xFCrfen mit Zeilenumbr\xFC" "chen "
+                             "h\xF6" "chstens " + limit + " Bytes lang sein"
+                       : "text file too large: " + file + " - old and new texts may hold at most " + limit +
+                             " bytes with their line breaks");
+  const std::pair<bool, bool> texts[] = {{c.OldTextTooLong(), true}, {c.NewTextTooLong(), false}};
+  for (const auto& [long_, old] : texts) {
+    if (!long_) continue;
+    lines.push_back(de ? std::string(old ? "alter" : "neuer") + " Text zu lang - h\xF6" "chstens " + limit +
+                             " Bytes mit Zeilenumbr\xFC" "chen"
+                       : std::string(old ? "old" : "new") + " text too long - at most " + limit +
+                             " bytes with its line breaks");
+  }
   lines.push_back("");
   return lines;
 }

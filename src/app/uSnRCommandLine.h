@@ -27,10 +27,17 @@ struct TSnRCommandLine {
   int32_t LogLevel = llNone;             // "-G", "-G0", "-G1", "-G2"
   bool CloseWhenDone = false;            // "-C"
   std::vector<TSnRSwitch> Switches;      // "-CS1", "-CS0", "-RE1", "-RE0"
+  // "-OF"/"-NF" files refused unread: larger than a text job takes (kSnRTextMax).
+  std::vector<std::string> TooLargeFiles;
+
+  // The old or new text, joined by CR LF, is longer than a text job takes.
+  bool OldTextTooLong() const;
+  bool NewTextTooLong() const;
 
   // At least one byte of hex, or a text with at least one byte in it.
   bool HasOldString() const;
-  // Files, an old string, and old and new of one kind (hex or text).
+  // Files, an old string, old and new of one kind (hex or text), and texts
+  // that fit a text job.
   bool Complete() const;
   bool IsHexKind() const { return OldHex && NewHex && !OldText && !NewText; }
 };

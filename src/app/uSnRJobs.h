@@ -20,6 +20,10 @@ struct TSnRJobRequest {
   int32_t LogLevel = llAllFiles;
 };
 
+// The longest text a text job of the command line or a batch file takes: the
+// memo lines joined, line breaks included, below the 32000 bytes of the buffers.
+constexpr size_t kSnRTextMax = 31999;
+
 // The three line breaks of multi-line jobs, in the order they are tried.
 extern const char* const kMemoLineBreaks[3];
 
