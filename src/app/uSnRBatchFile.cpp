@@ -145,11 +145,11 @@ std::string grouped(size_t n, bool german) {
 std::string partName(const TBatchLine& l, bool de) {
   const std::string n = std::to_string(l.Index + 1);
   switch (l.Part) {
-    case TBatchPart::ProgramFile: return de ? "des Programmpfads" : "of the program's path";
-    case TBatchPart::FileName: return de ? "des " + n + ". Dateinamens" : "of file name " + n;
+    case TBatchPart::ProgramFile: return de ? "dem Programmpfad" : "of the program's path";
+    case TBatchPart::FileName: return de ? "dem " + n + ". Dateinamen" : "of file name " + n;
     case TBatchPart::OldText: return de ? "der " + n + ". Zeile des alten Textes" : "of line " + n + " of the old text";
     case TBatchPart::NewText: return de ? "der " + n + ". Zeile des neuen Textes" : "of line " + n + " of the new text";
-    case TBatchPart::Call: return de ? "des Programmaufrufs" : "of the program call";
+    case TBatchPart::Call: return de ? "dem Programmaufruf" : "of the program call";
     default: return "";
   }
 }

@@ -3,6 +3,7 @@
 #include "uSnRTexts.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <functional>
 
 using batchtest::exists;
 using batchtest::Folder;
@@ -153,4 +154,63 @@ TEST(BatchFileRun, WithoutTheProgramItShowsTheBoxAndChangesNothing) {
       << out;
   EXPECT_NE(out.find(std::string("* ") + ProductHomepage(1) + " "), std::string::npos) << out;
   EXPECT_FALSE(exists(dir / "tmpfilelist.snr"));
+}
+
+// A line longer than the interpreter reads whole is refused and the batch goes
+// on with the lines after it: such a batch would run another job than the
+// window's, so it is never written.
+TEST(BatchFileText, LinesAndTextsABatchRunCannotTakeWholeAreRefused) {
+  // "echo " + text + ">> tmpfileOldtext.snr": 26 characters besides the text.
+  const size_t longest = kBatchLineMax - 26;
+  struct Case {
+    const char* what;
+    std::function<void(TSnRBatchRequest&)> make;
+    const char* english;   // empty: accepted
+    const char* german;
+  } cases[] = {
+      {"a line at the limit", [&](TSnRBatchRequest& r) { r.OldLines = {"A", std::string(longest, 'x'), "B"}; }, "", ""},
+      {"one character more",
+       [&](TSnRBatchRequest& r) { r.OldLines = {"A", std::string(longest + 1, 'x'), "B"}; },
+       "its line 16 (made of line 2 of the old text) would be 8,192 characters long, and the command interpreter "
+       "reads at most 8,191 characters a line.",
+       "Zeile 16 (aus der 2. Zeile des alten Textes) w\xE4re 8.192 Zeichen lang, der Kommandointerpreter liest "
+       "h\xF6" "chstens 8.191 Zeichen je Zeile."},
+      {"a new text line",
+       [&](TSnRBatchRequest& r) { r.NewLines = {std::string(9000, 'z')}; },
+       "(made of line 1 of the new text) would be 9,026", "(aus der 1. Zeile des neuen Textes) w\xE4re 9.026"},
+      {"a file name that escaping makes long",
+       [&](TSnRBatchRequest& r) { r.Files = {"C:\\" + std::string(4100, '%') + ".txt"}; },
+       "(made of file name 1) would be 8,230", "(aus dem 1. Dateinamen) w\xE4re 8.230"},
+      {"an old text too long for a batch run",
+       [&](TSnRBatchRequest& r) { r.OldLines = Strings(5, std::string(6400, 'o')); },
+       "The old text is 32,008 bytes long with its line breaks, and a batch run takes at most 31,999 bytes.",
+       "Der alte Text ist mit seinen Zeilenumbr\xFC" "chen 32.008 Bytes lang, ein Batch-Lauf nimmt h\xF6" "chstens "
+       "31.999 Bytes."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TSnRBatchRequest r = request();
+    r.MultiLine = true;
+    r.OldLines = {"old"};
+    r.NewLines = {"new"};
+    c.make(r);
+    const std::string english = SnRBatchFileProblem(r, 1), german = SnRBatchFileProblem(r, 0);
+    Folder dir("batch");
+    writeFile(dir / "job.bat", "the user's old file");
+    if (!*c.english) {
+      EXPECT_EQ(english, "");
+      EXPECT_TRUE(SaveSnRBatchFile(dir / "job.bat", r));
+      continue;
+    }
+    EXPECT_NE(english.find(c.english), std::string::npos) << english;
+    EXPECT_EQ(english.rfind("The batch file was not saved: ", 0), 0u) << english;
+    EXPECT_NE(german.find(c.german), std::string::npos) << german;
+    EXPECT_EQ(german.rfind("Die Batch-Datei wurde nicht gespeichert: ", 0), 0u) << german;
+    EXPECT_FALSE(SaveSnRBatchFile(dir / "job.bat", r));
+    EXPECT_EQ(readFile(dir / "job.bat"), "the user's old file");
+  }
+  // The longest single-line job, 1024 bytes each way, stays well inside.
+  TSnRBatchRequest r = request();
+  r.OldHex = r.NewHex = std::string(2048, 'A');
+  EXPECT_EQ(SnRBatchFileProblem(r, 1), "");
 }

@@ -1,5 +1,6 @@
 #include "test_batch_tools.h"
 #include "uSnRCommandLine.h"
+#include "win/Handles.h"
 #include <gtest/gtest.h>
 
 using batchtest::Folder;
@@ -217,4 +218,49 @@ TEST_F(CommandLineTest, JobsOfHexAndTextCommandLines) {
   // One line of text needs one job: two more would replace again what it put in.
   c = ParseSnRCommandLine({"-F" + a, "-Ocabc", "-Ncxabc"});
   EXPECT_EQ(BuildSnRJobs(SnRCommandLineJobRequest(c, true, false, true, llAllFiles)).size(), 1u);
+}
+
+// Old and new texts must fit the 32000-byte buffers of a text job: a larger
+// "-OF" file is refused at once, unread, and so is a longer joined text.
+TEST_F(CommandLineTest, TextsTooLargeForTheirJobAreRefusedWithTheLimit) {
+  const std::string a = file("a.txt");
+  const std::string huge = dir / "huge.txt";
+  {
+    win::FileHandle h(::CreateFileA(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER size;
+    size.QuadPart = 100LL << 20;
+    ASSERT_TRUE(::SetFilePointerEx(h.get(), size, nullptr, FILE_BEGIN) && ::SetEndOfFile(h.get()));
+  }
+  const std::string fits = file("fits.txt", std::string(kSnRTextMax, 'f') + "\r\n");
+  const std::string halves = std::string(16000, 'h');
+  const std::string limit = std::to_string(kSnRTextMax);
+  struct Case {
+    Strings params;
+    bool complete;
+    Strings extra;   // error lines besides those of the incomplete command line
+  } cases[] = {
+      {{"-F" + a, "-OF" + fits, "-Ncx"}, true, {}},
+      {{"-F" + a, "-OF" + huge, "-Ncx"}, false,
+       {"no source string defined - please use paramter -O",
+        "text file too large: " + huge + " - old and new texts may hold at most " + limit +
+            " bytes with their line breaks"}},
+      {{"-F" + a, "-Ocx", "-NF" + huge}, false,
+       {"text file too large: " + huge + " - old and new texts may hold at most " + limit +
+            " bytes with their line breaks"}},
+      {{"-F" + a, "-Oc" + halves, "-Oc" + halves, "-Ncx"}, false,
+       {"old text too long - at most " + limit + " bytes with its line breaks"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.params[1]);
+    const DWORD start = ::GetTickCount();
+    const TSnRCommandLine cl = ParseSnRCommandLine(c.params);
+    EXPECT_LT(::GetTickCount() - start, 2000u);   // the large file is not read
+    EXPECT_EQ(cl.Complete(), c.complete);
+    if (c.complete) continue;
+    Strings lines = SnRCommandLineErrorLines(cl, c.params, 1);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(Strings(lines.begin() + 3, lines.end() - 1), c.extra);
+    EXPECT_NE(SnRCommandLineErrorLines(cl, c.params, 0)[3 + c.extra.size() - 1].find(limit + " Bytes"),
+              std::string::npos);
+  }
 }

@@ -184,3 +184,64 @@ TEST_F(CommandLineWindow, SaveAsBatchFileWritesTheJobForThisProgram) {
   EXPECT_NE(expected.find("echo C:\\a^&b.txt>> tmpfilelist.snr"), std::string::npos);
   EXPECT_NE(expected.find("-Oh4142 -Nh43 -CS1 -RE0 -G -B -C "), std::string::npos);
 }
+
+namespace {
+// The texts of the dialog boxes this process shows, each answered with OK.
+class DialogTexts {
+public:
+  DialogTexts() : thread_([this] {
+      const DWORD pid = ::GetCurrentProcessId();
+      while (!stop_) {
+        HWND box = nullptr;
+        while ((box = ::FindWindowExA(nullptr, box, "#32770", nullptr))) {
+          DWORD owner = 0;
+          ::GetWindowThreadProcessId(box, &owner);
+          if (owner != pid || !::IsWindowVisible(box)) continue;
+          ::Sleep(200);
+          ::EnumChildWindows(box, collect, reinterpret_cast<LPARAM>(this));
+          ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+        ::Sleep(50);
+      }
+    }) {}
+  ~DialogTexts() { finish(); }
+  std::string finish() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return texts_;
+  }
+
+private:
+  static BOOL CALLBACK collect(HWND h, LPARAM self) {
+    char text[1024] = {};
+    ::GetWindowTextA(h, text, sizeof text);
+    reinterpret_cast<DialogTexts*>(self)->texts_ += std::string(text) + "\n";
+    return TRUE;
+  }
+  std::atomic<bool> stop_{false};
+  std::string texts_;
+  std::thread thread_;
+};
+}  // namespace
+
+TEST_F(CommandLineWindow, SaveAsBatchFileRefusesALineTheInterpreterCannotReadWhole) {
+  // The window's job leaves a file holding A, CR LF, B alone; a batch that cmd
+  // read without its long line would search for "A\r\nB" and rewrite it.
+  f->FileCheckListBox->addItem(dir / "ab.txt", false);
+  f->PageControlLineMode->setActivePageIndex(1);
+  f->MemoFromStr->setLines({"A", std::string(9000, 'x'), "B"});
+  f->MemoToStr->setLines({"Z"});
+  const std::string bat = dir / "job.bat";
+  f->BATFileSaveDialog.fileName = bat;
+  std::string shown;
+  {
+    DialogTexts answer;
+    f->SaveasBatchFile1Click();
+    shown = answer.finish();
+  }
+  EXPECT_FALSE(exists(bat));
+  EXPECT_NE(shown.find("The batch file was not saved: its line 15 (made of line 2 of the old text) would be 9,026 "
+                       "characters long, and the command interpreter reads at most 8,191 characters a line."),
+            std::string::npos)
+      << shown;
+}
