@@ -76,7 +76,37 @@ bool SaveBackupList(const std::string& FileName, const std::vector<std::string>&
   return UpdateFileDurably(FileName, listText(Names));
 }
 
-bool TBackupListAppender::Append(const std::string& Name) {
+void TBackupListFile::SetFileName(const std::string& FileName) {
+  std::lock_guard<std::mutex> hold(lock_);
+  handle_ = win::FileHandle();
+  named_.clear();
+  file_ = FileName;
+}
+
+void TBackupListFile::AppendBeforeMade(const std::string& Name) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (append(Name)) named_.insert(Name);
+}
+
+void TBackupListFile::AppendReported(const std::string& Name) {
+  std::lock_guard<std::mutex> hold(lock_);
+  auto it = named_.find(Name);
+  if (it != named_.end()) {
+    named_.erase(it);
+    return;
+  }
+  append(Name);
+}
+
+bool TBackupListFile::Save(const std::vector<std::string>& Names) {
+  std::lock_guard<std::mutex> hold(lock_);
+  // Names appended ahead of their report are not in the new file; their reports append them again.
+  handle_ = win::FileHandle();
+  named_.clear();
+  return !file_.empty() && SaveBackupList(file_, Names);
+}
+
+bool TBackupListFile::append(const std::string& Name) {
   if (file_.empty()) return false;
   std::string line = Name + "\r\n";
   if (!handle_) {

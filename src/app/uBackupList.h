@@ -3,7 +3,9 @@
 // appended at once (a kill loses none), and at close the whole list, with the
 // lines of backups deleted meanwhile gone, replaces the file durably.
 #pragma once
+#include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 #include "win/Handles.h"
 
@@ -18,16 +20,26 @@ std::vector<std::string> ExistingFiles(const std::vector<std::string>& Names);
 // The whole list, written durably; nothing is written when the file holds it already.
 bool SaveBackupList(const std::string& FileName, const std::vector<std::string>& Names);
 
-// Appends names to the list file, each in one write that a kill cannot cut.
-class TBackupListAppender {
+// The list file while the program runs, shared by the worker and the window.
+// The worker's file operations name each backup before it is made, and the
+// window's report of it appends it only when that did not happen; so a kill at
+// any moment leaves every backup that exists in the file. Each name goes in one
+// write, which a kill cannot cut.
+class TBackupListFile {
 public:
-  explicit TBackupListAppender(std::string FileName = {}) : file_(std::move(FileName)) {}
-  void SetFileName(const std::string& FileName) { Close(); file_ = FileName; }
-  bool Append(const std::string& Name);
-  // Lets the list be replaced (a later Append opens the new file).
-  void Close() { handle_ = win::FileHandle(); }
+  void SetFileName(const std::string& FileName);
+  // A backup about to be made (a name that then stays unmade is dropped at the next start).
+  void AppendBeforeMade(const std::string& Name);
+  // A backup the worker reported.
+  void AppendReported(const std::string& Name);
+  // Replaces the file with the whole list (durably, and only when it differs).
+  bool Save(const std::vector<std::string>& Names);
 
 private:
+  bool append(const std::string& Name);
+
+  std::mutex lock_;
   std::string file_;
   win::FileHandle handle_;
+  std::unordered_multiset<std::string> named_;   // appended before they were made, not yet reported
 };

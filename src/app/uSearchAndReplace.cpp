@@ -403,7 +403,9 @@ void TSnRForm::FormCreate() {
   TSnRTempJournal::CleanUp(GetDataDir());
   RemoveDurableLeftovers(GetDataDir());
   RemoveDurableLeftovers(programFolder());
-  if (tempJournal_.Open(GetDataDir())) SnRThread->SetFileOps(&tempJournal_);
+  tempJournal_.BeforeBackup = [this](const std::string& name) { backupList_.AppendBeforeMade(name); };
+  tempJournal_.Open(GetDataDir());
+  SnRThread->SetFileOps(&tempJournal_);
 
   CloseWhenDone = 0;
 
@@ -497,8 +499,7 @@ void TSnRForm::FormCloseQuery(bool& CanClose) {
   win::app().processMessages();
 
   const std::string dir = GetDataDir();
-  backupList_.Close();
-  SaveBackupList(dir + "backup.dat", BackupFileCheckListBox->items());
+  backupList_.Save(BackupFileCheckListBox->items());
   win::StringList results;
   for (const std::string& s : ResultListBox->items()) results.add(s);
   WriteFileDurably(dir + "result.log", results.text());

@@ -193,7 +193,7 @@ private:
   static void setSelectAll(win::CheckListBox* list, win::CheckBox* box);
 
   TListBoxStrings fileItems_{nullptr};
-  TBackupListAppender backupList_;   // "backup.dat", kept true while the worker reports backups
+  TBackupListFile backupList_;       // "backup.dat", kept true while the worker makes backups
   TSnRTempJournal tempJournal_;      // the worker's temporary files in progress
   bool coupling_ = false;
   bool closePosted_ = false;

@@ -110,7 +110,7 @@ void TSnRForm::WMSnRThread(WPARAM kind, const char* text) {
   const std::string t = text ? text : "";
   if (kind == SNRTHREAD_BACKUPFILE) {
     BackupFileCheckListBox->addItem(t, false);
-    backupList_.Append(t);   // on disk at once: a kill must not lose it
+    backupList_.AppendReported(t);   // on disk at once (if the worker did not name it before)
     return;
   }
   if (kind != SNRTHREAD_LOGLINE) return;

@@ -129,7 +129,15 @@ win::FileHandle TSnRTempJournal::CreateTempFile(const std::string& Folder, const
   return f;
 }
 
+namespace {
+bool isBackupName(const std::string& name) {
+  static const std::string suffix = ".snr_bak";
+  return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+}  // namespace
+
 bool TSnRTempJournal::Rename(const std::string& From, const std::string& To, bool ReplaceExisting) {
+  if (BeforeBackup && isBackupName(To)) BeforeBackup(To);
   const bool ok = TSnRFileOps::Rename(From, To, ReplaceExisting);
   if (ok) done(From);
   return ok;

@@ -2,8 +2,10 @@
 // folder, so that the next start removes what a killed run left behind. A file
 // counts as a leftover only when its run has ended (a living run holds its
 // journal open), no living run has it in progress, it is still the file that
-// was noted (same volume and file index) and nobody has it open.
+// was noted (same volume and file index) and nobody has it open. It also
+// tells the window about each backup before it is made.
 #pragma once
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -12,6 +14,10 @@
 
 class TSnRTempJournal : public TSnRFileOps {
 public:
+  // Called on the worker's thread with the name of a backup file about to be
+  // made (a name ending in ".snr_bak" that a file is given), before it exists.
+  std::function<void(const std::string&)> BeforeBackup;
+
   TSnRTempJournal() = default;
   // Deletes this run's journal when no temporary file is left in it.
   ~TSnRTempJournal() override;

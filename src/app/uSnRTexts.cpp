@@ -1,4 +1,5 @@
 #include "uSnRTexts.h"
+#include "win/GuiControls.h"
 
 const char kLanguageGermanCaption[] = "&deutsch";
 const char kLanguageEnglishCaption[] = "&English";
@@ -101,11 +102,22 @@ win::Component* FindSnRComponent(win::Component& window, const std::string& name
 
 bool ApplySnRFormTexts(win::Component& window, int32_t language) {
   if (!HasBuiltInTexts(language)) return false;
-  for (const TSnRText& t : kTexts)
-    if (win::Component* c = FindSnRComponent(window, t.Name)) c->setCaption(language == 0 ? t.German : t.English);
+  // A text that a control shows already is not set again: every set is a round
+  // trip to the window system, and a tab's caption rebuilds all tabs.
+  for (const TSnRText& t : kTexts) {
+    win::Component* c = FindSnRComponent(window, t.Name);
+    const char* text = language == 0 ? t.German : t.English;
+    if (c && c->caption() != text) c->setCaption(text);
+  }
   if (win::Component* memo = FindSnRComponent(window, "WarrantyMemo")) {
-    memo->clearLines();
-    for (const std::string& line : WarrantyLines(language)) memo->addLine(line);
+    const std::vector<std::string> lines = WarrantyLines(language);
+    auto* m = dynamic_cast<win::Memo*>(memo);
+    if (m && m->lines() != lines) {
+      m->setLines(lines);
+    } else if (!m) {
+      memo->clearLines();
+      for (const std::string& line : lines) memo->addLine(line);
+    }
   }
   return true;
 }

@@ -141,20 +141,25 @@ TEST_F(DataFiles, BackupListDropsCutLinesAndGoneFiles) {
   expected.insert(expected.end(), made.begin(), made.end());
   EXPECT_EQ(ExistingFiles(ReadBackupList(list)), expected);
 
-  // The next name appended starts a line of its own.
-  TBackupListAppender appender(list);
-  ASSERT_TRUE(appender.Append(dir / "b.0.snr_bak"));
-  ASSERT_TRUE(appender.Append(dir / "c.0.snr_bak"));
+  // The next name appended starts a line of its own. A backup named before it
+  // is made is not appended again when it is reported; one not named before is.
+  TBackupListFile file;
+  file.SetFileName(list);
+  file.AppendBeforeMade(dir / "b.0.snr_bak");
+  file.AppendReported(dir / "b.0.snr_bak");
+  file.AppendReported(dir / "c.0.snr_bak");
   Strings more = names;
   more.push_back(dir / "a.tx");
   more.push_back(dir / "b.0.snr_bak");
   more.push_back(dir / "c.0.snr_bak");
   EXPECT_EQ(ReadBackupList(list), more);
-  appender.Close();
-  ASSERT_TRUE(SaveBackupList(list, {"x", "y"}));
+  // The whole list replaces the file; a name named before that still gets in by its report.
+  file.AppendBeforeMade("w");
+  ASSERT_TRUE(file.Save({"x", "y"}));
   EXPECT_EQ(AppTestDir::read(list), "x\r\ny\r\n");
-  ASSERT_TRUE(appender.Append("z"));   // after a replace: into the new file
-  EXPECT_EQ(ReadBackupList(list), (Strings{"x", "y", "z"}));
+  file.AppendReported("w");
+  file.AppendReported("z");
+  EXPECT_EQ(ReadBackupList(list), (Strings{"x", "y", "w", "z"}));
 }
 
 TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
@@ -165,11 +170,18 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
   std::string left, held, listed;
   {
     TSnRTempJournal killed;
+    Strings backups;
+    killed.BeforeBackup = [&](const std::string& name) {
+      backups.push_back(name + (AppTestDir::exists(name) ? " (made already)" : ""));
+    };
     ASSERT_TRUE(killed.Open(data));
     // One renamed into place, one deleted: both done. Three left in progress.
     std::string renamed, deleted;
     killed.CreateTempFile(work, "snr", renamed);
     ASSERT_TRUE(killed.Rename(renamed, work + "\\file.txt", true));
+    ASSERT_TRUE(killed.Rename(work + "\\file.txt", work + "\\file.txt.0.snr_bak", false));
+    ASSERT_TRUE(killed.Rename(work + "\\file.txt.0.snr_bak", work + "\\file.txt", false));
+    EXPECT_EQ(backups, Strings{work + "\\file.txt.0.snr_bak"});   // named before it was there
     killed.CreateTempFile(work, "snr", deleted);
     ASSERT_TRUE(killed.Delete(deleted));
     killed.CreateTempFile(work, "snr", left);

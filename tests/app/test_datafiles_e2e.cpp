@@ -196,12 +196,17 @@ TEST_F(DataFilesEndToEnd, AKillLosesNoBackupAndItsTemporaryFileGoesAtTheNextStar
   start("\"-L" + (dir / "list.txt") + "\" -Oh4142 -Nh4344 -B -C");
   const std::string lastSmallBackup = files + "\\s59.txt.0.snr_bak";
   std::string temp;
+  // The large file's temporary file is the one that grows past a MiB.
   ASSERT_TRUE(waitFor([&] {
-    const Strings t = filesMatching(files + "\\snr*.tmp");
-    if (!exists(lastSmallBackup) || t.empty()) return false;
-    temp = files + "\\" + t[0];
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((files + "\\snr*.tmp").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(h);
+    if (fd.nFileSizeLow < (1u << 20) && !fd.nFileSizeHigh) return false;
+    temp = files + "\\" + fd.cFileName;
     return true;
   }, 60000)) << "the large file's rewrite was not seen";
+  EXPECT_TRUE(exists(lastSmallBackup));
   // The journal knows the temporary file before the kill comes.
   ASSERT_TRUE(waitFor([&] {
     for (const std::string& j : filesMatching(data + "\\~snrtemp.*.journal"))
