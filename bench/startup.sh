@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The fixed cost of a batch run: the program replacing in one 8-byte file, from
+# start to exit, against a minimal Win32 program that opens a window and closes
+# it, and against wine's own start (the same program without a window). Run by
+# "./qz bench-startup [runs]", which sets the display and the build folder; twm
+# runs on the display meanwhile, since wine waits around minimising without a
+# window manager. The contenders take turns; every program run must have written
+# the expected bytes before its time counts. QZ_BASELINE may name a folder with
+# another build of the program (QzSearchAndReplace.exe and its library), which
+# then runs as one more contender.
+set -euo pipefail
+
+runs=${1:-7}
+build=${QZ_BUILD:?run through ./qz bench-startup}
+: "${DISPLAY:?}" "${WINEPREFIX:?}"
+
+work=$(mktemp -d /tmp/qz-startup.XXXXXX)
+twm_pid=
+cleanup() {
+  [ -n "$twm_pid" ] && kill "$twm_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+printf 'RandomPlacement\nUsePPosition "on"\nNoTitle\nTitleFont "fixed"\nResizeFont "fixed"\nMenuFont "fixed"\nIconFont "fixed"\nIconManagerFont "fixed"\n' >"$work/twmrc"
+twm -display "$DISPLAY" -f "$work/twmrc" >/dev/null 2>&1 &
+twm_pid=$!
+sleep 1
+kill -0 "$twm_pid" 2>/dev/null || { echo "twm did not start on $DISPLAY (another window manager there?)" >&2; twm_pid=; }
+
+# Each program runs from a folder of its own, as installed, with a data folder of its own.
+declare -A data_win
+install() {
+  mkdir -p "$work/$2" "$work/$2-data"
+  cp "$1/QzSearchAndReplace.exe" "$1/Qz-DarariRuzoriv.dll" "$work/$2/"
+  data_win[$2]=$(winepath -w "$work/$2-data")
+}
+install "$build" prog
+contenders="bare minimal program"
+if [ -n "${QZ_BASELINE:-}" ]; then
+  install "$QZ_BASELINE" baseline
+  contenders="$contenders baseline"
+fi
+mkdir -p "$work/files"
+file_win=$(winepath -w "$work/files/a.txt")
+wineserver -p60 2>/dev/null || true   # an already running server keeps running
+
+now() { date +%s%N; }
+declare -A times
+run_minimal() { wine "$build/bench/qz_minimal_window.exe"; }
+run_bare() { wine "$build/bench/qz_minimal_window.exe" none; }
+batch_run() {
+  printf 'ABxxABxx' >"$work/files/a.txt"
+  QZ_APPDATA=${data_win[$1]} wine "$work/$1/QzSearchAndReplace.exe" "-F$file_win" -Oh4142 -Nh4344 -C
+}
+run_program() { batch_run prog; }
+run_baseline() { batch_run baseline; }
+check() {
+  [ "$(cat "$work/files/a.txt")" = "CDxxCDxx" ] || { echo "$1 did not write the expected bytes" >&2; exit 1; }
+}
+
+# One warm-up round: the first program run also puts the help file beside the program.
+for c in $contenders; do
+  "run_$c" >/dev/null 2>&1
+  case $c in program | baseline) check "$c" ;; esac
+done
+for ((r = 0; r < runs; r++)); do
+  for c in $contenders; do
+    t0=$(now)
+    "run_$c" >/dev/null 2>&1
+    t1=$(now)
+    case $c in program | baseline) check "$c" ;; esac
+    times[$c]+="$(( (t1 - t0) / 1000000 )) "
+  done
+done
+
+stats() { tr ' ' '\n' | grep . | sort -n | awk '{v[NR]=$1} END {m = (NR % 2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2; printf "%d %d %d\n", m, v[1], v[NR]}'; }
+printf '%-40s %10s %8s %8s\n' "start to exit, $runs runs (ms)" median min max
+declare -A median
+for c in $contenders; do
+  read -r m lo hi < <(printf '%s' "${times[$c]}" | stats)
+  median[$c]=$m
+  case $c in
+    bare) label="wine's own start (no window)" ;;
+    minimal) label="minimal Win32 window program" ;;
+    program) label="batch run on one 8-byte file" ;;
+    baseline) label="the same, baseline build" ;;
+  esac
+  printf '%-40s %10d %8d %8d\n' "$label" "$m" "$lo" "$hi"
+done
+awk -v p="${median[program]}" -v m="${median[minimal]}" 'BEGIN {printf "program / minimal window (medians): %.2f\n", p / m}'
