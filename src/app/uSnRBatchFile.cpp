@@ -1,5 +1,6 @@
 #include "uSnRBatchFile.h"
 #include <windows.h>
+#include "uDurableFile.h"
 #include "uSnRJobs.h"
 #include "uSnRTexts.h"
 #include "win/StringList.h"
@@ -201,5 +202,7 @@ bool SaveSnRBatchFile(const std::string& fileName, const TSnRBatchRequest& reque
   if (!SnRBatchFileProblem(request, 1).empty()) return false;
   win::StringList lines;
   for (const std::string& line : BuildSnRBatchLines(request)) lines.add(line);
-  return lines.saveToFile(fileName);
+  // Whole or not at all: a cut batch file (its program call cut short, say)
+  // would run another job.
+  return WriteFileDurably(fileName, lines.text());
 }
