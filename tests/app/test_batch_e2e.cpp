@@ -50,9 +50,7 @@ struct Started {
 class BatchEndToEnd : public ::testing::Test {
 protected:
   void SetUp() override {
-    char cwd[MAX_PATH];
-    ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    program = std::string(cwd) + "\\QzSearchAndReplace.exe";
+    program = batchtest::BuiltProgram();
     ASSERT_TRUE(exists(program)) << "build the program first: " << program;
     ::CreateDirectoryA((dir / "appdata").c_str(), nullptr);
     ::CreateDirectoryA(files.c_str(), nullptr);

@@ -39,6 +39,13 @@ inline std::string readFile(const std::string& file) {
 }
 inline bool exists(const std::string& file) { return ::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The program of the build folder (the tests' working folder).
+inline std::string BuiltProgram() {
+  char cwd[MAX_PATH];
+  ::GetCurrentDirectoryA(MAX_PATH, cwd);
+  return std::string(cwd) + "\\QzSearchAndReplace.exe";
+}
+
 // Runs commandLine in folder with no console input; false when it has not
 // ended within timeoutMs (it is then ended).
 inline bool runAndWait(const std::string& commandLine, const std::string& folder, DWORD timeoutMs,

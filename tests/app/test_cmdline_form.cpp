@@ -24,7 +24,8 @@ bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
   return qztest::WaitUntil(done, timeoutMs, [] { win::app().processMessages(); });
 }
 
-// Presses a button of the dialog boxes this process shows, until it is told to stop.
+// Presses a button of the dialog boxes this process shows, until it is told
+// to stop, and keeps the texts of their controls.
 class DialogAnswer {
 public:
   explicit DialogAnswer(int button) : thread_([this, button] {
@@ -36,18 +37,29 @@ public:
           ::GetWindowThreadProcessId(box, &owner);
           if (owner != pid || !::IsWindowVisible(box)) continue;
           ::Sleep(200);   // let the dialog finish its start
+          ::EnumChildWindows(box, collect, reinterpret_cast<LPARAM>(this));
           ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         }
         ::Sleep(50);
       }
     }) {}
-  ~DialogAnswer() {
+  ~DialogAnswer() { finish(); }
+  // Stops answering; the texts seen, one control a line.
+  std::string finish() {
     stop_ = true;
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
+    return texts_;
   }
 
 private:
+  static BOOL CALLBACK collect(HWND h, LPARAM self) {
+    char text[1024] = {};
+    ::GetWindowTextA(h, text, sizeof text);
+    reinterpret_cast<DialogAnswer*>(self)->texts_ += std::string(text) + "\n";
+    return TRUE;
+  }
   std::atomic<bool> stop_{false};
+  std::string texts_;
   std::thread thread_;
 };
 
@@ -185,45 +197,6 @@ TEST_F(CommandLineWindow, SaveAsBatchFileWritesTheJobForThisProgram) {
   EXPECT_NE(expected.find("-Oh4142 -Nh43 -CS1 -RE0 -G -B -C "), std::string::npos);
 }
 
-namespace {
-// The texts of the dialog boxes this process shows, each answered with OK.
-class DialogTexts {
-public:
-  DialogTexts() : thread_([this] {
-      const DWORD pid = ::GetCurrentProcessId();
-      while (!stop_) {
-        HWND box = nullptr;
-        while ((box = ::FindWindowExA(nullptr, box, "#32770", nullptr))) {
-          DWORD owner = 0;
-          ::GetWindowThreadProcessId(box, &owner);
-          if (owner != pid || !::IsWindowVisible(box)) continue;
-          ::Sleep(200);
-          ::EnumChildWindows(box, collect, reinterpret_cast<LPARAM>(this));
-          ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        }
-        ::Sleep(50);
-      }
-    }) {}
-  ~DialogTexts() { finish(); }
-  std::string finish() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    return texts_;
-  }
-
-private:
-  static BOOL CALLBACK collect(HWND h, LPARAM self) {
-    char text[1024] = {};
-    ::GetWindowTextA(h, text, sizeof text);
-    reinterpret_cast<DialogTexts*>(self)->texts_ += std::string(text) + "\n";
-    return TRUE;
-  }
-  std::atomic<bool> stop_{false};
-  std::string texts_;
-  std::thread thread_;
-};
-}  // namespace
-
 TEST_F(CommandLineWindow, SaveAsBatchFileRefusesALineTheInterpreterCannotReadWhole) {
   // The window's job leaves a file holding A, CR LF, B alone; a batch that cmd
   // read without its long line would search for "A\r\nB" and rewrite it.
@@ -235,7 +208,7 @@ TEST_F(CommandLineWindow, SaveAsBatchFileRefusesALineTheInterpreterCannotReadWho
   f->BATFileSaveDialog.fileName = bat;
   std::string shown;
   {
-    DialogTexts answer;
+    DialogAnswer answer(IDOK);
     f->SaveasBatchFile1Click();
     shown = answer.finish();
   }

@@ -77,9 +77,7 @@ BOOL CALLBACK findPages(HWND top, LPARAM lp) {
 class DataFilesEndToEnd : public ::testing::Test {
 protected:
   void SetUp() override {
-    char cwd[MAX_PATH];
-    ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    program = std::string(cwd) + "\\QzSearchAndReplace.exe";
+    program = batchtest::BuiltProgram();
     ASSERT_TRUE(exists(program)) << "build the program first: " << program;
     ::CreateDirectoryA((dir / "appdata").c_str(), nullptr);
     ::CreateDirectoryA(data.c_str(), nullptr);
