@@ -94,6 +94,16 @@ TEST_F(DataFiles, IniEditsFollowTheProfileFunctionsRules) {
     ASSERT_TRUE(WriteIniString(ini, "Generel", "Logging", v));
     EXPECT_EQ(ReadIniString(ini, "Generel", "Logging", ""), v);
   }
+  // Values the file holds already write nothing.
+  WIN32_FILE_ATTRIBUTE_DATA before, after;
+  ::GetFileAttributesExA(ini.c_str(), GetFileExInfoStandard, &before);
+  ::Sleep(20);
+  TIniEdit same(ini);
+  same.Set("generel", "logging", "c");
+  same.Set("New", "Key", "value");
+  ASSERT_TRUE(same.Commit());
+  ::GetFileAttributesExA(ini.c_str(), GetFileExInfoStandard, &after);
+  EXPECT_EQ(::CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime), 0);
   // A new file; nothing left beside it.
   const std::string fresh = dir / "sub.ini";
   ASSERT_TRUE(WriteIniString(fresh, "S", "K", ""));
