@@ -341,6 +341,14 @@ const char* findEither(const char* p, const char* end, char a, char b) {
   return p;
 }
 
+// The byte that every match begins with (FIRSTCODE...) or holds (LASTCODE...), or -1.
+int codeUnit(const pcre2_code* code, uint32_t typeInfo, uint32_t unitInfo) {
+  uint32_t type = 0, unit = 0;
+  if (pcre2_pattern_info(code, typeInfo, &type) != 0 || type != 1) return -1;
+  if (pcre2_pattern_info(code, unitInfo, &unit) != 0 || unit > 255) return -1;
+  return static_cast<int>(unit);
+}
+
 }  // namespace
 
 TSnRRegExpr::Template::Template(const std::string& t, bool UseSubstitution) {
@@ -391,9 +399,12 @@ struct TSnRRegExpr::Impl {
   pcre2_compile_context* compileContext = nullptr;
   pcre2_code* code = nullptr;
   pcre2_match_context* matchContext = nullptr;
-  pcre2_jit_stack* jitStack = nullptr;
   pcre2_match_data* matchData = nullptr;
   bool jit = false;
+  // The compiled code's backtracking stack beyond the small one it has on the
+  // thread's stack: made when a match first needs it.
+  mutable pcre2_jit_stack* jitStack = nullptr;
+  mutable bool jitStackTried = false;
   size_t minLength = 0;
   // A byte that every match holds (in one of its cases): no match starts where
   // neither form follows. The library looks for it only so far into a long run.
@@ -408,14 +419,31 @@ struct TSnRRegExpr::Impl {
     pcre2_compile_context_free(compileContext);
   }
 
-  // The next match in [Begin, End) from Start: its offsets, or false for none.
+  // A larger stack for the compiled code, as large as the address space allows;
+  // false when there is none.
+  bool growJitStack() const {
+    if (jitStackTried) return false;
+    jitStackTried = true;
+    for (size_t size : kJitStackSizes) {  // reserved at once, committed as used
+      jitStack = pcre2_jit_stack_create(64 << 10, size, nullptr);
+      if (jitStack) break;
+    }
+    if (jitStack) pcre2_jit_stack_assign(matchContext, nullptr, jitStack);
+    return jitStack != nullptr;
+  }
+
+  // The next match in the subject from Start: its offsets, or false for none.
   bool match(const char* begin, size_t length, size_t start, size_t& mBegin, size_t& mEnd) const {
     pcre2_set_match_limit(matchContext, matchLimitFor(length - start));
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(begin);
-    int rc = jit ? pcre2_jit_match(code, subject, length, start, 0, matchData, matchContext)
-                 : PCRE2_ERROR_JIT_STACKLIMIT;
-    // Without the compiled code, or when its stack is too small: the interpreter,
-    // whose backtracking lives on the heap.
+    int rc = PCRE2_ERROR_JIT_STACKLIMIT;
+    if (jit) {
+      rc = pcre2_jit_match(code, subject, length, start, 0, matchData, matchContext);
+      if (rc == PCRE2_ERROR_JIT_STACKLIMIT && growJitStack())
+        rc = pcre2_jit_match(code, subject, length, start, 0, matchData, matchContext);
+    }
+    // Without the compiled code, or when even its larger stack is too small: the
+    // interpreter, whose backtracking lives on the heap.
     if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
       rc = pcre2_match(code, subject, length, start, PCRE2_NO_JIT, matchData, matchContext);
     if (rc == PCRE2_ERROR_NOMATCH) return false;
@@ -428,45 +456,48 @@ struct TSnRRegExpr::Impl {
   }
 };
 
-TSnRRegExpr::TSnRRegExpr(const std::string& Expr) : impl_(new Impl) {
+TSnRRegExpr::TSnRRegExpr(const std::string& Expr, bool AllowJit) : impl_(new Impl) {
   Impl& m = *impl_;
   const std::string expr = translateModifiers(Expr);
+  const uint8_t* tables = codePageTables();
   m.compileContext = pcre2_compile_context_create(nullptr);
   if (!m.compileContext) throw std::runtime_error("regular expression: out of memory");
-  pcre2_set_character_tables(m.compileContext, codePageTables());
+  pcre2_set_character_tables(m.compileContext, tables);
   pcre2_set_newline(m.compileContext, PCRE2_NEWLINE_ANYCRLF);
-  int error = 0;
-  PCRE2_SIZE errorOffset = 0;
-  m.code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(expr.data()), expr.size(),
-                         PCRE2_DOTALL | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP, &error,
-                         &errorOffset, m.compileContext);
-  if (!m.code)
-    throw std::runtime_error("regular expression: " + errorText(error) + " at " + std::to_string(errorOffset));
+  auto compile = [&](uint32_t options) {
+    pcre2_code_free(m.code);
+    int error = 0;
+    PCRE2_SIZE errorOffset = 0;
+    m.code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(expr.data()), expr.size(),
+                           options | PCRE2_DOTALL | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP, &error,
+                           &errorOffset, m.compileContext);
+    if (!m.code)
+      throw std::runtime_error("regular expression: " + errorText(error) + " at " + std::to_string(errorOffset));
+  };
+  compile(0);
+  uint32_t value = 0;
+  if (pcre2_pattern_info(m.code, PCRE2_INFO_MINLENGTH, &value) == 0) m.minLength = value;
+  const int required = codeUnit(m.code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
+  if (required >= 0) {
+    m.hasRequired = true;
+    m.required[0] = static_cast<char>(required);
+    // Whether the library folds it is not told; either form will do.
+    m.required[1] = static_cast<char>(tables ? tables[256 + required] : required);
+  }
+  // The library takes a first or required byte 255 for one without another case and
+  // looks for it alone; where it has one (y and Y with diaeresis in code page 1252)
+  // the expression goes without those shortcuts. The two facts above stay true.
+  const bool foldsFF = tables && tables[256 + 255] != 255;
+  if (foldsFF && (required == 255 || codeUnit(m.code, PCRE2_INFO_FIRSTCODETYPE, PCRE2_INFO_FIRSTCODEUNIT) == 255))
+    compile(PCRE2_NO_START_OPTIMIZE);
+
   m.matchContext = pcre2_match_context_create(nullptr);
   m.matchData = pcre2_match_data_create_from_pattern(m.code, nullptr);
   if (!m.matchContext || !m.matchData) throw std::runtime_error("regular expression: out of memory");
   pcre2_set_heap_limit(m.matchContext, kHeapLimitKiB);
   // The compiled code needs executable memory; without it the interpreter does the
   // same work, slower.
-  if (pcre2_jit_compile(m.code, PCRE2_JIT_COMPLETE) == 0) {
-    for (size_t size : kJitStackSizes) {  // address space is reserved, and committed as used
-      m.jitStack = pcre2_jit_stack_create(64 << 10, size, nullptr);
-      if (m.jitStack) break;
-    }
-    m.jit = true;
-    pcre2_jit_stack_assign(m.matchContext, nullptr, m.jitStack);  // none: the default small one
-  }
-  uint32_t value = 0;
-  if (pcre2_pattern_info(m.code, PCRE2_INFO_MINLENGTH, &value) == 0) m.minLength = value;
-  uint32_t type = 0;
-  if (pcre2_pattern_info(m.code, PCRE2_INFO_LASTCODETYPE, &type) == 0 && type == 1 &&
-      pcre2_pattern_info(m.code, PCRE2_INFO_LASTCODEUNIT, &value) == 0 && value < 256) {
-    m.hasRequired = true;
-    m.required[0] = static_cast<char>(value);
-    // Whether the library folds it is not told; either form will do.
-    const uint8_t* tables = codePageTables();
-    m.required[1] = static_cast<char>(tables ? tables[256 + value] : value);
-  }
+  m.jit = AllowJit && pcre2_jit_compile(m.code, PCRE2_JIT_COMPLETE) == 0;
 }
 
 TSnRRegExpr::~TSnRRegExpr() = default;

@@ -30,8 +30,10 @@ public:
     std::vector<Piece> pieces_;
   };
 
-  // Compiles Expr; raises std::runtime_error for an invalid one.
-  explicit TSnRRegExpr(const std::string& Expr);
+  // Compiles Expr; raises std::runtime_error for an invalid one. The matcher is the
+  // library's compiled machine code where it can be made, else its interpreter
+  // (the same matches, slower); AllowJit false: the interpreter always.
+  explicit TSnRRegExpr(const std::string& Expr, bool AllowJit = true);
   ~TSnRRegExpr();
   TSnRRegExpr(const TSnRRegExpr&) = delete;
   TSnRRegExpr& operator=(const TSnRRegExpr&) = delete;

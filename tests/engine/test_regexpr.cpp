@@ -15,18 +15,21 @@ struct Case {
   std::string out;
 };
 
+// Each case with the compiled matcher and with the interpreter it falls back to.
 void expectCases(const Case* begin, const Case* end) {
-  for (const Case* c = begin; c != end; ++c) {
-    int count = 0;
-    std::string out;
-    try {
-      out = ReplaceRegExprCount(c->expr, c->input, c->repl, true, count);
-    } catch (const std::exception& e) {
-      ADD_FAILURE() << c->expr << " on " << c->input << ": " << e.what();
-      continue;
+  for (bool jit : {true, false}) {
+    for (const Case* c = begin; c != end; ++c) {
+      int count = 0;
+      std::string out;
+      try {
+        out = TSnRRegExpr(c->expr, jit).Replace(c->input, c->repl, true, count);
+      } catch (const std::exception& e) {
+        ADD_FAILURE() << c->expr << " on " << c->input << " (jit " << jit << "): " << e.what();
+        continue;
+      }
+      EXPECT_EQ(count, c->count) << c->expr << " on " << c->input << " (jit " << jit << ")";
+      EXPECT_EQ(out, c->out) << c->expr << " on " << c->input << " (jit " << jit << ")";
     }
-    EXPECT_EQ(count, c->count) << c->expr << " on " << c->input;
-    EXPECT_EQ(out, c->out) << c->expr << " on " << c->input;
   }
 }
 
@@ -85,6 +88,8 @@ TEST(RegExpr, CaseFoldingFollowsTheAnsiCodePage) {
       {"(?i)[\xE4]+", "\xC4\xE4", "x", 1, "x"},
       {"(?i)[\xE0-\xE5]", "\xC2", "x", 1, "x"},
       {"(?i)\xFF", "\xFF\x9F", "x", 2, "xx"},
+      {"(?i)a\xFF", "a\x9F", "x", 1, "x"},     // 255 as the byte every match holds
+      {"(?i)[\xFF]", "\x9F", "x", 1, "x"},
       {"(?i)(\xE4)\\1", "\xE4\xC4", "x", 1, "x"},
       {"(?i)a.*\xC4", "aaa\xE4", "x", 1, "x"},   // the required byte in its other case
       {"\xE4", "\xC4", "x", 0, "\xC4"},
@@ -93,17 +98,18 @@ TEST(RegExpr, CaseFoldingFollowsTheAnsiCodePage) {
       {"\\w+", "\xE4" "b", "x", 1, "\xE4x"},      // the classes stay ASCII
   };
   expectCases(std::begin(cases), std::end(cases));
-  // The same pairs as the ignore-case mode's.
+  // The same pairs as the ignore-case mode's, with either matcher.
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
   for (int a = 0; a < 256; ++a) {
-    const std::string ch(1, static_cast<char>(a));
-    int count = 0;
-    std::string all;
-    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-    const std::string expr = std::string("(?i)\\x") + "0123456789ABCDEF"[a >> 4] + "0123456789ABCDEF"[a & 15];
-    ReplaceRegExprCount(expr, all, "", true, count);
     int expected = 0;
     for (int b = 1; b < 256; ++b) expected += SameByteIgnoreCase(static_cast<uint8_t>(a), static_cast<uint8_t>(b));
-    EXPECT_EQ(count, expected) << "byte " << a;
+    const std::string expr = std::string("(?i)\\x") + "0123456789ABCDEF"[a >> 4] + "0123456789ABCDEF"[a & 15];
+    for (bool jit : {true, false}) {
+      int count = 0;
+      TSnRRegExpr(expr, jit).Replace(all, "", true, count);
+      EXPECT_EQ(count, expected) << "byte " << a << " (jit " << jit << ")";
+    }
   }
 }
 
@@ -202,6 +208,26 @@ TEST_F(RegExprFileTest, BacktrackingLimits) {
   EXPECT_EQ(run(pathological, "(a*)*b", "y"), srReplaceFailed);
   EXPECT_TRUE(holds(pathological));
   EXPECT_EQ(dir.names(), std::vector<std::string>{"a.txt"});
+}
+
+// The interpreter, which takes over when the compiled code cannot be made, copes
+// with the same long runs.
+TEST(RegExpr, TheInterpreterCompletesLongRuns) {
+  auto count = [](const char* expr, const std::string& input) {
+    int n = 0;
+    int& total = n;
+    TSnRRegExpr(expr, false).Replace(input.data(), input.data() + input.size(), TSnRRegExpr::Template("", true),
+                                     total, [](const char*, size_t) {});
+    return n;
+  };
+  const std::string as(1 << 20, 'a');
+  EXPECT_EQ(count("a.*x", as), 0);
+  EXPECT_EQ(count("(a*)*b", as), 0);
+  std::string ab;
+  for (int i = 0; i < (1 << 19); ++i) ab += "ab";
+  EXPECT_EQ(count("(a|b)*c", ab + "c"), 1);
+  EXPECT_EQ(count("(?-g)^.*$", std::string(16 << 20, 'a') + "\n"), 1);
+  EXPECT_THROW(count("(a*)*b", std::string(40, 'a') + "cb"), std::runtime_error);
 }
 
 TEST(RegExprWorker, FailedJobsReportAndTheQueueGoesOn) {
