@@ -21,8 +21,8 @@ bool oneOf(char c, const char* set) { return c && std::strchr(set, c); }
 // "g" switches greedy repetition and "r" changes nothing under a Western code page;
 // the library knows neither. Inline settings of them are taken out of the expression
 // text, and where greedy repetition is off every quantifier without a suffix gets the
-// lazy "?" (a lazy or possessive one stays as written, as the modifier's own library
-// does). Scopes follow the library's: a setting holds to the end of its group. The
+// lazy "?" (a lazy or possessive one stays as written). Scopes follow the
+// library's: a setting holds to the end of its group. The
 // walk knows where text is not syntax: escapes, \Q..\E, character classes, comments
 // (also "#" comments while "x" is on) and verb names.
 class ModifierTranslation {
