@@ -306,6 +306,7 @@ const uint8_t* codePageTables() {
 const uint32_t kMinMatchLimit = 10000000;
 const uint32_t kStepsPerByte = 8;
 const uint32_t kHeapLimitKiB = 256 * 1024;  // the interpreter's backtracking frames
+const size_t kSmallJitStack = 1u << 20;
 const size_t kJitStackSizes[] = {256u << 20, 64u << 20, 16u << 20};
 
 uint32_t matchLimitFor(size_t length) {
@@ -401,10 +402,11 @@ struct TSnRRegExpr::Impl {
   pcre2_match_context* matchContext = nullptr;
   pcre2_match_data* matchData = nullptr;
   bool jit = false;
-  // The compiled code's backtracking stack beyond the small one it has on the
-  // thread's stack: made when a match first needs it.
+  // The compiled code's backtracking stack: a small one (without one, every match
+  // would set one up on the thread's stack, which costs more than many a match),
+  // replaced by a large one when a match first needs it.
   mutable pcre2_jit_stack* jitStack = nullptr;
-  mutable bool jitStackTried = false;
+  mutable bool jitStackGrown = false;
   size_t minLength = 0;
   // A byte that every match holds (in one of its cases): no match starts where
   // neither form follows. The library looks for it only so far into a long run.
@@ -419,17 +421,22 @@ struct TSnRRegExpr::Impl {
     pcre2_compile_context_free(compileContext);
   }
 
-  // A larger stack for the compiled code, as large as the address space allows;
-  // false when there is none.
+  // Gives the compiled code a stack of Size bytes at most; false when there is none.
+  bool setJitStack(size_t size) const {
+    pcre2_jit_stack* stack = pcre2_jit_stack_create(32 << 10, size, nullptr);  // reserved, committed as used
+    if (!stack) return false;
+    pcre2_jit_stack_assign(matchContext, nullptr, stack);
+    pcre2_jit_stack_free(jitStack);
+    jitStack = stack;
+    return true;
+  }
+  // A large stack, as large as the address space allows; false when there is none.
   bool growJitStack() const {
-    if (jitStackTried) return false;
-    jitStackTried = true;
-    for (size_t size : kJitStackSizes) {  // reserved at once, committed as used
-      jitStack = pcre2_jit_stack_create(64 << 10, size, nullptr);
-      if (jitStack) break;
-    }
-    if (jitStack) pcre2_jit_stack_assign(matchContext, nullptr, jitStack);
-    return jitStack != nullptr;
+    if (jitStackGrown) return false;
+    jitStackGrown = true;
+    for (size_t size : kJitStackSizes)
+      if (setJitStack(size)) return true;
+    return false;
   }
 
   // The next match in the subject from Start: its offsets, or false for none.
@@ -498,6 +505,7 @@ TSnRRegExpr::TSnRRegExpr(const std::string& Expr, bool AllowJit) : impl_(new Imp
   // The compiled code needs executable memory; without it the interpreter does the
   // same work, slower.
   m.jit = AllowJit && pcre2_jit_compile(m.code, PCRE2_JIT_COMPLETE) == 0;
+  if (m.jit) m.setJitStack(kSmallJitStack);
 }
 
 TSnRRegExpr::~TSnRRegExpr() = default;
