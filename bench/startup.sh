@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
 # The fixed cost of a batch run: the program replacing in one 8-byte file, from
 # start to exit, against a minimal Win32 program that opens a window and closes
-# it, and against wine's own start (the same program without a window). Run by
-# "./qz bench-startup [runs]", which sets the display and the build folder; twm
-# runs on the display meanwhile, since wine waits around minimising without a
-# window manager. The contenders take turns; every program run must have written
-# the expected bytes before its time counts. QZ_BASELINE may name a folder with
+# it, and against wine's own start (the same program without a window). twm runs
+# on the display meanwhile, since wine waits around minimising without a window
+# manager. The contenders take turns; every program run must have written the
+# expected bytes before its time counts. QZ_BASELINE may name a folder with
 # another build of the program (QzSearchAndReplace.exe and its library), which
 # then runs as one more contender.
+# Usage: bench/startup.sh [runs, default 7]; needs the program built (./qz build).
 set -euo pipefail
 
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${QZ_BUILD:-$ROOT/build}"
 runs=${1:-7}
-build=${QZ_BUILD:?run through ./qz bench-startup}
-: "${DISPLAY:?}" "${WINEPREFIX:?}"
+export WINEDEBUG=-all WINEARCH=win32
+export WINEPREFIX="${WINEPREFIX:-$ROOT/.deps/wineprefix}"
+[ -f "$build/QzSearchAndReplace.exe" ] && [ -f "$build/bench/qz_minimal_window.exe" ] ||
+  { echo "build the program first: ./qz build" >&2; exit 1; }
+command -v twm >/dev/null || { echo "needs twm (./qz setup installs it)" >&2; exit 1; }
+DISPLAY="$("$ROOT/qz" display)"
+export DISPLAY
 
 work=$(mktemp -d /tmp/qz-startup.XXXXXX)
 twm_pid=
@@ -30,15 +37,15 @@ kill -0 "$twm_pid" 2>/dev/null || { echo "twm did not start on $DISPLAY (another
 
 # Each program runs from a folder of its own, as installed, with a data folder of its own.
 declare -A data_win
-install() {
+install_build() {
   mkdir -p "$work/$2" "$work/$2-data"
   cp "$1/QzSearchAndReplace.exe" "$1/Qz-DarariRuzoriv.dll" "$work/$2/"
   data_win[$2]=$(winepath -w "$work/$2-data")
 }
-install "$build" prog
+install_build "$build" prog
 contenders="bare minimal program"
 if [ -n "${QZ_BASELINE:-}" ]; then
-  install "$QZ_BASELINE" baseline
+  install_build "$QZ_BASELINE" baseline
   contenders="$contenders baseline"
 fi
 mkdir -p "$work/files"

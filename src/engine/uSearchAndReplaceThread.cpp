@@ -510,8 +510,8 @@ const uint8_t* findText(const uint8_t* p, const uint8_t* end, const bool* text) 
   return p;
 }
 
-int ReplaceRegExprRuns(const uint8_t* Begin, const uint8_t* End, const TSnRRegExpr& Expr, const std::string& Repl,
-                       TempOutput& Out) {
+int ReplaceRegExprRuns(const uint8_t* Begin, const uint8_t* End, const TSnRRegExpr& Expr,
+                       const TSnRRegExpr::Template& Repl, TempOutput& Out) {
   static const TextBytes bytes;
   const bool* text = bytes.text;
   int count = 0;
@@ -519,7 +519,7 @@ int ReplaceRegExprRuns(const uint8_t* Begin, const uint8_t* End, const TSnRRegEx
   const uint8_t* p = Begin;
   do {
     const uint8_t* runEnd = findText<false>(p, End, text);
-    Expr.Replace(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(runEnd), Repl, true, count, sink);
+    Expr.Replace(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(runEnd), Repl, count, sink);
     const uint8_t* next = findText<true>(runEnd, End, text);
     Out.put(runEnd, static_cast<size_t>(next - runEnd));
     p = next;
@@ -714,9 +714,11 @@ TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, 
       if (Mode == smRegExpr) {
         const std::string expr = textUpToNul(SearchBuf, SearchLen);
         if (!expr.empty()) {
+          // Compiled and parsed once for all the file's runs.
           const TSnRRegExpr re(expr);
+          const TSnRRegExpr::Template repl(textUpToNul(ReplaceBuf, ReplaceLen), true);
           TempOutput out(*ops_, folder, size);
-          count = ReplaceRegExprRuns(begin, end, re, textUpToNul(ReplaceBuf, ReplaceLen), out);
+          count = ReplaceRegExprRuns(begin, end, re, repl, out);
           tempName = out.finish();
         }
       } else {
