@@ -62,7 +62,7 @@ public:
 };
 
 TExportTarget g_scriptTarget;
-TWin32ScriptHost g_scriptHost(&DebugLog);
+TWin32ScriptHost g_scriptHost(&DebugLog, &DebugMode);
 // Holds PREVIOUSCREATEDELEMENT for the library's life.
 TScriptInterpreter g_script(g_scriptTarget, g_scriptHost);
 
