@@ -326,17 +326,23 @@ int32_t TScriptInterpreter::RunHandler(const std::string& upper, const std::stri
       }
       case 7: {
         const int32_t count = p.Num(100);
-        // The pairs are stored as they are read: a count that the line cannot back
-        // fails at its first missing parameter instead of reserving count pairs.
+        // The room for the points is taken before any pair is read. A pair takes at
+        // least four characters ("x y "), so a count beyond what the rest of the line
+        // can hold is room that cannot be had, like room that memory cannot hold; the
+        // room taken is thus bounded by the line's own length.
         std::vector<int32_t> points;
-        try {
-          for (int32_t i = 0; i < count; ++i) {
-            const int32_t x = p.Num(w), y = p.Num(h);
-            points.push_back(x);
-            points.push_back(y);
+        if (count > 0) {
+          if (static_cast<size_t>(count) > (p.rest.size() + 1) / 4) return -102;
+          try {
+            points.reserve(2 * static_cast<size_t>(count));
+          } catch (const std::bad_alloc&) {
+            return -102;
           }
-        } catch (const std::bad_alloc&) {
-          return -102;
+        }
+        for (int32_t i = 0; i < count; ++i) {
+          const int32_t x = p.Num(w), y = p.Num(h);
+          points.push_back(x);
+          points.push_back(y);
         }
         const int32_t color = p.Num(100);
         static const int32_t none[2] = {0, 0};
