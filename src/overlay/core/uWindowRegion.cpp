@@ -100,18 +100,16 @@ size_t RegionRectCount(HRGN region) {
 }
 
 bool BoundWindowRegion(win::Region& region, const RECT& area, size_t maxRects) {
-  if (RegionRectCount(region.get()) <= maxRects) return false;
-  // Only what lies within the window can show; that part may be few enough.
+  // Only what lies within the window can show, and the display takes window
+  // coordinates of 16 bits: a region part far outside would wrap onto the window.
   win::Region inside(::CreateRectRgnIndirect(&area));
   if (!inside || ::CombineRgn(inside.get(), inside.get(), region.get(), RGN_AND) == ERROR) return false;
-  const DWORD bytes = ::GetRegionData(inside.get(), 0, nullptr);
+  region = std::move(inside);
+  const DWORD bytes = ::GetRegionData(region.get(), 0, nullptr);
+  if (bytes < sizeof(RGNDATAHEADER) || (bytes - sizeof(RGNDATAHEADER)) / sizeof(RECT) <= maxRects) return false;
   std::vector<char> buffer(bytes);
   auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-  if (bytes < sizeof(RGNDATAHEADER) || ::GetRegionData(inside.get(), bytes, data) != bytes) return false;
-  if (data->rdh.nCount <= maxRects) {
-    region = std::move(inside);
-    return true;
-  }
+  if (::GetRegionData(region.get(), bytes, data) != bytes) return false;
   TGrid g;
   g.cell = 2;
   g.columns = static_cast<int>((int64_t(area.right) - area.left + 1) / 2);

@@ -14,7 +14,7 @@ constexpr std::size_t kMaxWindowRegionRects = 8000;
 
 std::size_t RegionRectCount(HRGN region);
 
-// Replaces the region by its cover within area (window coordinates) when it has
-// more than maxRects rectangles, and returns true then; a region that is within
-// the limit, or that cannot be read, stays as it is.
+// Cuts the region to area (the window, in window coordinates: the display takes
+// 16-bit ones) and, when that still has more than maxRects rectangles, replaces
+// it by its cover and returns true.
 bool BoundWindowRegion(win::Region& region, const RECT& area, std::size_t maxRects = kMaxWindowRegionRects);

@@ -535,10 +535,12 @@ void TTransparentForm::RepaintRegion() {
 }
 
 void TTransparentForm::BoundRegion(win::Region& region) {
-  if (RegionRectCount(region.get()) <= kMaxWindowRegionRects) return;
-  win::Region exact(::CreateRectRgn(0, 0, 0, 0));
-  if (!exact || ::CombineRgn(exact.get(), region.get(), nullptr, RGN_COPY) == ERROR) return;
-  if (!BoundWindowRegion(region, RECT{0, 0, Image.width(), Image.height()})) return;
+  win::Region exact;
+  if (RegionRectCount(region.get()) > kMaxWindowRegionRects) {
+    exact.reset(::CreateRectRgn(0, 0, 0, 0));
+    if (exact) ::CombineRgn(exact.get(), region.get(), nullptr, RGN_COPY);
+  }
+  if (!BoundWindowRegion(region, RECT{0, 0, Image.width(), Image.height()}) || !exact) return;
   // The cover shows more than the shapes drew: there the picture is cleared, so
   // that no older drawing shows through.
   win::Region extra(::CreateRectRgn(0, 0, 0, 0));

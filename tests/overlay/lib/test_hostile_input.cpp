@@ -108,6 +108,41 @@ TEST_F(HostileInput, HeavyDrawingsKeepTheWindowRegionSendable) {
   EXPECT_EQ(dll().Finalize(), -1);
 }
 
+// Shapes at the ends of the 32-bit range lie far off the display: none of them
+// may show anywhere on it. Only the small square drawn at (100, 100) shows.
+TEST_F(HostileInput, ExtremeCoordinatesDrawNothingOutsideTheirShapes) {
+  HWND overlay = FindOverlayWindow();
+  ASSERT_NE(overlay, nullptr);
+  dll().Clear();
+  ASSERT_GT(dll().Point(100, 100, 2, RGB(0, 0, 255)), 0);
+  const POINT corners[] = {{INT_MAX, INT_MAX}, {INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MIN, INT_MAX},
+                           {INT_MAX, 300},     {300, INT_MIN}};
+  for (const POINT& c : corners) {
+    for (int style = 0; style <= 3; ++style) ASSERT_GT(dll().Point(c.x, c.y, style, RGB(255, 0, 0)), 0);
+    ASSERT_GT(dll().Text(c.x, c.y, "far away", "Arial", 20, 1, 0, RGB(255, 0, 0)), 0);
+  }
+  const int box = dll().Rectangle(INT_MAX - 100, INT_MAX - 100, INT_MAX, INT_MAX, RGB(255, 0, 0));
+  const int oval = dll().Ellipse(INT_MIN, INT_MIN, INT_MIN + 100, INT_MIN + 100, RGB(255, 0, 0));
+  ASSERT_EQ(dll().Operation(TRANSPARENTELEMENT_OPERATION_ISFILLED, box, 1, 0, 0), 1);
+  ASSERT_EQ(dll().Operation(TRANSPARENTELEMENT_OPERATION_ISFILLED, oval, 1, 0, 0), 1);
+  // A picture placed far right or far left stays off the desktop, touching its edge.
+  TempDir dir;
+  const std::string picture = dir.file("wide.bmp");
+  WriteFileBytes(picture, Bmp24(200, 20));
+  ASSERT_GT(dll().BitmapByFile(2147483600, 300, picture.c_str(), RGB(255, 0, 255)), 0);
+  ASSERT_GT(dll().BitmapByFile(INT_MIN + 40, 300, picture.c_str(), RGB(255, 0, 255)), 0);
+  Pump(300);
+  ASSERT_TRUE(IsWindowVisible(overlay));
+  win::Region rgn = RegionOf(overlay);
+  RECT bounds{};
+  GetRgnBox(rgn.get(), &bounds);
+  EXPECT_GE(bounds.left, 90);
+  EXPECT_GE(bounds.top, 90);
+  EXPECT_LE(bounds.right, 111);
+  EXPECT_LE(bounds.bottom, 111);
+  EXPECT_EQ(dll().Finalize(), -1);
+}
+
 }  // namespace
 
 #include "OwnProcessMain.h"
