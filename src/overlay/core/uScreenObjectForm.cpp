@@ -157,9 +157,7 @@ void TScreenObjectForm::SetRegion(HRGN rgn) {
   win::Region forWindow(::CreateRectRgn(0, 0, 0, 0));
   if (!forWindow) return;
   ::CombineRgn(forWindow.get(), mine.get(), nullptr, RGN_COPY);
-  RECT client{};
-  ::GetClientRect(window_.get(), &client);
-  BoundWindowRegion(forWindow, client);
+  BoundWindowRegion(forWindow, kDisplayCoordinates);
   if (::SetWindowRgn(window_.get(), forWindow.get(), TRUE)) forWindow.release();   // the system owns it now
   Region = std::move(mine);
 }

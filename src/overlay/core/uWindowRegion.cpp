@@ -110,21 +110,24 @@ bool BoundWindowRegion(win::Region& region, const RECT& area, size_t maxRects) {
   std::vector<char> buffer(bytes);
   auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
   if (::GetRegionData(region.get(), bytes, data) != bytes) return false;
+  // The grid spans the region's box, which lies within area.
+  RECT box{};
+  ::GetRgnBox(region.get(), &box);
   TGrid g;
   g.cell = 2;
-  g.columns = static_cast<int>((int64_t(area.right) - area.left + 1) / 2);
-  g.rows = static_cast<int>((int64_t(area.bottom) - area.top + 1) / 2);
+  g.columns = static_cast<int>((int64_t(box.right) - box.left + 1) / 2);
+  g.rows = static_cast<int>((int64_t(box.bottom) - box.top + 1) / 2);
   g.marks.assign(static_cast<size_t>(g.columns) * g.rows, 0);
   const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
   for (DWORD i = 0; i < data->rdh.nCount; ++i) {
-    const RECT& r = rects[i];   // within area: the region was clipped to it
-    const int x0 = (r.left - area.left) / 2, x1 = (r.right - 1 - area.left) / 2;
-    const int y0 = (r.top - area.top) / 2, y1 = (r.bottom - 1 - area.top) / 2;
+    const RECT& r = rects[i];
+    const int x0 = (r.left - box.left) / 2, x1 = (r.right - 1 - box.left) / 2;
+    const int y0 = (r.top - box.top) / 2, y1 = (r.bottom - 1 - box.top) / 2;
     for (int y = y0; y <= y1; ++y)
       std::memset(g.marks.data() + static_cast<size_t>(y) * g.columns + x0, 1, static_cast<size_t>(x1 - x0 + 1));
   }
   while (CoverRects(g) > maxRects && (g.columns > 1 || g.rows > 1)) g = Coarser(g);
-  win::Region cover = CoverOf(g, area);
+  win::Region cover = CoverOf(g, box);
   if (!cover) return false;
   region = std::move(cover);
   return true;

@@ -11,6 +11,8 @@
 #include "win/Handles.h"
 
 constexpr std::size_t kMaxWindowRegionRects = 8000;
+// All the window coordinates the display takes.
+constexpr RECT kDisplayCoordinates{-32768, -32768, 32767, 32767};
 
 std::size_t RegionRectCount(HRGN region);
 
