@@ -11,6 +11,7 @@
 
 #include "overlay/lib/QzScreenOverlayInternal.h"
 #include "overlay/lib/QzScreenOverlayScript.h"
+#include "overlay/core/uDurableFile.h"
 #include "overlay/core/uInifileHandling.h"
 #include "overlay/core/uReadableMemory.h"
 #include "overlay/core/uScreenObjectForm.h"
@@ -203,19 +204,7 @@ bool SaveLinesToFile(const std::string& fileName, const std::vector<std::string>
     content += line;
     content += "\r\n";
   }
-  win::FileHandle file(::CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  const char* data = content.data();
-  size_t left = content.size();
-  while (left > 0) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(left, 1u << 20));
-    if (!::WriteFile(file.get(), data, chunk, &written, nullptr) || written == 0) return false;
-    data += written;
-    left -= written;
-  }
-  return true;
+  return ReplaceFileContent(fileName, content);
 }
 
 bool DebugMode() { return g_debugLines != nullptr; }

@@ -29,7 +29,8 @@ bool EnsureOverlayWindow();
 std::string HostProgramFileName();
 std::string HostProgramFolder();
 
-// Writes lines, each followed by CR LF, replacing the file. False on any failure.
+// Writes lines, each followed by CR LF, replacing the file in one step (the old
+// file stays whole until the new one is on the disk). False on any failure.
 bool SaveLinesToFile(const std::string& fileName, const std::vector<std::string>& lines);
 
 // Reading what a caller passes across the library boundary without trusting it
