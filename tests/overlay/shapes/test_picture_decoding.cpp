@@ -124,23 +124,25 @@ TEST(PictureDecoding, LayoutsOfExactColours) {
   BmpSpec f565 = Spec(4, 1, 16, 3);
   f565.masks = {0xF800, 0x07E0, 0x001F};
   f565.bits = std::string("\x00\xF8\xE0\x07\x1F\x00\x00\x04", 8);
-  const TDecodedPicture p565 = Decode(BmpFile(f565));
-  ASSERT_EQ(p565.Width, 4);
-  EXPECT_EQ(Pixel(p565, 0, 0), RGB(255, 0, 0));
-  EXPECT_EQ(Pixel(p565, 1, 0), RGB(0, 255, 0));
-  EXPECT_EQ(Pixel(p565, 2, 0), RGB(0, 0, 255));
-  EXPECT_EQ(Pixel(p565, 3, 0), RGB(0, 130, 0));   // 6 bits 100000: the high bits repeat below
-
   BmpSpec core = Spec(3, 1, 8);
   core.headerSize = 12;
   core.palette = std::string(256 * 3, '\0');
   core.palette.replace(3, 6, "\x01\x02\x03\x04\x05\x06");   // entries 1 and 2, blue first
   core.bits = std::string("\x02\x01\x00\x00", 4);
-  const TDecodedPicture pCore = Decode(BmpFile(core));
-  ASSERT_EQ(pCore.Width, 3);
-  EXPECT_EQ(Pixel(pCore, 0, 0), RGB(6, 5, 4));
-  EXPECT_EQ(Pixel(pCore, 1, 0), RGB(3, 2, 1));
-  EXPECT_EQ(Pixel(pCore, 2, 0), RGB(0, 0, 0));
+  const struct {
+    const char* name;
+    BmpSpec spec;
+    std::vector<COLORREF> row;
+  } cases[] = {
+      // 6 bits 100000 of green: the high bits repeat below.
+      {"5-6-5", f565, {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(0, 130, 0)}},
+      {"core colour table", core, {RGB(6, 5, 4), RGB(3, 2, 1), RGB(0, 0, 0)}},
+  };
+  for (const auto& c : cases) {
+    const TDecodedPicture p = Decode(BmpFile(c.spec));
+    ASSERT_EQ(size_t(p.Width), c.row.size()) << c.name;
+    for (size_t x = 0; x < c.row.size(); ++x) EXPECT_EQ(Pixel(p, int(x), 0), c.row[x]) << c.name << " " << x;
+  }
 
   // Top-down rows give the picture that bottom-up rows in reverse order give.
   BmpSpec down = Spec(5, -3, 24), up = Spec(5, 3, 24);
