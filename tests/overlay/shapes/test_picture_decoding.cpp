@@ -151,7 +151,7 @@ TEST(PictureDecoding, LayoutsOfExactColours) {
   EXPECT_EQ(Decode(BmpFile(down)).Rgb, Decode(BmpFile(up)).Rgb);
 }
 
-// The cases among them: a download cut to 8 KiB, a file cut to 100
+// Among them a download cut to 8 KiB, a file cut to 100
 // bytes, a pixel offset past the end.
 TEST(PictureDecoding, DamagedFilesFailThatPictureAndLeaveTheShapeAlone) {
   TempDir dir;
