@@ -1,5 +1,6 @@
 #include "uBufferedIniFile.h"
 #include <windows.h>
+#include "uDurableFile.h"
 #include "win/Handles.h"
 #include "win/Timer.h"
 
@@ -39,8 +40,8 @@ bool startsWith(const std::string& s, const std::string& prefix) {
   return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::string trim(const std::string& s) {
-  size_t b = 0, e = s.size();
+// The text from begin to end, without characters of code 32 and below at its ends.
+std::string trimmed(const std::string& s, size_t b, size_t e) {
   while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
   return s.substr(b, e - b);
@@ -77,45 +78,71 @@ void TBufferedIniFile::Load() {
     while (::ReadFile(f.get(), buf, sizeof(buf), &got, nullptr) && got > 0) data.append(buf, got);
     // Lines end at CR, LF or CR LF; a final line break adds no empty line.
     size_t start = 0, i = 0;
+    auto add = [&](size_t end) { lines_.push_back(trimmed(data, start, end)); };
     while (i < data.size()) {
       char c = data[i];
       if (c == '\r' || c == '\n') {
-        lines_.push_back(trim(data.substr(start, i - start)));
+        add(i);
         if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
         start = i + 1;
       }
       ++i;
     }
-    if (start < data.size()) lines_.push_back(trim(data.substr(start)));
+    if (start < data.size()) add(data.size());
   }
   BuildSectionIndex();
 }
 
 void TBufferedIniFile::BuildSectionIndex() {
   sectionIndex_.clear();
+  sectionByName_.clear();
+  keysBySection_.clear();
   for (size_t i = 0; i < lines_.size(); ++i)
-    if (isHeaderLine(lines_[i])) sectionIndex_.push_back(static_cast<int>(i));
+    if (isHeaderLine(lines_[i])) {
+      sectionIndex_.push_back(static_cast<int>(i));
+      sectionByName_.emplace(lower(lines_[i]), static_cast<int>(i));   // the first header of a name counts
+    }
 }
 
 int TBufferedIniFile::FindSection(const std::string& section) const {
-  const std::string header = "[" + lower(section) + "]";
-  for (int index : sectionIndex_)
-    if (lower(lines_[index]) == header) return index;
+  const auto it = sectionByName_.find("[" + lower(section) + "]");
+  return it == sectionByName_.end() ? -1 : it->second;
+}
+
+const TBufferedIniFile::TSectionKeys& TBufferedIniFile::SectionKeys(int header) const {
+  auto it = keysBySection_.find(header);
+  if (it != keysBySection_.end()) return it->second;
+  TSectionKeys keys;
+  size_t i = static_cast<size_t>(header) + 1;
+  for (; i < lines_.size() && !isHeaderLine(lines_[i]); ++i) {
+    const size_t eq = lines_[i].find('=');
+    if (eq != std::string::npos) keys.lines.emplace(lower(lines_[i].substr(0, eq)), static_cast<int>(i));
+  }
+  keys.end = static_cast<int>(i);
+  return keysBySection_.emplace(header, std::move(keys)).first->second;
+}
+
+int TBufferedIniFile::FindKeyLine(int header, const std::string& key) const {
+  const TSectionKeys& keys = SectionKeys(header);
+  const std::string name = lower(key);
+  if (name.find('=') == std::string::npos) {
+    // A key without "=" matches exactly the lines whose text before their first "=" it is.
+    const auto it = keys.lines.find(name);
+    return it == keys.lines.end() ? -1 : it->second;
+  }
+  const std::string prefix = name + "=";
+  for (int i = header + 1; i < keys.end; ++i)
+    if (startsWith(lower(lines_[i]), prefix)) return i;
   return -1;
 }
 
 bool TBufferedIniFile::FindValue(const std::string& section, const std::string& key,
                                  std::string& value) const {
-  int header = FindSection(section);
-  if (header < 0) return false;
-  const std::string prefix = lower(key) + "=";
-  for (size_t i = header + 1; i < lines_.size() && !isHeaderLine(lines_[i]); ++i) {
-    if (startsWith(lower(lines_[i]), prefix)) {
-      value = lines_[i].substr(lines_[i].find('=') + 1);
-      return true;
-    }
-  }
-  return false;
+  const int header = FindSection(section);
+  const int line = header < 0 ? -1 : FindKeyLine(header, key);
+  if (line < 0) return false;
+  value = lines_[line].substr(lines_[line].find('=') + 1);
+  return true;
 }
 
 std::string TBufferedIniFile::ReadString(const std::string& section, const std::string& key,
@@ -129,16 +156,14 @@ void TBufferedIniFile::WriteString(const std::string& section, const std::string
   const std::string line = key + "=" + value;
   int header = FindSection(section);
   if (header >= 0) {
-    const std::string prefix = lower(key) + "=";
-    size_t i = header + 1;
-    for (; i < lines_.size() && !isHeaderLine(lines_[i]); ++i) {
-      if (startsWith(lower(lines_[i]), prefix)) {
-        lines_[i] = line;
-        ScheduleSave(true);
-        return;
-      }
+    const int at = FindKeyLine(header, key);
+    if (at >= 0) {
+      // The line keeps its text before the first "=": the key caches stay true.
+      lines_[at] = line;
+      ScheduleSave(true);
+      return;
     }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(i), line);
+    lines_.insert(lines_.begin() + SectionKeys(header).end, line);
   } else {
     lines_.push_back("[" + section + "]");
     lines_.push_back(line);
@@ -156,14 +181,7 @@ bool TBufferedIniFile::Save() {
       data += l;
       data += "\r\n";
     }
-    win::FileHandle f(::CreateFileA(fileName_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (f) {
-      DWORD written = 0;
-      ok = data.empty() ||
-           (::WriteFile(f.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-            written == data.size());
-    }
+    ok = ReplaceFileContent(fileName_, data);
   } catch (...) {
     ok = false;
   }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // The save timer, behind an interface so tests can fire it by hand. It fires
@@ -49,10 +50,20 @@ public:
   const std::vector<std::string>& Lines() const { return lines_; }
 
 private:
+  // The lines of one section by key: reading every key of a file costs one pass
+  // over its lines, not one per key.
+  struct TSectionKeys {
+    std::unordered_map<std::string, int> lines;   // lower-cased text before "=" -> its first line
+    int end = 0;                                   // the line after the section
+  };
   int FindSection(const std::string& section) const;   // line index of the header, -1 if none
+  const TSectionKeys& SectionKeys(int header) const;
+  int FindKeyLine(int header, const std::string& key) const;   // -1 if none
 
   std::string fileName_;
   std::vector<std::string> lines_;
   std::unique_ptr<TIniSaveTimer> saveTimer_;
   std::vector<int> sectionIndex_;
+  std::unordered_map<std::string, int> sectionByName_;   // lower-cased header -> its first line
+  mutable std::unordered_map<int, TSectionKeys> keysBySection_;   // built on first use, dropped on inserts
 };

@@ -1,4 +1,5 @@
 #include "uQzPlaneTools.h"
+#include <algorithm>
 #include <cmath>
 #include "win/DesktopMetrics.h"
 
@@ -6,6 +7,10 @@ int32_t Clamp32(int64_t v) {
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
   return static_cast<int32_t>(v);
+}
+
+int32_t ClampGdi(int64_t v) {
+  return static_cast<int32_t>(std::min<int64_t>(kGdiCoordinateLimit, std::max<int64_t>(-kGdiCoordinateLimit, v)));
 }
 
 static int32_t saturate(double v) {

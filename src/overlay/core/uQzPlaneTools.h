@@ -12,6 +12,12 @@ int32_t RoundSat(double v);
 int32_t TruncSat(double v);
 // A 64-bit intermediate clamped to 32 bits.
 int32_t Clamp32(int64_t v);
+// GDI's drawing and region arithmetic holds coordinates of 27 bits; beyond, it
+// overflows (a circle near the end of the 32-bit range fills a whole picture).
+// No display reaches that far, so a coordinate clamped to this range changes no
+// pixel that can be seen.
+constexpr int32_t kGdiCoordinateLimit = 1 << 27;
+int32_t ClampGdi(int64_t v);
 
 // Alpha byte for a transparency percentage, clamped to 0..100:
 // (100 - p) * 255 / 100 in integers (0 % -> 255, 1 % -> 252, 100 % -> 0).

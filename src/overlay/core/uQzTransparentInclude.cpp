@@ -1,4 +1,5 @@
 #include "uQzTransparentInclude.h"
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -69,6 +70,47 @@ bool clipLine(const RECT& r, const POINT& p, Vec64 d, POINT& first, POINT& secon
 
 HRGN ensureRegion(HRGN r) { return r ? r : ::CreateRectRgn(0, 0, 0, 0); }
 
+bool withinGdi(const POINT& p) {
+  return -kGdiCoordinateLimit <= p.x && p.x <= kGdiCoordinateLimit && -kGdiCoordinateLimit <= p.y &&
+         p.y <= kGdiCoordinateLimit;
+}
+
+// The polygon cut to the square GDI can take, one side at a time
+// (Sutherland-Hodgman): the same pixels within the square, none beyond it.
+std::vector<POINT> clipToGdi(const POINT* pts, int n) {
+  std::vector<POINT> result(pts, pts + n);
+  if (std::all_of(result.begin(), result.end(), withinGdi)) return result;
+  struct P {
+    double x, y;
+  };
+  std::vector<P> poly;
+  for (int i = 0; i < n; ++i) poly.push_back(P{double(pts[i].x), double(pts[i].y)});
+  const double L = kGdiCoordinateLimit;
+  // Each side: which coordinate, and the sign of the half-plane kept (v * sign <= L).
+  const struct {
+    bool x;
+    double sign;
+  } sides[4] = {{true, 1}, {true, -1}, {false, 1}, {false, -1}};
+  for (const auto& side : sides) {
+    auto value = [&](const P& p) { return (side.x ? p.x : p.y) * side.sign; };
+    std::vector<P> out;
+    for (size_t i = 0; i < poly.size(); ++i) {
+      const P& cur = poly[i];
+      const P& prev = poly[(i + poly.size() - 1) % poly.size()];
+      const bool curIn = value(cur) <= L, prevIn = value(prev) <= L;
+      if (curIn != prevIn) {
+        const double t = (L - value(prev)) / (value(cur) - value(prev));
+        out.push_back(P{prev.x + t * (cur.x - prev.x), prev.y + t * (cur.y - prev.y)});
+      }
+      if (curIn) out.push_back(cur);
+    }
+    poly.swap(out);
+  }
+  result.clear();
+  for (const P& p : poly) result.push_back(POINT{RoundSat(p.x), RoundSat(p.y)});
+  return result;
+}
+
 void orInto(HRGN target, HRGN part) {
   if (target && part) ::CombineRgn(target, target, part, RGN_OR);
 }
@@ -76,13 +118,40 @@ void orInto(HRGN target, HRGN part) {
 LONG c32(int64_t v) { return Clamp32(v); }
 
 void orPolygon(HRGN target, const POINT* pts, int n) {
-  win::Region part(::CreatePolygonRgn(pts, n, WINDING));
+  const std::vector<POINT> clipped = clipToGdi(pts, n);
+  if (clipped.size() < 3) return;
+  win::Region part(::CreatePolygonRgn(clipped.data(), static_cast<int>(clipped.size()), WINDING));
   orInto(target, part.get());
 }
 
+// A box for GDI: its corners ordered and held to the range GDI takes.
 RECT ordered(int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
-  return RECT{c32(x1 < x2 ? x1 : x2), c32(y1 < y2 ? y1 : y2), c32(x1 < x2 ? x2 : x1),
-              c32(y1 < y2 ? y2 : y1)};
+  return RECT{ClampGdi(x1 < x2 ? x1 : x2), ClampGdi(y1 < y2 ? y1 : y2), ClampGdi(x1 < x2 ? x2 : x1),
+              ClampGdi(y1 < y2 ? y2 : y1)};
+}
+
+bool boxWithinGdi(int64_t left, int64_t top, int64_t right, int64_t bottom) {
+  return -kGdiCoordinateLimit <= left && right <= kGdiCoordinateLimit && -kGdiCoordinateLimit <= top &&
+         bottom <= kGdiCoordinateLimit;
+}
+
+// A filled ellipse too large for GDI, as its rows within the clip rectangle:
+// the rows whose pixel centres lie inside.
+win::Region largeEllipse(int64_t cx, int64_t cy, int64_t la, int64_t lb, const RECT& clip) {
+  win::Region rows(::CreateRectRgn(0, 0, 0, 0));
+  const double ha = double(la) + 0.5, hb = double(lb) + 0.5;
+  const int64_t top = std::max<int64_t>(clip.top, cy - lb), bottom = std::min<int64_t>(clip.bottom, cy + lb + 1);
+  for (int64_t y = top; y < bottom && rows; ++y) {
+    const double ry = (double(y) - double(cy)) / hb;
+    if (ry <= -1 || ry >= 1) continue;
+    const double hx = ha * std::sqrt(1 - ry * ry);
+    const int64_t x0 = std::max<int64_t>(clip.left, int64_t(std::floor(double(cx) + 0.5 - hx)) + 1);
+    const int64_t x1 = std::min<int64_t>(clip.right, int64_t(std::ceil(double(cx) + 0.5 + hx)));
+    if (x0 >= x1) continue;
+    win::Region row(::CreateRectRgn(LONG(x0), LONG(y), LONG(x1), LONG(y + 1)));
+    orInto(rows.get(), row.get());
+  }
+  return rows;
 }
 
 void orEllipse(HRGN target, const RECT& r) {
@@ -195,13 +264,15 @@ HRGN DrawLineRgnF(win::Canvas* canvas, const RECT& clip, HRGN region, double x1,
 
 HRGN PolygonRgn(win::Canvas* canvas, const RECT&, HRGN region, const POINT* points, int count,
                 bool separate) {
-  HRGN part = (points && count > 0) ? ::CreatePolygonRgn(points, count, WINDING) : nullptr;
+  const std::vector<POINT> clipped = points && count > 0 ? clipToGdi(points, count) : std::vector<POINT>();
+  const int n = static_cast<int>(clipped.size());
+  HRGN part = n > 0 ? ::CreatePolygonRgn(clipped.data(), n, WINDING) : nullptr;
   if (!part) part = ::CreateRectRgn(0, 0, 0, 0);
   if (separate) return part;
   region = ensureRegion(region);
   orInto(region, part);
   ::DeleteObject(part);
-  if (canvas && points && count > 0) canvas->polygon(points, count);
+  if (canvas && n > 0) canvas->polygon(clipped.data(), n);
   return region;
 }
 
@@ -213,12 +284,14 @@ HRGN CircleMarkerRgn(win::Canvas* canvas, const RECT&, HRGN region, POINT c, int
     canvas->setBrushColor(color);
     canvas->setPenColor(color);
     canvas->setBrushStyle(filled ? win::BrushStyle::Solid : win::BrushStyle::Clear);
-    canvas->ellipse(c32(x - r), c32(y - r), c32(x + r + 1), c32(y + r + 1));
+    const RECT e = ordered(x - r, y - r, x + r + 1, y + r + 1);
+    canvas->ellipse(e.left, e.top, e.right, e.bottom);
   }
-  win::Region part(::CreateEllipticRgn(c32(x - r), c32(y - r), c32(x + r + 2), c32(y + r + 2)));
+  const RECT outer = ordered(x - r, y - r, x + r + 2, y + r + 2);
+  win::Region part(::CreateEllipticRgnIndirect(&outer));
   if (!filled && part) {
-    win::Region inner(
-        ::CreateEllipticRgn(c32(x - r + 1), c32(y - r + 1), c32(x + r + 1), c32(y + r + 1)));
+    const RECT hole = ordered(x - r + 1, y - r + 1, x + r + 1, y + r + 1);
+    win::Region inner(::CreateEllipticRgnIndirect(&hole));
     if (inner) ::CombineRgn(part.get(), part.get(), inner.get(), RGN_DIFF);
   }
   orInto(region, part.get());
@@ -229,7 +302,7 @@ HRGN SquareMarkerRgn(win::Canvas* canvas, const RECT&, HRGN region, POINT c, int
                      bool filled, COLORREF color) {
   region = ensureRegion(region);
   int64_t x = c.x, y = c.y;
-  RECT outer{c32(x - r - 1), c32(y - r - 1), c32(x + r + 1), c32(y + r + 1)};
+  const RECT outer = ordered(x - r - 1, y - r - 1, x + r + 1, y + r + 1);
   if (canvas) {
     canvas->setBrushStyle(filled ? win::BrushStyle::Solid : win::BrushStyle::Clear);
     canvas->setBrushColor(color);
@@ -237,7 +310,8 @@ HRGN SquareMarkerRgn(win::Canvas* canvas, const RECT&, HRGN region, POINT c, int
   }
   win::Region part(::CreateRectRgnIndirect(&outer));
   if (!filled && part) {
-    win::Region inner(::CreateRectRgn(c32(x - r + 1), c32(y - r + 1), c32(x + r - 1), c32(y + r - 1)));
+    const RECT hole = ordered(x - r + 1, y - r + 1, x + r - 1, y + r - 1);
+    win::Region inner(::CreateRectRgnIndirect(&hole));
     if (inner) ::CombineRgn(part.get(), part.get(), inner.get(), RGN_DIFF);
   }
   orInto(region, part.get());
@@ -250,15 +324,17 @@ HRGN RectRgn(win::Canvas* canvas, const RECT&, HRGN region, const RECT& rect, bo
   RECT n;
   NormalizeRect(rect, n);
   int64_t l = n.left, t = n.top, r = n.right, b = n.bottom;
+  const RECT outer = ordered(l, t, r + 1, b + 1);
   if (canvas) {
     canvas->setBrushStyle(filled ? win::BrushStyle::Solid : win::BrushStyle::Clear);
     canvas->setBrushColor(color);
-    if (filled) canvas->rectangle(c32(l), c32(t), c32(r + 1), c32(b + 1));
-    else canvas->frameRect(n);
+    if (filled) canvas->rectangle(outer);
+    else canvas->frameRect(ordered(l, t, r, b));
   }
-  win::Region part(::CreateRectRgn(c32(l), c32(t), c32(r + 1), c32(b + 1)));
+  win::Region part(::CreateRectRgnIndirect(&outer));
   if (!filled && part) {
-    win::Region inner(::CreateRectRgn(c32(l + 1), c32(t + 1), c32(r - 1), c32(b - 1)));
+    const RECT hole = ordered(l + 1, t + 1, r - 1, b - 1);
+    win::Region inner(::CreateRectRgnIndirect(&hole));
     if (inner) ::CombineRgn(part.get(), part.get(), inner.get(), RGN_DIFF);
   }
   orInto(region, part.get());
@@ -285,6 +361,15 @@ HRGN EllipseRgn(win::Canvas* canvas, const RECT& clip, HRGN region, const RECT& 
     return region;
   }
   int64_t la = TruncSat(std::sqrt(2.0) * a), lb = TruncSat(std::sqrt(2.0) * b);
+  if (!boxWithinGdi(cx - la, cy - lb, cx + la + 1, cy + lb + 1)) {
+    win::Region part = largeEllipse(cx, cy, la, lb, clip);
+    if (canvas && part) {
+      win::GdiObject brush(::CreateSolidBrush(color));
+      ::FillRgn(canvas->handle(), part.get(), static_cast<HBRUSH>(brush.get()));
+    }
+    orInto(region, part.get());
+    return region;
+  }
   if (canvas) {
     canvas->setBrushStyle(win::BrushStyle::Solid);
     canvas->setBrushColor(color);
@@ -389,7 +474,7 @@ HRGN PixelRegion(const win::DibBitmap& bitmap, int left, int top, COLORREF trans
     data->rdh.iType = RDH_RECTANGLES;
     data->rdh.nCount = static_cast<DWORD>(rects.size());
     data->rdh.nRgnSize = static_cast<DWORD>(rects.size() * sizeof(RECT));
-    RECT bound{left, top, left + w, top + h};
+    const RECT bound{ClampGdi(left), ClampGdi(top), ClampGdi(int64_t(left) + w), ClampGdi(int64_t(top) + h)};
     data->rdh.rcBound = bound;
     memcpy(data->Buffer, rects.data(), rects.size() * sizeof(RECT));
     win::Region part(::ExtCreateRegion(nullptr, static_cast<DWORD>(buf.size()), data));
@@ -404,7 +489,9 @@ HRGN PixelRegion(const win::DibBitmap& bitmap, int left, int top, COLORREF trans
       if (x >= w) break;
       int start = x;
       while (x < w && (row[x] & 0xFFFFFF) != key) ++x;
-      rects.push_back(RECT{left + start, top + y, left + x, top + y + 1});
+      // Held to GDI's range: a picture beyond it lies off every display.
+      rects.push_back(RECT{ClampGdi(int64_t(left) + start), ClampGdi(int64_t(top) + y), ClampGdi(int64_t(left) + x),
+                           ClampGdi(int64_t(top) + y + 1)});
       if (rects.size() >= batch) flush();
     }
   }

@@ -1,6 +1,7 @@
 #include "uScreenObjectForm.h"
 #include "uQzPlaneTools.h"
 #include "uScreenObject.h"
+#include "uWindowRegion.h"
 
 namespace {
 
@@ -156,6 +157,7 @@ void TScreenObjectForm::SetRegion(HRGN rgn) {
   win::Region forWindow(::CreateRectRgn(0, 0, 0, 0));
   if (!forWindow) return;
   ::CombineRgn(forWindow.get(), mine.get(), nullptr, RGN_COPY);
+  BoundWindowRegion(forWindow, kDisplayCoordinates);
   if (::SetWindowRgn(window_.get(), forWindow.get(), TRUE)) forWindow.release();   // the system owns it now
   Region = std::move(mine);
 }

@@ -11,7 +11,9 @@
 
 #include "overlay/lib/QzScreenOverlayInternal.h"
 #include "overlay/lib/QzScreenOverlayScript.h"
+#include "overlay/core/uDurableFile.h"
 #include "overlay/core/uInifileHandling.h"
+#include "overlay/core/uReadableMemory.h"
 #include "overlay/core/uScreenObjectForm.h"
 #include "overlay/lib/uQzTransparentForm.h"
 #include "overlay/lib/uQzTransparentFormInfo.h"
@@ -62,7 +64,7 @@ public:
 };
 
 TExportTarget g_scriptTarget;
-TWin32ScriptHost g_scriptHost(&DebugLog);
+TWin32ScriptHost g_scriptHost(&DebugLog, &DebugMode);
 // Holds PREVIOUSCREATEDELEMENT for the library's life.
 TScriptInterpreter g_script(g_scriptTarget, g_scriptHost);
 
@@ -131,21 +133,6 @@ bool FileExists(const std::string& name) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsReadableProtection(DWORD protect) {
-  if (protect & (PAGE_GUARD | PAGE_NOACCESS)) return false;
-  return (protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                     PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
-}
-
-// End of the readable run of memory that holds address a (a itself when unreadable).
-uintptr_t ReadableEnd(uintptr_t a) {
-  MEMORY_BASIC_INFORMATION info{};
-  if (!::VirtualQuery(reinterpret_cast<const void*>(a), &info, sizeof info)) return a;
-  if (info.State != MEM_COMMIT || !IsReadableProtection(info.Protect)) return a;
-  const uintptr_t end = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
-  return end > a ? end : a;
-}
-
 // The script file of all API objects; false when it could not be written.
 bool WriteDebugScript() {
   TStringVector lines;
@@ -166,20 +153,6 @@ void DestroyOverlayWindow() noexcept {
 
 // ---------------------------------------------------------------------------
 // Helpers
-
-bool IsReadableRange(const void* p, std::size_t bytes) {
-  if (bytes == 0) return true;
-  if (!p) return false;
-  const uintptr_t begin = reinterpret_cast<uintptr_t>(p);
-  const uintptr_t end = begin + bytes;
-  if (end < begin) return false;
-  for (uintptr_t a = begin; a < end;) {
-    const uintptr_t next = ReadableEnd(a);
-    if (next <= a) return false;
-    a = next;
-  }
-  return true;
-}
 
 std::string ReadBoundaryString(const char* p) {
   std::string text;
@@ -231,19 +204,7 @@ bool SaveLinesToFile(const std::string& fileName, const std::vector<std::string>
     content += line;
     content += "\r\n";
   }
-  win::FileHandle file(::CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  const char* data = content.data();
-  size_t left = content.size();
-  while (left > 0) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(left, 1u << 20));
-    if (!::WriteFile(file.get(), data, chunk, &written, nullptr) || written == 0) return false;
-    data += written;
-    left -= written;
-  }
-  return true;
+  return ReplaceFileContent(fileName, content);
 }
 
 bool DebugMode() { return g_debugLines != nullptr; }

@@ -29,12 +29,12 @@ bool EnsureOverlayWindow();
 std::string HostProgramFileName();
 std::string HostProgramFolder();
 
-// Writes lines, each followed by CR LF, replacing the file. False on any failure.
+// Writes lines, each followed by CR LF, replacing the file in one step (the old
+// file stays whole until the new one is on the disk). False on any failure.
 bool SaveLinesToFile(const std::string& fileName, const std::vector<std::string>& lines);
 
-// Reading what a caller passes across the library boundary without trusting it.
-// True when all `bytes` bytes from p are committed, readable memory.
-bool IsReadableRange(const void* p, std::size_t bytes);
+// Reading what a caller passes across the library boundary without trusting it
+// (IsReadableRange of uReadableMemory.h for arrays).
 // The NUL-terminated text at p, read no further than readable memory and
 // kMaxBoundaryString bytes; a null or unreadable pointer reads as empty.
 constexpr std::size_t kMaxBoundaryString = 1u << 20;

@@ -175,23 +175,69 @@ std::string ParseScriptString(std::string& rest) {
   return text;
 }
 
-std::vector<std::string> SplitScriptText(const std::string& text) {
-  const size_t n = std::min(text.size(), text.find('\0'));
-  std::vector<std::string> lines;
+namespace {
+
+// Cuts every line off in place (its line break becomes the NUL that ends it) and
+// hands it to run, so running a file copies no line.
+template <class Run>
+void ForEachScriptLine(std::string& text, Run&& run) {
+  const size_t n = std::min(text.size(), text.find('\0'));  // a NUL ends the text
   size_t i = 0;
   while (i < n) {
     const size_t start = i;
-    while (i < n && text[i] != '\r' && text[i] != '\n') ++i;
-    lines.push_back(text.substr(start, i - start));
+    const size_t end = std::min(n, text.find_first_of("\r\n", start));
+    i = end;
     if (i < n && text[i] == '\r') ++i;
     if (i < n && text[i] == '\n') ++i;
+    text[end] = '\0';
+    run(text.c_str() + start, end - start);
   }
+}
+
+// Every command word with the blank after it; CLEAR is a line of its own.
+const char* const kCommandWords[] = {"WAIT ",    "SETCALLBACKWINDOWHANDLE ", "OPERATION ",
+                                     "POINT ",   "LINE ",                    "RECTANGLE ",
+                                     "ELLIPSE ", "POLYLINE ",                "TEXT ",
+                                     "BITMAPBYFILENAME ", "BITMAPBYRESOURCE ", "SCRIPT "};
+
+bool StartsWithWord(const char* s, size_t n, const char* word) {
+  size_t i = 0;
+  for (; word[i]; ++i) {
+    if (i >= n) return false;
+    char c = s[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != word[i]) return false;
+  }
+  return true;
+}
+
+// Constants stand for numbers and no command word holds a digit, so a line that
+// does not begin with a command word before they are replaced does not begin with
+// one afterwards either: such a line (most of a file of free text) is done here.
+bool MayBeCommand(const char* s, size_t n) {
+  while (n > 0 && IsTrimmed(*s)) ++s, --n;
+  while (n > 0 && IsTrimmed(s[n - 1])) --n;
+  if (n == 5 && std::char_traits<char>::compare(s, "CLEAR", 5) == 0) return true;
+  for (const char* word : kCommandWords)
+    if (StartsWithWord(s, n, word)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitScriptText(const std::string& text) {
+  std::string copy = text;
+  std::vector<std::string> lines;
+  ForEachScriptLine(copy, [&](const char* line, size_t length) { lines.emplace_back(line, length); });
   return lines;
 }
 
 std::string TScriptInterpreter::ReplaceConstants(std::string line) {
-  const int32_t width = host_.ScreenWidth();
-  const int32_t height = host_.ScreenHeight();
+  // Asking the system for the display costs more than reading a line: only lines
+  // that name a display constant ask.
+  const bool screen = line.find("SCREEN") != std::string::npos;
+  const int32_t width = screen ? host_.ScreenWidth() : 0;
+  const int32_t height = screen ? host_.ScreenHeight() : 0;
   // The order counts: it is part of the language.
   const std::pair<const char*, int32_t> constants[] = {
       {"OVERLAYELEMENT_OPERATION_DELETE", 1},
@@ -237,26 +283,26 @@ void TScriptInterpreter::Wait(std::string rest) {
 }
 
 int32_t TScriptInterpreter::RunHandler(const std::string& upper, const std::string& line) {
-  static const char* const words[] = {"WAIT ",    "SETCALLBACKWINDOWHANDLE ", "OPERATION ",
-                                      "POINT ",   "LINE ",                    "RECTANGLE ",
-                                      "ELLIPSE ", "POLYLINE ",                "TEXT ",
-                                      "BITMAPBYFILENAME ", "BITMAPBYRESOURCE "};
+  // The words before SCRIPT, which the caller handles, in the order of the handlers.
+  const int handlers = static_cast<int>(sizeof kCommandWords / sizeof *kCommandWords) - 1;
   int command = -1;
-  for (int i = 0; i < static_cast<int>(sizeof words / sizeof *words); ++i)
-    if (StartsWith(upper, words[i])) {
+  for (int i = 0; i < handlers; ++i)
+    if (StartsWith(upper, kCommandWords[i])) {
       command = i;
       break;
     }
   if (command < 0) return -1;  // no command: silently nothing
 
   TParams p;
-  p.rest = line.substr(std::char_traits<char>::length(words[command]));
+  p.rest = line.substr(std::char_traits<char>::length(kCommandWords[command]));
   if (command == 0) {
     Wait(p.rest);
     return -1;
   }
-  const int32_t w = host_.ScreenWidth();
-  const int32_t h = host_.ScreenHeight();
+  // The display is the reference of percentages only.
+  const bool percentages = p.rest.find('%') != std::string::npos;
+  const int32_t w = percentages ? host_.ScreenWidth() : 0;
+  const int32_t h = percentages ? host_.ScreenHeight() : 0;
   try {
     switch (command) {
       case 1: return target_.SetCallBackWindowHandle(p.Num(100));
@@ -280,17 +326,23 @@ int32_t TScriptInterpreter::RunHandler(const std::string& upper, const std::stri
       }
       case 7: {
         const int32_t count = p.Num(100);
-        // The pairs are stored as they are read: a count that the line cannot back
-        // fails at its first missing parameter instead of reserving count pairs.
+        // The room for the points is taken before any pair is read. A pair takes at
+        // least four characters ("x y "), so a count beyond what the rest of the line
+        // can hold is room that cannot be had, like room that memory cannot hold; the
+        // room taken is thus bounded by the line's own length.
         std::vector<int32_t> points;
-        try {
-          for (int32_t i = 0; i < count; ++i) {
-            const int32_t x = p.Num(w), y = p.Num(h);
-            points.push_back(x);
-            points.push_back(y);
+        if (count > 0) {
+          if (static_cast<size_t>(count) > (p.rest.size() + 1) / 4) return -102;
+          try {
+            points.reserve(2 * static_cast<size_t>(count));
+          } catch (const std::bad_alloc&) {
+            return -102;
           }
-        } catch (const std::bad_alloc&) {
-          return -102;
+        }
+        for (int32_t i = 0; i < count; ++i) {
+          const int32_t x = p.Num(w), y = p.Num(h);
+          points.push_back(x);
+          points.push_back(y);
         }
         const int32_t color = p.Num(100);
         static const int32_t none[2] = {0, 0};
@@ -324,33 +376,42 @@ int32_t TScriptInterpreter::RunHandler(const std::string& upper, const std::stri
 int32_t TScriptInterpreter::ScriptCommand(const char* scriptLine) noexcept {
   int32_t result = -1;
   try {
-    const std::string original = scriptLine ? scriptLine : "";
-    host_.Log("QzScreenOverlay_ScriptCommand");
-    host_.Log("  ScriptLine=" + original);
+    const char* original = scriptLine ? scriptLine : "";
+    const bool logging = host_.Logging();
+    if (logging) {
+      host_.Log("QzScreenOverlay_ScriptCommand");
+      host_.Log(std::string("  ScriptLine=") + original);
+    }
     try {
-      const std::string line = ReplaceConstants(Trim(original));
-      const std::string upper = UpperCase(line);
-      std::string checked = upper;
-      if (line == "CLEAR") {
-        result = target_.Clear();
-      } else if (StartsWith(upper, "SCRIPT ")) {
-        const std::string fileName = line.substr(7);
-        checked = UpperCase(fileName);
-        result = RunFile(fileName);
-      } else {
-        result = RunHandler(upper, line);
-      }
-      // Lines that act on an object leave the previous one current, so several
-      // OPERATION lines can follow the line that created it.
-      if (result >= 0 && checked.find("SETCALLBACKWINDOWHANDLE ") == std::string::npos &&
-          checked.find("OPERATION ") == std::string::npos)
-        previous_ = result;
+      if (MayBeCommand(original, std::char_traits<char>::length(original))) result = RunLine(original);
     } catch (...) {
       // The line's result stays what it was.
     }
-    host_.Log("QzScreenOverlay_ScriptCommand [" + std::to_string(result) + "]");
+    if (logging) host_.Log("QzScreenOverlay_ScriptCommand [" + std::to_string(result) + "]");
   } catch (...) {
   }
+  return result;
+}
+
+int32_t TScriptInterpreter::RunLine(const std::string& original) {
+  int32_t result = -1;
+  const std::string line = ReplaceConstants(Trim(original));
+  const std::string upper = UpperCase(line);
+  std::string checked = upper;
+  if (line == "CLEAR") {
+    result = target_.Clear();
+  } else if (StartsWith(upper, "SCRIPT ")) {
+    const std::string fileName = line.substr(7);
+    checked = UpperCase(fileName);
+    result = RunFile(fileName);
+  } else {
+    result = RunHandler(upper, line);
+  }
+  // Lines that act on an object leave the previous one current, so several
+  // OPERATION lines can follow the line that created it.
+  if (result >= 0 && checked.find("SETCALLBACKWINDOWHANDLE ") == std::string::npos &&
+      checked.find("OPERATION ") == std::string::npos)
+    previous_ = result;
   return result;
 }
 
@@ -362,8 +423,8 @@ int32_t TScriptInterpreter::RunFile(const std::string& fileName) {
     explicit DepthScope(int& d) : depth(d) { ++depth; }
     ~DepthScope() { --depth; }
   } scope(fileDepth_);
-  const std::vector<std::string> lines = SplitScriptText(ReadWholeFile(fileName));
-  for (const std::string& line : lines) ScriptCommand(line.c_str());
+  std::string text = ReadWholeFile(fileName);
+  ForEachScriptLine(text, [this](const char* line, size_t) { ScriptCommand(line); });
   return 0;
 }
 

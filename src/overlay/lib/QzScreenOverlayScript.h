@@ -47,6 +47,8 @@ public:
   virtual bool ProcessMessages(uint32_t waitMs) = 0;
   // One line for the library's debug log (which drops it when debugging is off).
   virtual void Log(const std::string& text) = 0;
+  // False when Log would drop every line, so none need be built.
+  virtual bool Logging() { return true; }
 };
 
 // A parameter that is not a number of the script's syntax.
@@ -101,6 +103,7 @@ public:
 
 private:
   int32_t RunFile(const std::string& fileName);  // throws on a read failure
+  int32_t RunLine(const std::string& line);       // a line that may hold a command
   std::string ReplaceConstants(std::string line);
   int32_t RunHandler(const std::string& upper, const std::string& line);
   void Wait(std::string rest);
@@ -112,17 +115,15 @@ private:
   int fileDepth_ = 0;
 };
 
-// The library's own interpreter, working on its exports and PreviousCreatedID; what the two
-// script exports run.
-int32_t RunScriptCommand(const char* scriptLine);
-int32_t RunScriptCommandFile(const char* fileName);
-
 // The host of the real library: primary display metrics, GetTickCount, the calling
-// thread's message queue, and a log hook (none: no log).
+// thread's message queue, and a log hook (none: no log) with the test whether it logs
+// (none: whenever there is a hook).
 class TWin32ScriptHost : public TScriptHost {
 public:
   using LogHook = void (*)(const std::string& text);
-  explicit TWin32ScriptHost(LogHook log = nullptr) : log_(log) {}
+  using LogTest = bool (*)();
+  explicit TWin32ScriptHost(LogHook log = nullptr, LogTest logging = nullptr)
+      : log_(log), logging_(logging) {}
   int32_t ScreenWidth() override;
   int32_t ScreenHeight() override;
   uint32_t TickCount() override;
@@ -130,7 +131,9 @@ public:
   void Log(const std::string& text) override {
     if (log_) log_(text);
   }
+  bool Logging() override { return log_ && (!logging_ || logging_()); }
 
 private:
   LogHook log_;
+  LogTest logging_;
 };

@@ -10,6 +10,7 @@
 #include "overlay/lib/QzScreenOverlay.h"
 #include "overlay/lib/uQzTransparentShapes.h"
 #include "overlay/core/uScreenObjectForm.h"
+#include "overlay/core/uWindowRegion.h"
 #include "win/DesktopMetrics.h"
 
 const char* const TRANSPARENTFORM_CLASS = "TTransparentForm";
@@ -525,11 +526,26 @@ void TTransparentForm::RepaintRegion() {
     ::ShowWindow(window_, SW_HIDE);
     return;
   }
+  BoundRegion(region);
   // The system owns the region from here on.
   if (::SetWindowRgn(window_, region.get(), TRUE)) region.release();
   ::InvalidateRect(window_, nullptr, FALSE);
   ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void TTransparentForm::BoundRegion(win::Region& region) {
+  win::Region exact;
+  if (RegionRectCount(region.get()) > kMaxWindowRegionRects) {
+    exact.reset(::CreateRectRgn(0, 0, 0, 0));
+    if (exact) ::CombineRgn(exact.get(), region.get(), nullptr, RGN_COPY);
+  }
+  if (!BoundWindowRegion(region, RECT{0, 0, Image.width(), Image.height()}) || !exact) return;
+  // The cover shows more than the shapes drew: there the picture is cleared, so
+  // that no older drawing shows through.
+  win::Region extra(::CreateRectRgn(0, 0, 0, 0));
+  if (extra && ::CombineRgn(extra.get(), region.get(), exact.get(), RGN_DIFF) != ERROR)
+    ::FillRgn(Image.dc(), extra.get(), static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
 }
 
 // ---------------------------------------------------------------------------

@@ -122,6 +122,8 @@ public:
   // --- window behaviour (called by its timers and messages; public for tests) ---
   void RedrawTimerTimer();
   void RepaintRegion();
+  // A region too complex for the display becomes its coarser cover (see uWindowRegion.h).
+  void BoundRegion(win::Region& region);
   void FrontTimerTimer();
   void CheckAutoHide();
   void PostMouseEvent(UINT message);

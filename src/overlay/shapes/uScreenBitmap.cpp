@@ -1,13 +1,15 @@
 #include "uScreenBitmap.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "uBmpDecoder.h"
+#include "uIconLoader.h"
 #include "uInifileHandling.h"
 #include "uJpegDecoder.h"
 #include "uPictureLimits.h"
+#include "uReadableMemory.h"
 #include "uShapeScript.h"
 #include "win/Handles.h"
 #include "win/IconImage.h"
@@ -42,18 +44,6 @@ void SizePicture(win::DibBitmap& picture, int w, int h) {
   if (!picture.setSize(w, h)) throw EPictureError("out of memory for the picture");
 }
 
-// Copies a GDI bitmap into the picture.
-void CopyBitmap(HBITMAP source, win::DibBitmap& picture) {
-  BITMAP info{};
-  if (!::GetObjectA(source, sizeof info, &info)) throw EPictureError("bitmap cannot be read");
-  SizePicture(picture, info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
-  win::MemDc dc(::CreateCompatibleDC(picture.dc()));
-  if (!dc) throw EPictureError("out of device contexts");
-  win::SelectScope select(dc.get(), source);
-  ::BitBlt(picture.dc(), 0, 0, picture.width(), picture.height(), dc.get(), 0, 0, SRCCOPY);
-  ::GdiFlush();
-}
-
 // True when the handle names a module image in this process (also one
 // loaded as data, whose handle carries flag bits). Handles can come from
 // scripts as plain numbers; the resource functions must never be handed a
@@ -78,46 +68,65 @@ void DrawIconPicture(const win::IconImage& icon, win::DibBitmap& picture) {
   ::GdiFlush();
 }
 
-// The header's dimensions are checked before the system decodes the file, so
-// a hostile size never reaches an allocation.
-void CheckBmpHeader(const std::string& name) {
-  std::vector<uint8_t> head(26, 0);
-  std::FILE* f = std::fopen(name.c_str(), "rb");
-  if (!f) throw EPictureError("file cannot be opened");
-  const size_t got = std::fread(head.data(), 1, head.size(), f);
-  std::fclose(f);
-  auto u16 = [&](size_t at) { return uint32_t(head[at]) | uint32_t(head[at + 1]) << 8; };
-  auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
-  if (got < 26 || head[0] != 'B' || head[1] != 'M') throw EPictureError("not a bitmap file");
-  long long w, h;
-  if (u32(14) == 12) {   // the old core header: 16-bit sizes
-    w = u16(18);
-    h = u16(20);
-  } else {
-    w = static_cast<int32_t>(u32(18));
-    h = static_cast<int32_t>(u32(22));
-    if (h < 0) h = -h;
-  }
-  if (!PictureSizeAllowed(w, h)) throw EPictureError("picture dimensions out of range");
-}
-
-void LoadBmpFile(const std::string& name, win::DibBitmap& picture) {
-  CheckBmpHeader(name);
-  win::GdiObject bitmap(::LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0,
-                                     LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-  if (!bitmap) throw EPictureError("bitmap cannot be decoded");
-  CopyBitmap(static_cast<HBITMAP>(bitmap.get()), picture);
-}
-
-void LoadJpegFile(const std::string& name, win::DibBitmap& picture) {
-  TDecodedPicture decoded;
-  std::string error;
-  if (!DecodeJpegFile(name, decoded, error)) throw EPictureError(error);
+// A decoded picture into the shape's working picture.
+void CopyDecoded(const TDecodedPicture& decoded, win::DibBitmap& picture) {
   SizePicture(picture, decoded.Width, decoded.Height);
   uint32_t* out = picture.bits();
   const uint8_t* in = decoded.Rgb.data();
   for (size_t i = 0, n = size_t(decoded.Width) * decoded.Height; i < n; ++i, in += 3)
     out[i] = uint32_t(in[2]) | uint32_t(in[1]) << 8 | uint32_t(in[0]) << 16;
+}
+
+// Every picture file is read whole, within the size limit, and decoded from that
+// buffer: nothing reads past the bytes the file really has.
+std::vector<uint8_t> ReadPictureFile(const std::string& name) {
+  std::vector<uint8_t> data;
+  std::string error;
+  if (!ReadWholeFile(name, data, error)) throw EPictureError(error);
+  return data;
+}
+
+void LoadBmpFile(const std::string& name, win::DibBitmap& picture) {
+  const std::vector<uint8_t> data = ReadPictureFile(name);
+  TDecodedPicture decoded;
+  std::string error;
+  if (!DecodeBmpFile(data.data(), data.size(), decoded, error)) throw EPictureError(error);
+  CopyDecoded(decoded, picture);
+}
+
+void LoadJpegFile(const std::string& name, win::DibBitmap& picture) {
+  const std::vector<uint8_t> data = ReadPictureFile(name);
+  TDecodedPicture decoded;
+  std::string error;
+  if (!DecodeJpegMemory(data.data(), data.size(), decoded, error)) throw EPictureError(error);
+  CopyDecoded(decoded, picture);
+}
+
+// At the system's icon size, as icons are shown.
+void LoadIcoFile(const std::string& name, win::DibBitmap& picture) {
+  const std::vector<uint8_t> data = ReadPictureFile(name);
+  std::string error;
+  win::IconImage icon;
+  icon.adopt(CreateIconFromIcoData(data.data(), data.size(), ::GetSystemMetrics(SM_CXICON),
+                                   ::GetSystemMetrics(SM_CYICON), error));
+  if (icon.empty()) throw EPictureError(error);
+  DrawIconPicture(icon, picture);
+}
+
+// The BITMAP resource's own bytes, checked to be readable memory of the module,
+// decoded like a file; false when the module holds no such sound resource.
+bool LoadBitmapResource(HINSTANCE instance, const std::string& name, win::DibBitmap& picture) {
+  HRSRC info = ::FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+  if (!info) return false;
+  const DWORD size = ::SizeofResource(instance, info);
+  HGLOBAL handle = ::LoadResource(instance, info);
+  const void* bytes = handle ? ::LockResource(handle) : nullptr;
+  if (!bytes || !IsReadableRange(bytes, size)) return false;
+  TDecodedPicture decoded;
+  std::string error;
+  if (!DecodePackedDib(static_cast<const uint8_t*>(bytes), size, decoded, error)) return false;
+  CopyDecoded(decoded, picture);
+  return true;
 }
 
 // The program file is mapped as resources only: none of its code runs, and
@@ -140,9 +149,8 @@ TScreenBitmap::TScreenBitmap() { Type = 8; }
 
 HICON TScreenBitmap::LoadModuleIcon(HMODULE module) {
   if (!IsModuleHandle(module)) return nullptr;
-  auto load = [module](LPCSTR name) {
-    return static_cast<HICON>(::LoadImageA(module, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-  };
+  const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+  auto load = [&](LPCSTR name) { return CreateIconFromModule(module, name, cx, cy); };
   if (HICON icon = load("MAINICON")) return icon;
   if (HICON icon = load("APPICON")) return icon;
   for (int id = 1; id <= 1000; ++id)
@@ -156,9 +164,7 @@ bool TScreenBitmap::LoadFromFile(const std::string& name) {
   const std::string ext = UpperExtension(name);
   bool iconBackground = false;
   if (ext.find("ICO") != std::string::npos) {
-    win::IconImage icon;
-    if (!icon.loadFromFile(name)) throw EPictureError("icon cannot be decoded");
-    DrawIconPicture(icon, picture);
+    LoadIcoFile(name, picture);
     iconBackground = true;
   } else if (ext.find("JPG") != std::string::npos) {
     LoadJpegFile(name, picture);
@@ -177,11 +183,7 @@ bool TScreenBitmap::LoadFromFile(const std::string& name) {
 void TScreenBitmap::LoadFromResource(HINSTANCE instance, const std::string& name) {
   win::DibBitmap picture;
   try {
-    if (IsModuleHandle(instance)) {
-      win::GdiObject bitmap(
-          ::LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-      if (bitmap) CopyBitmap(static_cast<HBITMAP>(bitmap.get()), picture);
-    }
+    if (IsModuleHandle(instance) && !LoadBitmapResource(instance, name, picture)) picture.setSize(0, 0);
   } catch (const std::exception&) {
     picture.setSize(0, 0);   // a resource that cannot be had gives an empty picture
   }

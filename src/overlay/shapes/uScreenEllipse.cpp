@@ -28,7 +28,8 @@ void TScreenEllipse::UpdateBounds() {
     return;
   }
   const RECT e = GetEllipseRect();
-  Bounds = RECT{e.left - 10, e.top - 10, e.right + 10, e.bottom + 10};
+  Bounds = RECT{Clamp32(int64_t(e.left) - 10), Clamp32(int64_t(e.top) - 10), Clamp32(int64_t(e.right) + 10),
+                Clamp32(int64_t(e.bottom) + 10)};
 }
 
 const char* TScreenEllipse::HintDeleteLine(int language) const {

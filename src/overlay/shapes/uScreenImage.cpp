@@ -2,6 +2,7 @@
 
 #include "uInifileHandling.h"
 #include "uPictureLimits.h"
+#include "uQzPlaneTools.h"
 #include "uQzTransparentInclude.h"
 #include "uScreenObjectForm.h"
 #include "win/DesktopMetrics.h"
@@ -23,16 +24,18 @@ void TScreenImage::DropRegionCache() {
   Region.reset();
 }
 
+// The picture's centre on one axis from its anchor.
+static int64_t Centre(int32_t anchor, uint8_t align, int size) {
+  if (align == 0) return int64_t(anchor) + size / 2;
+  if (align == 2) return int64_t(anchor) - size / 2;
+  return anchor;
+}
+
 POINT TScreenImage::PictureOrigin() const {
   const int w = Bitmap ? Bitmap->width() : 0;
   const int h = Bitmap ? Bitmap->height() : 0;
   const TPointRec& p1 = Points[0];
-  int cx = p1.ScreenX, cy = p1.ScreenY;
-  if (HorzAlign == 0) cx += w / 2;
-  else if (HorzAlign == 2) cx -= w / 2;
-  if (VertAlign == 0) cy += h / 2;
-  else if (VertAlign == 2) cy -= h / 2;
-  return POINT{cx - w / 2, cy - h / 2};
+  return POINT{Clamp32(Centre(p1.ScreenX, HorzAlign, w) - w / 2), Clamp32(Centre(p1.ScreenY, VertAlign, h) - h / 2)};
 }
 
 void TScreenImage::SetBitmap(const win::DibBitmap& source) {
@@ -57,10 +60,12 @@ void TScreenImage::SetTransparentColor(COLORREF color) {
 
 // The anchor moves between the picture's edge and centre; the picture stays.
 static void Realign(int32_t& coord, uint8_t oldValue, uint8_t newValue, int size) {
-  if (oldValue == 0) coord += size / 2;
-  else if (oldValue == 2) coord -= size / 2;
-  if (newValue == 0) coord -= size / 2;
-  else if (newValue == 2) coord += size / 2;
+  int64_t c = coord;
+  if (oldValue == 0) c += size / 2;
+  else if (oldValue == 2) c -= size / 2;
+  if (newValue == 0) c -= size / 2;
+  else if (newValue == 2) c += size / 2;
+  coord = Clamp32(c);
 }
 
 void TScreenImage::SetHorzAlign(uint8_t value) {
@@ -75,12 +80,15 @@ void TScreenImage::SetVertAlign(uint8_t value) {
   DropRegionCache();
 }
 
-static void ClampAxis(int32_t& v, uint8_t align, int size, int desktop) {
-  const int half = size / 2;
+// In 64 bits: an anchor near the end of the 32-bit range plus the picture's
+// size must not wrap around to the other side of the desktop.
+static void ClampAxis(int32_t& coord, uint8_t align, int size, int desktop) {
+  const int64_t half = size / 2;
+  int64_t v = coord;
   switch (align) {
     case 0:
       if (v < 0) v = 0;
-      if (v + size > desktop) v = desktop - size;
+      if (v + size > desktop) v = int64_t(desktop) - size;
       break;
     case 2:
       if (v - size < 0) v = size;
@@ -91,6 +99,7 @@ static void ClampAxis(int32_t& v, uint8_t align, int size, int desktop) {
       if (v - half > desktop) v = desktop + half;
       break;
   }
+  coord = Clamp32(v);
 }
 
 void TScreenImage::ClampToDesktop(int32_t& x, int32_t& y) const {
@@ -109,13 +118,13 @@ bool TScreenImage::AddPoint(int32_t x, int32_t y) {
 
 bool TScreenImage::BeginDrag(uint8_t mode, int32_t x, int32_t y) {
   bool result = TScreenSinglePoint::BeginDrag(mode, x, y);
-  DragOffsetX = x - Points[0].ScreenX;
-  DragOffsetY = y - Points[0].ScreenY;
+  DragOffsetX = Clamp32(int64_t(x) - Points[0].ScreenX);
+  DragOffsetY = Clamp32(int64_t(y) - Points[0].ScreenY);
   return result;
 }
 
 bool TScreenImage::DragTo(int32_t x, int32_t y) {
-  int32_t ax = x - DragOffsetX, ay = y - DragOffsetY;
+  int32_t ax = Clamp32(int64_t(x) - DragOffsetX), ay = Clamp32(int64_t(y) - DragOffsetY);
   ClampToDesktop(ax, ay);
   bool result = TScreenSinglePoint::DragTo(ax, ay);
   DropRegionCache();
@@ -142,8 +151,9 @@ void TScreenImage::UpdateBounds() {
   const POINT o = PictureOrigin();
   const int w = Bitmap->width(), h = Bitmap->height();
   // The centre and half sizes as the picture position uses them.
-  const int cx = o.x + w / 2, cy = o.y + h / 2;
-  Bounds = RECT{cx - w / 2 - 10, cy - h / 2 - 10, cx + w / 2 + 10, cy + h / 2 + 10};
+  const int64_t cx = int64_t(o.x) + w / 2, cy = int64_t(o.y) + h / 2;
+  Bounds = RECT{Clamp32(cx - w / 2 - 10), Clamp32(cy - h / 2 - 10), Clamp32(cx + w / 2 + 10),
+                Clamp32(cy + h / 2 + 10)};
 }
 
 bool TScreenImage::IsOverObject(POINT pt, int32_t, int32_t& distance) {
@@ -196,7 +206,10 @@ HRGN TScreenImage::Draw(win::Canvas*& canvas, const RECT&, bool, HRGN region) {
   // The own window lies 20 px left of and above the picture.
   const int x = ownWindow ? 20 : o.x;
   const int y = ownWindow ? 20 : o.y;
-  if (canvas && !Bitmap->empty()) {
+  // A picture beyond what GDI takes lies far off every display: it is not drawn.
+  const bool drawable = -kGdiCoordinateLimit < x && x < kGdiCoordinateLimit && -kGdiCoordinateLimit < y &&
+                        y < kGdiCoordinateLimit;
+  if (canvas && !Bitmap->empty() && drawable) {
     if (DragMode != 0)
       canvas->blit(x, y, w, h, Bitmap->dc(), 0, 0);
     else
@@ -204,8 +217,9 @@ HRGN TScreenImage::Draw(win::Canvas*& canvas, const RECT&, bool, HRGN region) {
   }
   UpdateBounds();
   if (DragMode != 0 && UseTransparentColor) {
-    const int cx = o.x + w / 2, cy = o.y + h / 2;
-    Region.reset(::CreateRectRgn(cx - w / 2, cy - h / 2, cx + w / 2, cy + h / 2));
+    const int64_t cx = int64_t(o.x) + w / 2, cy = int64_t(o.y) + h / 2;
+    Region.reset(::CreateRectRgn(ClampGdi(cx - w / 2), ClampGdi(cy - h / 2), ClampGdi(cx + w / 2),
+                                 ClampGdi(cy + h / 2)));
   } else {
     if (!PixelCache) {
       PixelCache.reset(Bitmap->empty() ? ::CreateRectRgn(0, 0, 0, 0)

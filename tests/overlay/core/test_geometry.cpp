@@ -348,3 +348,25 @@ TEST(PixelRegionTest, LargePictureIsFast) {
   EXPECT_LT(ms, 3000.0);
   std::printf("pixel region of 400x400 with %d runs: %.1f ms\n", 400 * 67, ms);
 }
+
+// Shapes at the ends of the 32-bit range lie far off every display: they paint
+// nothing onto the canvas and add nothing near it to the region.
+TEST(Markers, ExtremeCoordinatesNeverTouchTheCanvas) {
+  const POINT places[] = {{INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MIN}, {INT32_MAX, 50},
+                          {50, INT32_MIN},        {INT32_MIN, INT32_MAX}};
+  for (const POINT& p : places) {
+    for (int type = 0; type <= 3; ++type) {
+      SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y) + " type " + std::to_string(type));
+      win::DibBitmap canvas(200, 200);
+      canvas.fill(RGB(255, 255, 255));
+      win::Region rgn = EmptyRgn();
+      DrawPointMarker(canvas.canvas(), kBigClip, rgn.get(), p, type, RGB(255, 0, 0), 20, 1, 1);
+      win::Region around(::CreateRectRgn(-100000, -100000, 100000, 100000));
+      EXPECT_EQ(::CombineRgn(around.get(), around.get(), rgn.get(), RGN_AND), NULLREGION);
+      int painted = 0;
+      for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x) painted += canvas.pixel(x, y) != RGB(255, 255, 255);
+      EXPECT_EQ(painted, 0);
+    }
+  }
+}

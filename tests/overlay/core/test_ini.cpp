@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 #include "FakeSaveTimer.h"
 #include "TempDir.h"
 #include "uBufferedIniFile.h"
+#include "uDurableFile.h"
 #include "uInifileHandling.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -166,4 +170,71 @@ TEST_F(IniTest, MultiLineAndOddTextsSurviveAReload) {
   EXPECT_EQ(ReadIniString(name, "S", "old", ""), "a\\x0Ab");
   // A default is never unescaped.
   EXPECT_EQ(ReadIniString(name, "S", "none", "\\:x\\\\"), "\\:x\\\\");
+}
+
+// Reads go through an index of the sections and of each section's keys; every
+// write that adds lines moves the lines after it, and the index must follow.
+TEST_F(IniTest, TheIndexFollowsEveryWrite) {
+  WriteFileBytes(dir.file("i.ini"), "[A]\r\nk=1\r\nK=shadowed\r\n[b]\r\nx=2\r\n[B]\r\nx=hidden\r\ny=3\r\n");
+  TBufferedIniFile f(dir.file("i.ini"));
+  EXPECT_EQ(f.ReadString("a", "K", ""), "1");   // the first line of a key counts
+  EXPECT_EQ(f.ReadString("B", "x", ""), "2");   // the first header of a name counts
+  EXPECT_EQ(f.ReadString("B", "y", ""), "");
+  for (int i = 0; i < 50; ++i) {
+    f.WriteString("A", "n" + std::to_string(i), std::to_string(i));   // inserted above [b]
+    f.WriteString("b", "x", "v" + std::to_string(i));                  // replaced in place
+    ASSERT_EQ(f.ReadString("A", "n" + std::to_string(i), ""), std::to_string(i));
+    ASSERT_EQ(f.ReadString("b", "X", ""), "v" + std::to_string(i));
+    ASSERT_EQ(f.ReadString("A", "n0", ""), "0");
+  }
+  f.WriteString("New", "Key=With=Signs", "z");   // a key holding "=" is matched by its prefix
+  EXPECT_EQ(f.ReadString("new", "key=with=signs", ""), "With=Signs=z");   // all after the first "="
+  EXPECT_EQ(f.ReadString("new", "Key=With", ""), "With=Signs=z");
+  EXPECT_EQ(f.ReadString("new", "Key", ""), "With=Signs=z");
+  EXPECT_EQ(f.ReadString("new", "Key=Wit", ""), "");
+  EXPECT_EQ(f.ReadString("A", "n49", ""), "49");
+  EXPECT_EQ(f.Lines().back(), "Key=With=Signs=z");
+}
+
+// A save writes a temporary file beside the old one, flushes it, and only then
+// gives it the name: up to that moment the old file is whole, afterwards the
+// new one, and no temporary file stays behind.
+TEST_F(IniTest, SavingReplacesTheFileInOneStep) {
+  const std::string name = dir.file("durable.ini");
+  WriteFileBytes(name, "[S]\r\nK=old\r\n");
+  TBufferedIniFile f(name);
+  f.WriteString("S", "K", "new");
+  // What another program would read at that moment (the writer still has the temporary file open).
+  auto contents = [](const std::string& file) {
+    win::FileHandle h(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    std::string data(4096, '\0');
+    DWORD got = 0;
+    if (!h || !::ReadFile(h.get(), &data[0], static_cast<DWORD>(data.size()), &got, nullptr)) got = 0;
+    return data.substr(0, got);
+  };
+  std::vector<std::string> seen;
+  SetReplaceStepHook([&](const char* step) {
+    seen.push_back(std::string(step) + ": " + contents(name) + "|" + contents(TemporaryFileFor(name)));
+    return true;
+  });
+  EXPECT_TRUE(f.Save());
+  EXPECT_EQ(seen, (std::vector<std::string>{"written: [S]\r\nK=old\r\n|[S]\r\nK=new\r\n",
+                                            "flushed: [S]\r\nK=old\r\n|[S]\r\nK=new\r\n",
+                                            "replaced: [S]\r\nK=new\r\n|"}));
+  EXPECT_FALSE(FileExists(TemporaryFileFor(name)));
+
+  // A disk that fails before the new content is safe leaves the old file whole.
+  f.WriteString("S", "K", "newer");
+  SetReplaceStepHook([](const char* step) { return std::string(step) != "flushed"; });
+  EXPECT_FALSE(f.Save());
+  SetReplaceStepHook(nullptr);
+  std::string data;
+  ASSERT_TRUE(ReadFileBytes(name, data));
+  EXPECT_EQ(data, "[S]\r\nK=new\r\n");
+  EXPECT_FALSE(FileExists(TemporaryFileFor(name)));
+  EXPECT_TRUE(f.SavePending());
+  EXPECT_TRUE(f.Save());
+  ASSERT_TRUE(ReadFileBytes(name, data));
+  EXPECT_EQ(data, "[S]\r\nK=newer\r\n");
 }

@@ -221,6 +221,11 @@ TEST_F(AboutForm, LaidOutAsDescribed) {
         "QzScreenOverlay_Text", "QzScreenOverlay_BitmapByFile", "QzScreenOverlay_BitmapByResource",
         ".debug", "Qz-DarariRuzoriv.log", "WM_USER + 7005"})
     EXPECT_NE(doku.find(name), std::string::npos) << name;
+  // Pictures and texts are placed as the library places them: centred on their point.
+  const size_t bitmap = doku.find("QzScreenOverlay_BitmapByFile");
+  ASSERT_NE(bitmap, std::string::npos);
+  EXPECT_NE(doku.find("centred on (X, Y)", bitmap), std::string::npos);
+  EXPECT_EQ(doku.find("top left"), std::string::npos);
 }
 
 TEST_F(AboutForm, ShowsHiddenCreatedAndAlwaysOnTheAboutTab) {

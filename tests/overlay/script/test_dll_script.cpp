@@ -52,7 +52,7 @@ TEST_F(DllScript, LinesCallTheExportsAndPassTheirResults) {
   // Failures of the exports pass through; malformed lines make nothing and use no ID.
   EXPECT_EQ(dll.Run("BITMAPBYFILENAME 1 1 ''" + folder.path + "\\missing.bmp'' 0"), -2);
   EXPECT_EQ(dll.Run("LINE 0 0 10"), -104);
-  EXPECT_EQ(dll.Run("POLYLINE 536870913 1 2"), -104);
+  EXPECT_EQ(dll.Run("POLYLINE 2000000000 0 0 255"), -102);  // no room for that many points
   EXPECT_EQ(dll.Run("TEXT 10 10 Hello ''Arial'' 12 1 0 0"), -105);
   EXPECT_EQ(dll.Run("clear"), -1);
   EXPECT_EQ(dll.Run(""), -1);

@@ -52,6 +52,22 @@ TEST_F(ScriptFiles, RunsEveryLineAndIgnoresTheirResults) {
   EXPECT_EQ(script_.PreviousCreatedID(), 2);
 }
 
+// A file is read at the speed of the disk: a line that cannot be a command costs no
+// call to the system, and only lines that need the display's size ask for it.
+TEST_F(ScriptFiles, FreeTextCostsNoSystemCallsPerLine) {
+  std::string text;
+  for (int i = 0; i < 2000; ++i)
+    text += i % 2 ? "Points and lines of free text, 50% of them\r\n" : "  the quick brown fox\n";
+  text += "POINTS 1 2 3 4\nPOINT 10 20 0 255\nLINE 0 0 SCREENWIDTH 5 0\nPOINT 50% 1 0 0\n";
+  const std::string path = Write("free.script", text);
+  EXPECT_EQ(script_.ScriptCommandFile(path.c_str()), 0);
+  EXPECT_EQ(target_.calls, (std::vector<std::string>{"Point(10,20,0,255)", "Line(0,0,1365,5,0)",
+                                                     "Point(682,1,0,0)"}));
+  EXPECT_EQ(host_.screenQueries, 4);  // the constant's line and the percentage's line
+  EXPECT_EQ(host_.passes, 0);
+  EXPECT_EQ(host_.log.size(), 2004u * 3);  // logging still sees every line
+}
+
 TEST_F(ScriptFiles, ScriptLineRunsTheFileAndLeavesZero) {
   const std::string path = Write("b.script", "POINT 1 1 0 0\nPOINT 2 2 0 0\n");
   EXPECT_EQ(Run("SCRIPT " + path), 0);

@@ -107,9 +107,13 @@ const LineCase kNumbers[] = {
     {"POLYLINE 2 0 0 100", -105, ""},
     {"POLYLINE 2 0 0 100 100", -106, ""},
     {"POLYLINE x", -101, ""},
-    // A count whose pair size overflows 32 bits must not buy a small buffer.
-    {"POLYLINE 536870913 1 2", -104, ""},
-    {"POLYLINE 2147483647 1 2 3 4 5", -107, ""},
+    // Room for more points than the line can hold cannot be had; a count whose pair
+    // size overflows 32 bits must not buy a small buffer.
+    {"POLYLINE 2000000000 0 0 255", -102, ""},
+    {"POLYLINE 3 0 0 1 1 255", -107, ""},  // room enough: the third y is missing
+    {"POLYLINE 4 0 0 1 1 255", -102, ""},
+    {"POLYLINE 536870913 1 2", -102, ""},
+    {"POLYLINE 2147483647 1 2 3 4 5", -102, ""},
 };
 INSTANTIATE_TEST_SUITE_P(Numbers, ScriptLines, ::testing::ValuesIn(kNumbers));
 

@@ -51,6 +51,14 @@ inline HRGN PaintRegion(TScreenObject& shape, int width = 2000, int height = 200
   return shape.Region.get();
 }
 
+// The folder of the test program, where the resource modules are built.
+inline std::string ExeFolderOfTest() {
+  char path[MAX_PATH];
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string p = path;
+  return p.substr(0, p.find_last_of("\\/") + 1);
+}
+
 inline std::string Lines(const TStringVector& list) {
   std::string all;
   for (const std::string& l : list) all += l + "|";

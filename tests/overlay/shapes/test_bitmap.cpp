@@ -96,13 +96,6 @@ bool Near(COLORREF a, COLORREF b, int tolerance = 24) {
          std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
-std::string ExeFolder() {
-  char path[MAX_PATH];
-  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string p = path;
-  return p.substr(0, p.find_last_of("\\/") + 1);
-}
-
 const COLORREF kIconKey = RGB(254, 5, 254);
 
 }  // namespace
@@ -294,7 +287,7 @@ TEST(BitmapShape, ProgramFileIconsWithoutRunningTheProgram) {
       {"qz_shapes_mainicon.exe", RGB(0, 255, 0)},   // MAINICON wins over 1 and 5
   };
   for (const auto& c : cases) {
-    const std::string file = ExeFolder() + c.module;
+    const std::string file = ExeFolderOfTest() + c.module;
     TScreenBitmap b;
     ASSERT_TRUE(b.LoadFromFile(file)) << file;
     ASSERT_TRUE(b.Bitmap);
@@ -309,13 +302,13 @@ TEST(BitmapShape, ProgramFileIconsWithoutRunningTheProgram) {
   EXPECT_FALSE(FileExists(marker)) << "the program file's code ran";
   {
     // The probe itself: loading the module as code does leave the mark.
-    win::Module run(::LoadLibraryA((ExeFolder() + cases[0].module).c_str()));
+    win::Module run(::LoadLibraryA((ExeFolderOfTest() + cases[0].module).c_str()));
     EXPECT_TRUE(FileExists(marker));
   }
   ::SetEnvironmentVariableA("QZ_RESMODULE_MARKER", nullptr);
 
   // Its icon by the module routine: "MAINICON", else the lowest number.
-  win::Module module(::LoadLibraryExA((ExeFolder() + "qz_shapes_icons57.exe").c_str(), nullptr,
+  win::Module module(::LoadLibraryExA((ExeFolderOfTest() + "qz_shapes_icons57.exe").c_str(), nullptr,
                                       LOAD_LIBRARY_AS_DATAFILE));
   ASSERT_TRUE(module);
   win::Icon icon(TScreenBitmap::LoadModuleIcon(module.get()));

@@ -123,6 +123,9 @@ TEST(ImageShape, AnchorsAreClampedToTheDesktop) {
       {1, -80, -50}, {1, 1100, 1074}, {1, 500, 500},   // centred: may lie outside, touching
       {0, -5, 0},    {0, 1000, 924},                     // left edge anchored: stays on
       {2, 30, 100},  {2, 2000, 1024},                    // right edge anchored
+      // At the ends of the 32-bit range nothing wraps around to the other side.
+      {1, 2147483600, 1074}, {1, INT32_MIN, -50}, {0, INT32_MAX, 924}, {0, INT32_MIN, 0},
+      {2, INT32_MAX, 1024},  {2, INT32_MIN + 10, 100},
   };
   for (const auto& c : cases) {
     TScreenImage img;
@@ -146,6 +149,12 @@ TEST(ImageShape, AnchorsAreClampedToTheDesktop) {
   EXPECT_EQ(moving->Points[0].ScreenX, -50);
   moving->EndDrag();
   EXPECT_EQ(moving->DragOffsetX, 0);
+  // A grab far from the picture and a drag to the end of the range stay in range.
+  moving->BeginDrag(1, INT32_MIN, INT32_MIN);
+  moving->DragTo(INT32_MAX, INT32_MAX);
+  EXPECT_EQ(moving->Points[0].ScreenX, 1074);
+  EXPECT_EQ(moving->Points[0].ScreenY, 778);
+  EXPECT_LT(moving->Bounds.left, moving->Bounds.right);
 }
 
 TEST(ImageShape, RegionFollowsTheOpaquePixels) {
