@@ -90,8 +90,22 @@ void Form::centerOnScreen() {
 void Form::show() {
   if (centerOnShow_ && !shownOnce_) centerOnScreen();
   shownOnce_ = true;
-  ::ShowWindow(handle_, windowState() == WindowState::Minimized ? SW_SHOWMINNOACTIVE : SW_SHOW);
+  const bool minimized = windowState() == WindowState::Minimized;
+  ::ShowWindow(handle_, minimized ? SW_SHOWMINNOACTIVE : SW_SHOW);
+  if (!minimized) bringToFront();
   ::SetForegroundWindow(handle_);
+}
+
+void Form::bringToFront() {
+  // Wine on an X display without a window manager raises a window it shows
+  // only when no visible window lies above it; a top-most window of the
+  // process (the overlay) always does, and a form created before the main
+  // window was shown then stays under it. Passing through the top-most band
+  // raises it there too; everywhere else this is an ordinary move to the top.
+  if (::GetWindowLongA(handle_, GWL_EXSTYLE) & WS_EX_TOPMOST) return;
+  const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+  ::SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, flags);
+  ::SetWindowPos(handle_, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 
 void Form::showNoActivate() {
@@ -115,6 +129,11 @@ int Form::showModal() {
   if (modal_ || !handle_) return mrCancel;
   DisabledWindows others{handle_, {}};
   ::EnumThreadWindows(::GetCurrentThreadId(), &disableOthers, reinterpret_cast<LPARAM>(&others));
+  // Owned by the main window while it runs, as a modal window should be: it
+  // stays above its owner and belongs to it for the system.
+  Form* owner = app().mainForm();
+  const bool owned = owner && owner != this && owner->handle() && !::GetWindow(handle_, GW_OWNER);
+  if (owned) ::SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner->handle()));
   modal_ = true;
   modalResult_ = mrNone;
   show();
@@ -126,6 +145,8 @@ int Form::showModal() {
   }
   for (HWND h : others.list) ::EnableWindow(h, TRUE);
   if (handle_) hide();
+  // Unowned again, so that the main window's end never takes this window with it.
+  if (owned && handle_) ::SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, 0);
   modal_ = false;
   if (quit) ::PostQuitMessage(0);
   int r = modalResult_ == mrNone ? mrCancel : modalResult_;

@@ -38,6 +38,8 @@ public:
 
   void show();
   void showNoActivate();   // e.g. a helper window beside the main window
+  // Puts the shown form on top of the program's other windows, on the screen too.
+  void bringToFront();
   void hide();
   // Asks onCloseQuery; then hides the form, ends a modal run, or ends the
   // application for the main form.
