@@ -457,6 +457,12 @@ bool TSnRForm::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       result = defaultProc(msg, wp, lp);
       WMSysCommand(wp);
       return true;
+    case WM_ENABLE:
+      // Every modal window of the program disables this window while it is
+      // open: the guides leave the screen then and come back after it.
+      result = defaultProc(msg, wp, lp);
+      if (!destroying_) UpdateHelp();
+      return true;
     default:
       return TQzSnRMainForm::handleMessage(msg, wp, lp, result);
   }

@@ -209,7 +209,11 @@ public:
 
   // Enter/leave for the controls under a screen point (the 50 ms poll calls it).
   void trackMouseAt(POINT screen);
-  void trackMouseOver(HWND window);   // the window under the pointer (nullptr: none of ours)
+  // window: the window under the pointer (nullptr: none of ours). With the
+  // pointer's position, a control is left only when the pointer lies outside
+  // it or over another control of the program: a window of no control (a
+  // tool tip, a window of the system) says nothing about leaving.
+  void trackMouseOver(HWND window, const POINT* screen = nullptr);
   void forget(Control* c);
   void activeChanged(bool active);
 
