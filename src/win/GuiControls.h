@@ -236,6 +236,8 @@ public:
   void setTabVisible(bool v);
   int pageIndex() const;
   PageControl* pageControl() const { return pages_; }
+protected:
+  void paint(HDC) override {}   // the caption belongs on the tab, not on the page
 private:
   PageControl* pages_;
   bool tabVisible_ = true;

@@ -155,6 +155,29 @@ TEST_F(GuiTest, PageControlHidesAndShowsTabsByPage) {
   EXPECT_GT(a->width(), 250);               // sheets fill the tab control's display area
 }
 
+TEST_F(GuiTest, PageShowsOnlyItsBackgroundWhereItHoldsNoControl) {
+  auto* pages = new PageControl(form, form, "Pages", 0, 0, 300, 200);
+  auto* page = new TabSheet(form, pages, "P", "multi line");
+  form->setVisible(true);
+  ::RedrawWindow(form->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // What the page painted, read back from its own surface (no other window counts).
+  const int w = page->clientWidth(), h = page->clientHeight();
+  HDC dc = ::GetDC(page->handle());
+  HDC mem = ::CreateCompatibleDC(dc);
+  HBITMAP bmp = ::CreateCompatibleBitmap(dc, w, h);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  ::BitBlt(mem, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+  const COLORREF background = ::GetPixel(mem, 0, 0);
+  int other = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) other += ::GetPixel(mem, x, y) != background;
+  ::SelectObject(mem, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+  ::ReleaseDC(page->handle(), dc);
+  EXPECT_EQ(other, 0) << "the caption belongs on the tab";
+}
+
 TEST_F(GuiTest, AnchorsKeepDistancesWhenTheParentResizes) {
   auto* panel = new Panel(form, form, "Panel", 0, 0, 200, 100);
   auto* right = new Button(form, panel, "Right", "r", 150, 10, 40, 20);
