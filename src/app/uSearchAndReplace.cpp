@@ -76,6 +76,8 @@ void TSnRForm::buildComponents() {
   Homepage1 = new MenuItem(this, Help1, "Homepage1", "Homepage");
   N4 = new MenuItem(this, Help1, "N4", "-");
   About1 = new MenuItem(this, Help1, "About1", "About ...");
+  SaveasBatchFile1->setId(idMenuSaveasBatchFile);
+  About1->setId(idMenuAbout);
   no1->setRadioItem(true);
   onlyfileswithreplacedstrings1->setRadioItem(true);
   allfiles1->setRadioItem(true);

@@ -321,9 +321,10 @@ void MenuItem::update() {
   std::string text = itemText();
   MENUITEMINFOA mi{};
   mi.cbSize = sizeof(mi);
-  mi.fMask = MIIM_FTYPE | MIIM_STATE | (caption_ == "-" ? 0 : MIIM_STRING);
+  mi.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | (caption_ == "-" ? 0 : MIIM_STRING);
   mi.fType = caption_ == "-" ? MFT_SEPARATOR : (radio_ ? MFT_RADIOCHECK : 0);
   mi.fState = (checked_ ? MFS_CHECKED : 0) | (enabled_ ? 0 : MFS_DISABLED);
+  mi.wID = id_;
   mi.dwTypeData = &text[0];
   ::SetMenuItemInfoA(parentMenu_, static_cast<UINT>(position_), TRUE, &mi);
   // Captions of the menu bar itself need a redraw.

@@ -106,6 +106,7 @@ public:
   const std::vector<MenuItem*>& items() const { return items_; }
   const ShortCut& shortcut() const { return shortcut_; }
   UINT id() const { return id_; }
+  void setId(UINT id) { id_ = id; update(); }   // a command id others may rely on
   void click() { if (onClick) onClick(*this); }
 
   std::function<void(MenuItem& sender)> onClick;   // a submenu: fired when it opens
