@@ -407,7 +407,23 @@ bool SaveDialog::execute(HWND owner) {
   ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
   ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
   ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (overwritePrompt ? OFN_OVERWRITEPROMPT : 0);
-  if (!::GetSaveFileNameA(&ofn)) return false;
+  // The owner takes no input from the dialog's first moment on: the system
+  // disables it only once the dialog is built, which can take seconds while
+  // the dialog already shows.
+  const bool disable = owner && ::IsWindowEnabled(owner);
+  if (disable) ::EnableWindow(owner, FALSE);
+  // What that set off (a repaint deferred by a few milliseconds, such as the
+  // overlay's) runs now, not only once the dialog is built.
+  for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 50;) {
+    app().processMessages();
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  const bool chosen = ::GetSaveFileNameA(&ofn) != FALSE;
+  if (disable) {
+    ::EnableWindow(owner, TRUE);
+    ::SetActiveWindow(owner);   // the system found it disabled when the dialog closed
+  }
+  if (!chosen) return false;
   fileName = buf;
   return true;
 }
