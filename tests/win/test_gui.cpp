@@ -265,9 +265,14 @@ TEST_F(GuiTest, ModalFormEndsWithTheResultOfItsButtonsAndKeys) {
   cancel->modalResult = mrCancel;
   int okClicks = 0;
   ok->onClick = [&](Control&) { ++okClicks; };
+  HWND ownerWhileShown = nullptr;
+  dialog->onShow = [&](Form& d) { ownerWhileShown = ::GetWindow(d.handle(), GW_OWNER); };
   // Escape arrives as IDCANCEL, Enter as IDOK.
   ::PostMessageA(dialog->handle(), WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(dialog->showModal(), mrCancel);
+  ASSERT_EQ(app().mainForm(), form);
+  EXPECT_EQ(ownerWhileShown, form->handle());   // owned by the main window while it runs
+  EXPECT_EQ(::GetWindow(dialog->handle(), GW_OWNER), nullptr);
   ok->setEnabled(false);
   ::PostMessageA(dialog->handle(), WM_COMMAND, IDOK, 0);          // a disabled default button stays unpressed
   ::PostMessageA(dialog->handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(cancel->handle()));
