@@ -49,12 +49,12 @@ bool guideShown(const Windows& w) {
   return ::IsWindowVisible(w.overlay) && ScreenRegion(w.overlay).covers(p.x, p.y);
 }
 
-// A guide line on the screen: the overlay, shaped to what it draws, shows
-// something.
+// A guide line on the screen, as the user sees it: the red rectangle around
+// the path box shows (over whatever lies there: the overlay is top-most).
 bool guidesDrawn(const Windows& w) {
-  ScreenRegion region(w.overlay);
-  RECT box = {};
-  return ::IsWindowVisible(w.overlay) && region.valid && ::GetRgnBox(region.rgn, &box) != NULLREGION;
+  const RECT path = WindowRect(childById(w.main, idPathComboBox));
+  const RECT edge = {path.left, path.top - 1, path.right, path.top + 2};
+  return CountPixels(edge, RGB(255, 0, 0)) >= 20;
 }
 
 // The screen shows `part` of a dialog when at least `enough` of its pixels
@@ -91,7 +91,7 @@ int ownPixelCount(const OwnPixels& own, HWND part, const std::vector<COLORREF>& 
 // guides come back.
 void checkDialog(const Program& program, const Windows& w, const Dialog& d) {
   SCOPED_TRACE(d.what);
-  ASSERT_TRUE(waitFor([&] { return guideShown(w); }, 8000)) << "guides before the dialog opens";
+  ASSERT_TRUE(waitFor([&] { return guideShown(w) && guidesDrawn(w); }, 8000)) << "guides before the dialog opens";
   const std::vector<COLORREF> before = ScreenPixels(kScreen);
   d.open();
   HWND dialog = nullptr;
