@@ -522,6 +522,19 @@ void Application::processMessages() {
   }
 }
 
+bool Application::processMessagesFor(DWORD ms) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) { terminated_ = true; return false; }
+      dispatch(msg);
+    }
+    if (::GetTickCount() - start >= ms) return true;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
 void Application::run() {
   if (mainForm_ && !mainForm_->visible() && mainForm_->windowState() != WindowState::Minimized) mainForm_->show();
   MSG msg;

@@ -199,6 +199,9 @@ public:
   HWND handle() const;               // owner for shell calls: the main form's window
   void run();                        // shows the main form, loops until it closes
   void processMessages();            // handles what is queued, returns when empty
+  // Handles what comes for ms milliseconds, timers due meanwhile included;
+  // false when the quit message came.
+  bool processMessagesFor(DWORD ms);
   void terminate();
   bool terminated() const { return terminated_; }
   bool active() const { return active_; }

@@ -21,6 +21,12 @@ DWORD styleFor(BorderStyle b) {
   return WS_OVERLAPPEDWINDOW;
 }
 
+// A modal window comes up only once what the disabling of its owner set off
+// has run: a repaint deferred by a few milliseconds (the overlay clears its
+// guides so) would otherwise wait until the modal window is up, or, for the
+// system's save dialog, until it is built, which can take seconds.
+constexpr DWORD kSettleMs = 50;
+
 struct DisabledWindows {
   HWND except;
   std::vector<HWND> list;
@@ -136,10 +142,11 @@ int Form::showModal() {
   if (owned) ::SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner->handle()));
   modal_ = true;
   modalResult_ = mrNone;
-  show();
-  bool quit = false;
+  // A result given meanwhile ends the run at once.
+  bool quit = !app().processMessagesFor(kSettleMs);
+  if (!quit) show();
   MSG msg;
-  while (modalResult_ == mrNone && handle_ && ::IsWindowVisible(handle_)) {
+  while (!quit && modalResult_ == mrNone && handle_ && ::IsWindowVisible(handle_)) {
     if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) { quit = true; break; }
     app().dispatch(msg);
   }
@@ -148,7 +155,7 @@ int Form::showModal() {
   // Unowned again, so that the main window's end never takes this window with it.
   if (owned && handle_) ::SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, 0);
   modal_ = false;
-  if (quit) ::PostQuitMessage(0);
+  if (quit) ::PostQuitMessage(0);   // for the loop that waits outside
   int r = modalResult_ == mrNone ? mrCancel : modalResult_;
   modalResult_ = mrNone;
   return r;
@@ -412,17 +419,13 @@ bool SaveDialog::execute(HWND owner) {
   // the dialog already shows.
   const bool disable = owner && ::IsWindowEnabled(owner);
   if (disable) ::EnableWindow(owner, FALSE);
-  // What that set off (a repaint deferred by a few milliseconds, such as the
-  // overlay's) runs now, not only once the dialog is built.
-  for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 50;) {
-    app().processMessages();
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  const bool chosen = ::GetSaveFileNameA(&ofn) != FALSE;
+  const bool quit = !app().processMessagesFor(kSettleMs);
+  const bool chosen = !quit && ::GetSaveFileNameA(&ofn) != FALSE;
   if (disable) {
     ::EnableWindow(owner, TRUE);
     ::SetActiveWindow(owner);   // the system found it disabled when the dialog closed
   }
+  if (quit) ::PostQuitMessage(0);   // for the loop that waits outside
   if (!chosen) return false;
   fileName = buf;
   return true;
