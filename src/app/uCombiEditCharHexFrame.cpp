@@ -23,15 +23,18 @@ TCombiEditCharHexFrame::TCombiEditCharHexFrame(win::Component* owner, win::Contr
   HexStringComboBox->onChange = [this](win::Control&) { HexStringEditChange(); };
   HexStringComboBox->onClick = [this](win::Control&) { HexStringComboBoxClick(); };
   onResize = [this](win::Control&) { FrameResize(); };
+  FrameResize();   // the layout holds from the start, not only after a resize
 }
 
-void TCombiEditCharHexFrame::setCharBoxEditable(bool editable) { CharComboBox->setReadOnly(!editable); }
+void TCombiEditCharHexFrame::setCharBoxEditable(bool editable) {
+  CharComboBox->setStyle(editable ? win::ComboStyle::DropDown : win::ComboStyle::DropDownList);
+}
 
 void TCombiEditCharHexFrame::CharComboBoxKeyUp() {
   if (Updating) return;
-  // A box that takes no typing shows the display text of a value with control
-  // bytes ("." for each): taking that text would replace those bytes.
-  if (CharComboBox->readOnly()) return;
+  // The list shows the display text of a value with control bytes ("." for
+  // each): taking that text would replace those bytes.
+  if (CharComboBox->style() == win::ComboStyle::DropDownList) return;
   Updating = true;
   Value.SetText(CharComboBox->text());
   HexStringComboBox->setText(Value.GetHex());
@@ -41,7 +44,8 @@ void TCombiEditCharHexFrame::CharComboBoxKeyUp() {
 void TCombiEditCharHexFrame::HexStringEditChange() {
   if (Updating) return;
   Updating = true;
-  setCharBoxEditable(true);
+  // The character box's style is decided once, below: switching it recreates
+  // its window, and the list shows the new text as well as the box does.
   int caret = HexStringComboBox->selStart();
   std::string hex = HexStringComboBox->text();
   Value.SetHex(hex);

@@ -73,6 +73,8 @@ void TSnRForm::buildComponents() {
   Homepage1 = new MenuItem(this, Help1, "Homepage1", "Homepage");
   N4 = new MenuItem(this, Help1, "N4", "-");
   About1 = new MenuItem(this, Help1, "About1", "About ...");
+  SaveasBatchFile1->setId(idMenuSaveasBatchFile);
+  About1->setId(idMenuAbout);
   no1->setRadioItem(true);
   onlyfileswithreplacedstrings1->setRadioItem(true);
   allfiles1->setRadioItem(true);
@@ -465,6 +467,12 @@ bool TSnRForm::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_SYSCOMMAND:
       result = defaultProc(msg, wp, lp);
       WMSysCommand(wp);
+      return true;
+    case WM_ENABLE:
+      // Every modal window of the program disables this window while it is
+      // open: the guides leave the screen then and come back after it.
+      result = defaultProc(msg, wp, lp);
+      if (!destroying_) UpdateHelp();
       return true;
     default:
       return TQzSnRMainForm::handleMessage(msg, wp, lp, result);

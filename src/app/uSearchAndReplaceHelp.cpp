@@ -91,8 +91,10 @@ void TSnRForm::DrawGuide(win::Control* Control, int Step) {
 
 void TSnRForm::DrawHelpLinesTimerTimer() {
   DrawHelpLinesTimer.setEnabled(false);
+  // A modal window of the program (dialog, message box, save dialog) disables
+  // the main window: no guide may lie over it; its closing redraws them.
   const bool shown = InstantHelpForm && win::app().active() && InstantHelpForm->visible() &&
-                     windowState() != win::WindowState::Minimized;
+                     windowState() != win::WindowState::Minimized && enabled();
   const THelpItemRects none;
   DrawHelpGuides(guideSink(), shown, OpenHelpSteps(helpState(*this)), PageControlLineMode->activePageIndex(),
                  [this](THelpTarget t) { return guideTarget(targetControl(*this, t)); },

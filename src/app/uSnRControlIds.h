@@ -1,4 +1,5 @@
-// Stable control IDs of the main window and the directory dialog, so that
+// Stable control IDs of the main window and the directory dialog, and the
+// command IDs of some menu items, so that
 // tests and tools can find the controls of a running program
 // (GetDlgCtrlID / EnumChildWindows) and drive them by window messages.
 #pragma once
@@ -53,4 +54,7 @@ enum TSnRControlId : int {
   idDriveComboBox = 2102,
   idDirOKButton = 2103,
   idDirCancelButton = 2104,
+  // menu commands of the main window (WM_COMMAND with no control)
+  idMenuSaveasBatchFile = 2201,
+  idMenuAbout = 2202,
 };

@@ -471,14 +471,27 @@ void CALLBACK Application::mouseTimer(HWND, UINT, UINT_PTR, DWORD) {
   if (::GetCursorPos(&pt)) instance().trackMouseAt(pt);
 }
 
-void Application::trackMouseAt(POINT screen) { trackMouseOver(::WindowFromPoint(screen)); }
+void Application::trackMouseAt(POINT screen) { trackMouseOver(::WindowFromPoint(screen), &screen); }
 
-void Application::trackMouseOver(HWND window) {
+namespace {
+bool pointInside(Control* c, POINT screen) {
+  RECT r;
+  return c->handle() && ::IsWindowVisible(c->handle()) && ::GetWindowRect(c->handle(), &r) && ::PtInRect(&r, screen);
+}
+}  // namespace
+
+void Application::trackMouseOver(HWND window, const POINT* screen) {
   std::vector<Control*> now;
   for (HWND h = window; h; h = ::GetAncestor(h, GA_PARENT)) {
     Control* c = Control::fromHandle(h);
     if (c && std::find(now.begin(), now.end(), c) == now.end()) now.push_back(c);
     if (h == ::GetDesktopWindow()) break;
+  }
+  if (screen && now.empty()) {
+    // Still inside: a popup over the control is no leave (typing there must
+    // not count as leaving it).
+    for (Control* c : underMouse_)
+      if (pointInside(c, *screen)) now.push_back(c);
   }
   // Leaving runs deepest first, entering outermost first, as the pointer moves.
   // A handler may free controls: forget() drops them from both lists.
@@ -526,6 +539,19 @@ void Application::processMessages() {
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) { terminated_ = true; break; }
     dispatch(msg);
+  }
+}
+
+bool Application::processMessagesFor(DWORD ms) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) { terminated_ = true; return false; }
+      dispatch(msg);
+    }
+    if (::GetTickCount() - start >= ms) return true;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
 }
 

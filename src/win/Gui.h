@@ -199,6 +199,9 @@ public:
   HWND handle() const;               // owner for shell calls: the main form's window
   void run();                        // shows the main form, loops until it closes
   void processMessages();            // handles what is queued, returns when empty
+  // Handles what comes for ms milliseconds, timers due meanwhile included;
+  // false when the quit message came.
+  bool processMessagesFor(DWORD ms);
   void terminate();
   bool terminated() const { return terminated_; }
   bool active() const { return active_; }
@@ -209,7 +212,11 @@ public:
 
   // Enter/leave for the controls under a screen point (the 50 ms poll calls it).
   void trackMouseAt(POINT screen);
-  void trackMouseOver(HWND window);   // the window under the pointer (nullptr: none of ours)
+  // window: the window under the pointer (nullptr: none of ours). With the
+  // pointer's position, a control is left only when the pointer lies outside
+  // it or over another control of the program: a window of no control (a
+  // tool tip, a window of the system) says nothing about leaving.
+  void trackMouseOver(HWND window, const POINT* screen = nullptr);
   void forget(Control* c);
   void activeChanged(bool active);
 

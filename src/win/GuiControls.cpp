@@ -239,7 +239,11 @@ ComboBox::ComboBox(Component* owner, Control* parent, const std::string& name, i
 }
 
 void ComboBox::build(int l, int t, int w, int h) {
-  DWORD st = style_ == ComboStyle::DropDownList ? CBS_DROPDOWNLIST : style_ == ComboStyle::Simple ? CBS_SIMPLE : CBS_DROPDOWN;
+  // A drop-down list draws its own items, so that its field can show a text
+  // that no item has.
+  DWORD st = style_ == ComboStyle::DropDownList ? CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS
+             : style_ == ComboStyle::Simple     ? CBS_SIMPLE
+                                                : CBS_DROPDOWN;
   createHandle("COMBOBOX", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_AUTOHSCROLL | st, 0, l, t, w,
                style_ == ComboStyle::Simple ? h : h + 18 * dropDownCount_);
   COMBOBOXINFO info{};
@@ -249,12 +253,17 @@ void ComboBox::build(int l, int t, int w, int h) {
     edit_ = info.hwndItem;
     adoptChild(edit_);
   }
-  if (readOnly_ && edit_) ::SendMessageA(edit_, EM_SETREADONLY, TRUE, 0);
-}
-
-void ComboBox::setReadOnly(bool r) {
-  readOnly_ = r;
-  if (edit_) ::SendMessageA(edit_, EM_SETREADONLY, r, 0);
+  if (style_ == ComboStyle::DropDownList) {
+    // Items as high as the font; the closed box as high as it was before.
+    WindowDc wdc(handle_);
+    SelectScope sel(wdc.get(), reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0)));
+    TEXTMETRICA tm{};
+    ::GetTextMetricsA(wdc.get(), &tm);
+    ::SendMessageA(handle_, CB_SETITEMHEIGHT, 0, tm.tmHeight + 2);
+    const int field = static_cast<int>(::SendMessageA(handle_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    if (h > 0 && height() != h)
+      ::SendMessageA(handle_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(1, field + h - height()));
+  }
 }
 
 void ComboBox::setBounds(int l, int t, int w, int h) {
@@ -269,9 +278,16 @@ void ComboBox::setStyle(ComboStyle s) {
   std::string txt = text();
   int l = left(), t = top(), w = width(), h = height();
   bool vis = visible(), en = enabled(), hadFocus = focused();
+  // The new window takes the old one's place: its id and its place in the
+  // tab order.
+  const LONG_PTR id = ::GetWindowLongPtrA(handle_, GWLP_ID);
+  HWND before = ::GetWindow(handle_, GW_HWNDPREV);
   destroyHandle();
   style_ = s;
+  listText_.clear();
   build(l, t, w, h);
+  ::SetWindowLongPtrA(handle_, GWLP_ID, id);
+  ::SetWindowPos(handle_, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (const auto& it : list) addItem(it);
   if (index >= 0) setItemIndex(index); else setText(txt);
   setVisible(vis);
@@ -279,13 +295,38 @@ void ComboBox::setStyle(ComboStyle s) {
   if (hadFocus) setFocus();
 }
 
+std::string ComboBox::text() const {
+  if (style_ == ComboStyle::DropDownList && itemIndex() < 0) return listText_;
+  return caption();
+}
+
 void ComboBox::setText(const std::string& s) {
   if (style_ == ComboStyle::DropDownList) {
-    int i = static_cast<int>(::SendMessageA(handle_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(s.c_str())));
+    // The system's search ignores case; the text shown must be the one given.
+    int i = 0;
+    for (const int n = count(); i < n && item(i) != s;) ++i;
+    if (i == count()) i = -1;
     setItemIndex(i);
+    if (i < 0) listText_ = s;
+    ::InvalidateRect(handle_, nullptr, TRUE);
   } else {
     setCaption(s);
   }
+}
+
+void ComboBox::drawItem(DRAWITEMSTRUCT* di) {
+  const bool field = di->itemState & ODS_COMBOBOXEDIT;
+  const int i = static_cast<int>(di->itemID);
+  std::string s = i >= 0 ? item(i) : field ? listText_ : std::string();
+  const bool sel = di->itemState & ODS_SELECTED;
+  ::FillRect(di->hDC, &di->rcItem, ::GetSysColorBrush(sel ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  ::SetBkMode(di->hDC, TRANSPARENT);
+  ::SetTextColor(di->hDC, ::GetSysColor(!enabled() ? COLOR_GRAYTEXT : sel ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  RECT text = di->rcItem;
+  text.left += 2;
+  SelectScope font(di->hDC, reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0)));
+  ::DrawTextA(di->hDC, s.c_str(), static_cast<int>(s.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  if (di->itemState & ODS_FOCUS) ::DrawFocusRect(di->hDC, &di->rcItem);
 }
 
 int ComboBox::count() const { return static_cast<int>(::SendMessageA(handle_, CB_GETCOUNT, 0, 0)); }
@@ -307,7 +348,10 @@ void ComboBox::clearItems() {
   if (!t.empty()) setCaption(t);
 }
 int ComboBox::itemIndex() const { return static_cast<int>(::SendMessageA(handle_, CB_GETCURSEL, 0, 0)); }
-void ComboBox::setItemIndex(int i) { ::SendMessageA(handle_, CB_SETCURSEL, static_cast<WPARAM>(i), 0); }
+void ComboBox::setItemIndex(int i) {
+  listText_.clear();
+  ::SendMessageA(handle_, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+}
 
 void ComboBox::setItemText(int i, const std::string& s) {
   if (i < 0 || i >= count()) return;

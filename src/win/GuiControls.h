@@ -135,15 +135,17 @@ enum class ComboStyle { DropDown, DropDownList, Simple };
 
 // Combo box. onChange fires when the user edits the text or picks an item,
 // onClick when the user picks an item; changes made by code fire nothing.
+// A drop-down list takes no typing but shows any text given to it, also one
+// that no item has.
 class ComboBox : public Control {
 public:
   ComboBox(Component* owner, Control* parent, const std::string& name = {}, int l = 0, int t = 0, int w = 145,
            int h = 21, ComboStyle style = ComboStyle::DropDown);
   Kind kind() const override { return Kind::ComboBox; }
   ComboStyle style() const { return style_; }
-  void setStyle(ComboStyle s);          // recreates the window, keeping items, text and selection
-  std::string text() const { return caption(); }
-  void setText(const std::string& s);   // a drop-down list selects the matching item
+  void setStyle(ComboStyle s);          // recreates the window, keeping items, text, selection and place
+  std::string text() const;
+  void setText(const std::string& s);   // a drop-down list selects the matching item, if any
   int count() const;
   std::string item(int i) const;
   std::vector<std::string> items() const;
@@ -157,9 +159,6 @@ public:
   int selLength() const;
   void setSel(int start, int length);
   void setDropDownCount(int n) { dropDownCount_ = n; }
-  // A read-only box still drops down and shows any text, but takes no typing.
-  void setReadOnly(bool r);
-  bool readOnly() const { return readOnly_; }
   void setBounds(int l, int t, int w, int h) override;
 
   int itemCount() const override { return count(); }
@@ -168,12 +167,13 @@ public:
 
 protected:
   void command(WORD code) override;
+  void drawItem(DRAWITEMSTRUCT* di) override;
 private:
   void build(int l, int t, int w, int h);
   ComboStyle style_;
   int dropDownCount_ = 8;
-  bool readOnly_ = false;
   HWND edit_ = nullptr;
+  std::string listText_;   // what a drop-down list shows while no item is selected
 };
 
 class ListBox : public Control {
@@ -238,6 +238,8 @@ public:
   void setTabVisible(bool v);
   int pageIndex() const;
   PageControl* pageControl() const { return pages_; }
+protected:
+  void paint(HDC) override {}   // the caption belongs on the tab, not on the page
 private:
   PageControl* pages_;
   bool tabVisible_ = true;

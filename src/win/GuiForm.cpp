@@ -21,6 +21,12 @@ DWORD styleFor(BorderStyle b) {
   return WS_OVERLAPPEDWINDOW;
 }
 
+// A modal window comes up only once what the disabling of its owner set off
+// has run: a repaint deferred by a few milliseconds (the overlay clears its
+// guides so) would otherwise wait until the modal window is up, or, for the
+// system's save dialog, until it is built, which can take seconds.
+constexpr DWORD kSettleMs = 50;
+
 struct DisabledWindows {
   HWND except;
   std::vector<HWND> list;
@@ -90,8 +96,22 @@ void Form::centerOnScreen() {
 void Form::show() {
   if (centerOnShow_ && !shownOnce_) centerOnScreen();
   shownOnce_ = true;
-  ::ShowWindow(handle_, windowState() == WindowState::Minimized ? SW_SHOWMINNOACTIVE : SW_SHOW);
+  const bool minimized = windowState() == WindowState::Minimized;
+  ::ShowWindow(handle_, minimized ? SW_SHOWMINNOACTIVE : SW_SHOW);
+  if (!minimized) bringToFront();
   ::SetForegroundWindow(handle_);
+}
+
+void Form::bringToFront() {
+  // Wine on an X display without a window manager raises a window it shows
+  // only when no visible window lies above it; a top-most window of the
+  // process (the overlay) always does, and a form created before the main
+  // window was shown then stays under it. Passing through the top-most band
+  // raises it there too; everywhere else this is an ordinary move to the top.
+  if (::GetWindowLongA(handle_, GWL_EXSTYLE) & WS_EX_TOPMOST) return;
+  const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+  ::SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, flags);
+  ::SetWindowPos(handle_, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 
 void Form::showNoActivate() {
@@ -115,19 +135,27 @@ int Form::showModal() {
   if (modal_ || !handle_) return mrCancel;
   DisabledWindows others{handle_, {}};
   ::EnumThreadWindows(::GetCurrentThreadId(), &disableOthers, reinterpret_cast<LPARAM>(&others));
+  // Owned by the main window while it runs, as a modal window should be: it
+  // stays above its owner and belongs to it for the system.
+  Form* owner = app().mainForm();
+  const bool owned = owner && owner != this && owner->handle() && !::GetWindow(handle_, GW_OWNER);
+  if (owned) ::SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner->handle()));
   modal_ = true;
   modalResult_ = mrNone;
-  show();
-  bool quit = false;
+  // A result given meanwhile ends the run at once.
+  bool quit = !app().processMessagesFor(kSettleMs);
+  if (!quit) show();
   MSG msg;
-  while (modalResult_ == mrNone && handle_ && ::IsWindowVisible(handle_)) {
+  while (!quit && modalResult_ == mrNone && handle_ && ::IsWindowVisible(handle_)) {
     if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) { quit = true; break; }
     app().dispatch(msg);
   }
   for (HWND h : others.list) ::EnableWindow(h, TRUE);
   if (handle_) hide();
+  // Unowned again, so that the main window's end never takes this window with it.
+  if (owned && handle_) ::SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, 0);
   modal_ = false;
-  if (quit) ::PostQuitMessage(0);
+  if (quit) ::PostQuitMessage(0);   // for the loop that waits outside
   int r = modalResult_ == mrNone ? mrCancel : modalResult_;
   modalResult_ = mrNone;
   return r;
@@ -300,9 +328,10 @@ void MenuItem::update() {
   std::string text = itemText();
   MENUITEMINFOA mi{};
   mi.cbSize = sizeof(mi);
-  mi.fMask = MIIM_FTYPE | MIIM_STATE | (caption_ == "-" ? 0 : MIIM_STRING);
+  mi.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | (caption_ == "-" ? 0 : MIIM_STRING);
   mi.fType = caption_ == "-" ? MFT_SEPARATOR : (radio_ ? MFT_RADIOCHECK : 0);
   mi.fState = (checked_ ? MFS_CHECKED : 0) | (enabled_ ? 0 : MFS_DISABLED);
+  mi.wID = id_;
   mi.dwTypeData = &text[0];
   ::SetMenuItemInfoA(parentMenu_, static_cast<UINT>(position_), TRUE, &mi);
   // Captions of the menu bar itself need a redraw.
@@ -385,7 +414,19 @@ bool SaveDialog::execute(HWND owner) {
   ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
   ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
   ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (overwritePrompt ? OFN_OVERWRITEPROMPT : 0);
-  if (!::GetSaveFileNameA(&ofn)) return false;
+  // The owner takes no input from the dialog's first moment on: the system
+  // disables it only once the dialog is built, which can take seconds while
+  // the dialog already shows.
+  const bool disable = owner && ::IsWindowEnabled(owner);
+  if (disable) ::EnableWindow(owner, FALSE);
+  const bool quit = !app().processMessagesFor(kSettleMs);
+  const bool chosen = !quit && ::GetSaveFileNameA(&ofn) != FALSE;
+  if (disable) {
+    ::EnableWindow(owner, TRUE);
+    ::SetActiveWindow(owner);   // the system found it disabled when the dialog closed
+  }
+  if (quit) ::PostQuitMessage(0);   // for the loop that waits outside
+  if (!chosen) return false;
   fileName = buf;
   return true;
 }

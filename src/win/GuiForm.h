@@ -38,6 +38,8 @@ public:
 
   void show();
   void showNoActivate();   // e.g. a helper window beside the main window
+  // Puts the shown form on top of the program's other windows, on the screen too.
+  void bringToFront();
   void hide();
   // Asks onCloseQuery; then hides the form, ends a modal run, or ends the
   // application for the main form.
@@ -104,6 +106,7 @@ public:
   const std::vector<MenuItem*>& items() const { return items_; }
   const ShortCut& shortcut() const { return shortcut_; }
   UINT id() const { return id_; }
+  void setId(UINT id) { id_ = id; update(); }   // a command id others may rely on
   void click() { if (onClick) onClick(*this); }
 
   std::function<void(MenuItem& sender)> onClick;   // a submenu: fired when it opens

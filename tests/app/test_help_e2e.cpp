@@ -2,6 +2,7 @@
 // of its own) docks its help window beside the main window and draws the
 // guide lines of the first steps through the overlay library, whose window
 // region then holds them; the language menu switches the windows at once.
+#include "AppProgram.h"
 #include "AppTestDir.h"
 #include "Iniregi.h"
 #include "uSnRControlIds.h"
@@ -11,150 +12,9 @@
 #include <cstdlib>
 #include <functional>
 
-namespace {
-struct Program {
-  PROCESS_INFORMATION pi = {};
-  bool started = false;
-
-  bool start(const std::string& appData) {
-    ::SetEnvironmentVariableA("QZ_APPDATA", appData.c_str());
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    char cmd[] = "QzSearchAndReplace.exe";
-    started = ::CreateProcessA(".\\QzSearchAndReplace.exe", cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                               &pi) != 0;
-    ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
-    // Under wine without a window manager, looking at the program's windows
-    // while it creates them can make its X connection fail: let it settle.
-    if (started) ::Sleep(5000);
-    return started;
-  }
-  // Closes the program as the user does; true when it ended in time.
-  bool close(HWND main) {
-    ::PostMessageA(main, WM_CLOSE, 0, 0);
-    return ::WaitForSingleObject(pi.hProcess, 15000) == WAIT_OBJECT_0;
-  }
-  ~Program() {
-    if (!started) return;
-    if (::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(pi.hProcess, 1);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-  }
-
-  DWORD exitCode() const {
-    DWORD code = 0;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    return code;   // STILL_ACTIVE while it runs
-  }
-
-  // The first visible top-level window of the program that passes the test.
-  HWND find(const std::function<bool(HWND)>& test) const {
-    FindCtx ctx{pi.dwProcessId, &test, nullptr};
-    ::EnumWindows(&Program::visit, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-  }
-
-private:
-  struct FindCtx { DWORD pid; const std::function<bool(HWND)>* test; HWND found; };
-  static BOOL CALLBACK visit(HWND h, LPARAM lp) {
-    auto* c = reinterpret_cast<FindCtx*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(h, &pid);
-    if (pid != c->pid || !::IsWindowVisible(h) || !(*c->test)(h)) return TRUE;
-    c->found = h;
-    return FALSE;
-  }
-};
-
-std::string text(HWND h) {
-  char buf[256] = {};
-  ::GetWindowTextA(h, buf, sizeof buf);
-  return buf;
-}
-
-std::string className(HWND h) {
-  char buf[64] = {};
-  ::GetClassNameA(h, buf, sizeof buf);
-  return buf;
-}
-
-struct ChildCtx {
-  std::function<bool(HWND)> test;
-  HWND found;
-};
-
-BOOL CALLBACK visitChild(HWND h, LPARAM lp) {
-  auto* c = reinterpret_cast<ChildCtx*>(lp);
-  if (!c->test(h)) return TRUE;
-  c->found = h;
-  return FALSE;
-}
-
-HWND childById(HWND parent, int id) {
-  ChildCtx ctx{[id](HWND h) { return ::GetDlgCtrlID(h) == id; }, nullptr};
-  ::EnumChildWindows(parent, &visitChild, reinterpret_cast<LPARAM>(&ctx));
-  return ctx.found;
-}
-
-HWND childOfClass(HWND parent, const char* cls) {
-  ChildCtx ctx{[cls](HWND h) { return lstrcmpiA(className(h).c_str(), cls) == 0; }, nullptr};
-  ::EnumChildWindows(parent, &visitChild, reinterpret_cast<LPARAM>(&ctx));
-  return ctx.found;
-}
-
-// Waits for a condition, pumping this thread's messages.
-bool waitFor(const std::function<bool()>& cond, DWORD ms) {
-  DWORD end = ::GetTickCount() + ms;
-  while (!cond()) {
-    if (static_cast<int>(end - ::GetTickCount()) <= 0) return false;
-    MSG m;
-    while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&m);
-    ::Sleep(50);
-  }
-  return true;
-}
-
-// The overlay window's region in screen coordinates; empty when it has none.
-struct ScreenRegion {
-  HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
-  POINT origin = {0, 0};
-  bool valid = false;
-  explicit ScreenRegion(HWND overlay) {
-    RECT wr;
-    ::GetWindowRect(overlay, &wr);
-    origin = {wr.left, wr.top};
-    valid = ::GetWindowRgn(overlay, rgn) != ERROR;
-  }
-  ~ScreenRegion() { ::DeleteObject(rgn); }
-  // A guide line is a pixel or two wide: look around the point.
-  bool covers(int x, int y, int radius = 2) const {
-    for (int dy = -radius; dy <= radius; ++dy)
-      for (int dx = -radius; dx <= radius; ++dx)
-        if (::PtInRegion(rgn, x + dx - origin.x, y + dy - origin.y)) return true;
-    return false;
-  }
-};
-
-}  // namespace
-
+using namespace apptest;
 
 namespace {
-struct Windows {
-  HWND main = nullptr, help = nullptr, overlay = nullptr;
-};
-
-// The program's main window, help window and overlay window, once all are shown.
-bool findWindows(const Program& program, Windows& w) {
-  return waitFor(
-      [&] {
-        w.main = program.find([](HWND h) { return text(h) == kSnRTitle; });
-        w.help = program.find([](HWND h) { return className(h) == "QzWinContainer" && (text(h) == "Help" || text(h) == "Hilfe"); });
-        w.overlay = program.find([](HWND h) { return className(h) == "TTransparentForm"; });
-        return w.main && w.help && w.overlay;
-      },
-      15000);
-}
-
 // Other programs share the display: on top, nothing covers the help list,
 // whose drawing records where the guides start.
 void bringToTop(const Windows& w) {

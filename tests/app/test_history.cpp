@@ -94,10 +94,10 @@ struct FrameTest : HistoryTest {
 TEST_F(FrameTest, HexTypingKeepsTheCharacterBoxInStep) {
   typeHex("0d0a");
   EXPECT_EQ(frame->CharComboBox->text(), "..");
-  EXPECT_TRUE(frame->CharComboBox->readOnly());
+  EXPECT_EQ(frame->CharComboBox->style(), win::ComboStyle::DropDownList);
   EXPECT_EQ(frame->HexStringComboBox->text(), "0D0A");
   typeHex("41");
-  EXPECT_FALSE(frame->CharComboBox->readOnly());
+  EXPECT_EQ(frame->CharComboBox->style(), win::ComboStyle::DropDown);
   EXPECT_EQ(frame->CharComboBox->text(), "A");
 
   typeHex("4x1");
@@ -124,7 +124,7 @@ TEST_F(FrameTest, PickingAnEntryTakesTheExactBytesOfItsHexItem) {
   frame->CharComboBoxClick();
   EXPECT_EQ(frame->Value.GetHex(), "410D0A");
   EXPECT_EQ(frame->HexStringComboBox->itemIndex(), 0);
-  EXPECT_TRUE(frame->CharComboBox->readOnly());
+  EXPECT_EQ(frame->CharComboBox->style(), win::ComboStyle::DropDownList);
   // A key released in the box that takes no typing must not turn the value into dots.
   frame->CharComboBoxKeyUp();
   EXPECT_EQ(frame->Value.GetHex(), "410D0A");
@@ -133,7 +133,7 @@ TEST_F(FrameTest, PickingAnEntryTakesTheExactBytesOfItsHexItem) {
   frame->HexStringComboBoxClick();
   EXPECT_EQ(frame->Value.GetText(), "AB");
   EXPECT_EQ(frame->CharComboBox->itemIndex(), 1);
-  EXPECT_FALSE(frame->CharComboBox->readOnly());
+  EXPECT_EQ(frame->CharComboBox->style(), win::ComboStyle::DropDown);
 }
 
 TEST_F(FrameTest, LeavingTheFrameMovesTheValueToTheTop) {
@@ -165,10 +165,30 @@ TEST_F(FrameTest, LongValuesRoundTripWholeOrStayOutOfTheFile) {
   EXPECT_EQ(frame->HexStringComboBox->items(), (std::vector<std::string>{hex198}));
 }
 
-TEST_F(FrameTest, ResizeLaysOutTheBoxes) {
+TEST_F(FrameTest, ControlBytesMakeTheCharacterBoxAListAndBackKeepingTextAndHistory) {
+  WriteHistory(file, "FromString", {"4142", "0D0A"});
+  frame->LoadHistory(file, "FromString");
+  const auto history = frame->CharComboBox->items();
+  typeHex("0d0a41");
+  EXPECT_EQ(frame->CharComboBox->style(), win::ComboStyle::DropDownList);
+  EXPECT_EQ(frame->CharComboBox->text(), "..A");
+  EXPECT_EQ(frame->CharComboBox->items(), history);
+  typeHex("4142");
+  EXPECT_EQ(frame->CharComboBox->style(), win::ComboStyle::DropDown);
+  EXPECT_EQ(frame->CharComboBox->text(), "AB");
+  EXPECT_EQ(frame->CharComboBox->items(), history);
+  typeChars("ABC");                       // the box takes typing again
+  EXPECT_EQ(frame->Value.GetHex(), "414243");
+}
+
+TEST_F(FrameTest, BoxesAreLaidOutFromTheStartAndOnResize) {
+  auto laidOut = [this](int width) {
+    EXPECT_EQ(frame->CharComboBox->width(), width - frame->CharComboBox->left() - 3);
+    EXPECT_EQ(frame->HexStringComboBox->width(), width - frame->HexStringComboBox->left() - 3);
+    EXPECT_EQ(frame->HexStringComboBox->top(), frame->CharComboBox->top() + frame->CharComboBox->height() + 1);
+    EXPECT_EQ(frame->HexStringLabel->top(), frame->HexStringComboBox->top());
+  };
+  laidOut(320);   // as created, before any resize
   frame->setBounds(0, 0, 400, 66);
-  frame->FrameResize();
-  EXPECT_EQ(frame->CharComboBox->width(), 400 - frame->CharComboBox->left() - 3);
-  EXPECT_EQ(frame->HexStringComboBox->top(), frame->CharComboBox->top() + frame->CharComboBox->height() + 1);
-  EXPECT_EQ(frame->HexStringLabel->top(), frame->HexStringComboBox->top());
+  laidOut(400);
 }

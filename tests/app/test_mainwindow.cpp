@@ -75,6 +75,11 @@ TEST_F(MainWindow, StartsWithDesignStateAndWithoutHistories) {
   EXPECT_EQ(f->BackupFileCheckListBox->count(), 0);
   EXPECT_TRUE(f->WarrantyMemo->visible());
   EXPECT_TRUE(scanDone());   // the idle scan counts as finished
+  // The rows of both string frames stand where they stay after any resize.
+  for (TCombiEditCharHexFrame* frame : {f->CombiEditCharHexFrameFromStr, f->CombiEditCharHexFrameToStr}) {
+    EXPECT_EQ(frame->HexStringComboBox->top(), frame->CharComboBox->top() + frame->CharComboBox->height() + 1);
+    EXPECT_EQ(frame->HexStringLabel->top(), frame->HexStringComboBox->top());
+  }
 }
 
 TEST_F(MainWindow, OptionBoxesStayCoupled) {

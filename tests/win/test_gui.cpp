@@ -71,6 +71,49 @@ TEST_F(GuiTest, ComboBoxKeepsItemsTextAndSelectionWhenItsStyleChanges) {
   EXPECT_EQ(combo->item(0), "uno");
 }
 
+TEST_F(GuiTest, DropDownListShowsAnyTextAndTakesTheOldBoxsPlace) {
+  auto* before = new Button(form, form, "Before", "b", 10, 40, 50, 21);
+  auto* combo = new ComboBox(form, form, "Combo", 10, 10, 150, 21);
+  auto* after = new Button(form, form, "After", "a", 10, 70, 50, 21);
+  ::SetWindowLongPtrA(combo->handle(), GWLP_ID, 4711);
+  combo->addItem("A..");
+  combo->addItem("a..");
+  const int height = combo->height();
+  combo->setText("..");
+  combo->setStyle(ComboStyle::DropDownList);
+  EXPECT_EQ(combo->text(), "..");           // no item has it, the list shows it all the same
+  EXPECT_EQ(combo->itemIndex(), -1);
+  EXPECT_EQ(combo->height(), height);       // the row keeps its layout
+  EXPECT_EQ(::GetDlgCtrlID(combo->handle()), 4711);
+  EXPECT_EQ(::GetWindow(combo->handle(), GW_HWNDPREV), before->handle());   // the tab order stays
+  EXPECT_EQ(::GetWindow(combo->handle(), GW_HWNDNEXT), after->handle());
+  combo->setText("a..");                    // the item of exactly this text, not of another case
+  EXPECT_EQ(combo->itemIndex(), 1);
+  EXPECT_EQ(combo->text(), "a..");
+  combo->setText("..");
+  combo->setStyle(ComboStyle::DropDown);
+  EXPECT_EQ(combo->text(), "..");
+  EXPECT_EQ(combo->items(), (std::vector<std::string>{"A..", "a.."}));
+}
+
+TEST_F(GuiTest, PointerOverAWindowOfNoControlLeavesOnlyWhenOutside) {
+  form->setVisible(true);
+  auto* combo = new ComboBox(form, form, "Combo", 10, 10, 150, 21);
+  std::vector<std::string> log;
+  combo->onMouseLeave = [&](Control&) { log.push_back("combo-"); };
+  combo->onMouseEnter = [&](Control&) { log.push_back("combo+"); };
+  RECT r;
+  ::GetWindowRect(combo->handle(), &r);
+  const POINT inside{r.left + 5, r.top + 5}, outside{r.right + 40, r.bottom + 40};
+  app().trackMouseOver(combo->handle(), &inside);
+  app().trackMouseOver(nullptr, &inside);    // e.g. a tool tip under the pointer
+  log.push_back("|");
+  app().trackMouseOver(nullptr, &outside);
+  app().trackMouseOver(combo->handle(), &inside);
+  app().trackMouseOver(form->handle(), &inside);   // another control of ours: a real move
+  EXPECT_EQ(log, (std::vector<std::string>{"combo+", "|", "combo-", "combo+", "combo-"}));
+}
+
 TEST_F(GuiTest, MouseEnterAndLeaveCoverChildrenOfAContainer) {
   auto* frame = new Frame(form, form, "Frame", 10, 10, 200, 100);
   auto* combo = new ComboBox(form, frame, "Combo", 10, 10, 150, 21);
@@ -110,6 +153,29 @@ TEST_F(GuiTest, PageControlHidesAndShowsTabsByPage) {
   EXPECT_EQ(pages->activePage(), a);
   EXPECT_EQ(c->pageIndex(), 2);
   EXPECT_GT(a->width(), 250);               // sheets fill the tab control's display area
+}
+
+TEST_F(GuiTest, PageShowsOnlyItsBackgroundWhereItHoldsNoControl) {
+  auto* pages = new PageControl(form, form, "Pages", 0, 0, 300, 200);
+  auto* page = new TabSheet(form, pages, "P", "multi line");
+  form->setVisible(true);
+  ::RedrawWindow(form->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // What the page painted, read back from its own surface (no other window counts).
+  const int w = page->clientWidth(), h = page->clientHeight();
+  HDC dc = ::GetDC(page->handle());
+  HDC mem = ::CreateCompatibleDC(dc);
+  HBITMAP bmp = ::CreateCompatibleBitmap(dc, w, h);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  ::BitBlt(mem, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+  const COLORREF background = ::GetPixel(mem, 0, 0);
+  int other = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) other += ::GetPixel(mem, x, y) != background;
+  ::SelectObject(mem, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+  ::ReleaseDC(page->handle(), dc);
+  EXPECT_EQ(other, 0) << "the caption belongs on the tab";
 }
 
 TEST_F(GuiTest, AnchorsKeepDistancesWhenTheParentResizes) {
@@ -199,9 +265,14 @@ TEST_F(GuiTest, ModalFormEndsWithTheResultOfItsButtonsAndKeys) {
   cancel->modalResult = mrCancel;
   int okClicks = 0;
   ok->onClick = [&](Control&) { ++okClicks; };
+  HWND ownerWhileShown = nullptr;
+  dialog->onShow = [&](Form& d) { ownerWhileShown = ::GetWindow(d.handle(), GW_OWNER); };
   // Escape arrives as IDCANCEL, Enter as IDOK.
   ::PostMessageA(dialog->handle(), WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(dialog->showModal(), mrCancel);
+  ASSERT_EQ(app().mainForm(), form);
+  EXPECT_EQ(ownerWhileShown, form->handle());   // owned by the main window while it runs
+  EXPECT_EQ(::GetWindow(dialog->handle(), GW_OWNER), nullptr);
   ok->setEnabled(false);
   ::PostMessageA(dialog->handle(), WM_COMMAND, IDOK, 0);          // a disabled default button stays unpressed
   ::PostMessageA(dialog->handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(cancel->handle()));
