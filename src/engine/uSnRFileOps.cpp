@@ -23,11 +23,28 @@ bool TSnRFileOps::Write(HANDLE File, const void* Data, DWORD Size) {
   return ::WriteFile(File, Data, Size, &written, nullptr) && written == Size;
 }
 
+bool TSnRFileOps::Flush(HANDLE File) { return ::FlushFileBuffers(File) != 0; }
+
 bool TSnRFileOps::Rename(const std::string& From, const std::string& To, bool ReplaceExisting) {
-  return ::MoveFileExA(From.c_str(), To.c_str(), ReplaceExisting ? MOVEFILE_REPLACE_EXISTING : 0) != 0;
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (ReplaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+  return ::MoveFileExA(From.c_str(), To.c_str(), flags) != 0;
 }
 
 bool TSnRFileOps::Delete(const std::string& Name) { return ::DeleteFileA(Name.c_str()) != 0; }
+
+bool TSnRFileOps::Link(const std::string& Existing, const std::string& NewName) {
+  return ::CreateHardLinkA(NewName.c_str(), Existing.c_str(), nullptr) != 0;
+}
+
+bool TSnRFileOps::FlushFolder(const std::string& Folder) {
+  // A folder opened for writing can be flushed (on Windows and under wine, where it
+  // becomes an fsync of the directory).
+  win::FileHandle dir(::CreateFileA(Folder.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return dir && ::FlushFileBuffers(dir.get());
+}
+
+const void* TSnRFileOps::MapView(HANDLE Mapping) { return ::MapViewOfFile(Mapping, FILE_MAP_READ, 0, 0, 0); }
 
 TSnRFileOps& TSnRFileOps::System() {
   static TSnRFileOps ops;

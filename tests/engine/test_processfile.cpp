@@ -47,6 +47,12 @@ public:
     if (refuseRename && refuseRename(from, to)) return false;
     return TSnRFileOps::Rename(from, to, replace);
   }
+  DWORD linkError = 0;  // not 0: links fail with this error
+  bool Link(const std::string& existing, const std::string& name) override {
+    if (!linkError) return TSnRFileOps::Link(existing, name);
+    ::SetLastError(linkError);
+    return false;
+  }
 };
 
 std::string s(const char* p, size_t n) { return std::string(p, n); }
@@ -210,34 +216,40 @@ TEST_F(ProcessFileTest, AFileNamedLikeTheOldFixedTemporaryNameSurvives) {
 TEST_F(ProcessFileTest, FailedRenameReportsFailureAndLosesNothing) {
   FailingOps ops;
   worker.SetFileOps(&ops);
+  ReportWindow report;
+  worker.Init(report.handle());
   const std::string name = dir.file("a.txt");
   auto isTemp = [](const std::string& f) { return f.find("\\snr") != std::string::npos && f.size() > 4 &&
                                                   _stricmp(f.c_str() + f.size() - 4, ".tmp") == 0; };
 
   ops.refuseRename = [&](const std::string& from, const std::string&) { return isTemp(from); };
-  for (bool backup : {false, true}) {  // with a backup, the old file is moved back
+  for (bool backup : {false, true}) {  // with a backup, its second name goes again
     Outcome o = run("abc", "b", "x", smCaseSensitive, backup);
     EXPECT_EQ(o.result, srFinishFailed) << backup;
     EXPECT_EQ(o.content, "abc") << backup;
     expectOnly({"a.txt"});
   }
+  EXPECT_TRUE(report.reports.empty());
 
-  ops.refuseRename = [&](const std::string&, const std::string& to) { return to == name + ".0.snr_bak"; };
+  // No links on this file system: the backup is a flushed copy, put in place by a
+  // rename, and reported as usual.
+  ops.refuseRename = nullptr;
+  ops.linkError = ERROR_NOT_SUPPORTED;
   Outcome o = run("abc", "b", "x", smCaseSensitive, true);
-  EXPECT_EQ(o.result, srFinishFailed);
-  EXPECT_EQ(o.content, "abc");
-  expectOnly({"a.txt"});
-
-  // Not even the way back works: the old content stays in the backup, which is reported.
-  ReportWindow report;
-  worker.Init(report.handle());
-  ops.refuseRename = [&](const std::string&, const std::string& to) { return to == name; };
-  o = run("abc", "b", "x", smCaseSensitive, true);
-  EXPECT_EQ(o.result, srFinishFailed);
+  EXPECT_EQ(o.result, 1);
+  EXPECT_EQ(o.content, "axc");
   EXPECT_EQ(readFile(name + ".0.snr_bak"), "abc");
   ASSERT_EQ(report.reports.size(), 1u);
   EXPECT_EQ(report.reports[0].second, name + ".0.snr_bak");
-  expectOnly({"a.txt.0.snr_bak"});
+  ::DeleteFileA((name + ".0.snr_bak").c_str());
+
+  // The copy cannot take the backup's name: nothing changes, nothing is reported.
+  ops.refuseRename = [&](const std::string&, const std::string& to) { return to == name + ".0.snr_bak"; };
+  o = run("abc", "b", "x", smCaseSensitive, true);
+  EXPECT_EQ(o.result, srFinishFailed);
+  EXPECT_EQ(o.content, "abc");
+  EXPECT_EQ(report.reports.size(), 1u);
+  expectOnly({"a.txt"});
 }
 
 TEST_F(ProcessFileTest, FileTooLargeForOneViewFailsWhole) {
