@@ -644,6 +644,32 @@ void TSnRTast::Init(const std::string& AFileName, const void* ASearchBuf, int AS
   LogLevel = ALogLevel;
 }
 
+// A lock and a condition of the system's own (slim reader/writer lock, condition
+// variable): under wine they wait inside the process, while the C++ library's wait
+// through the wine server, which every thread of every program there shares.
+class SlimLock {
+public:
+  void lock() { ::AcquireSRWLockExclusive(&lock_); }
+  void unlock() { ::ReleaseSRWLockExclusive(&lock_); }
+  SRWLOCK* get() { return &lock_; }
+
+private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
+class SlimCondition {
+public:
+  template <class Pred>
+  void wait(std::unique_lock<SlimLock>& held, Pred ready) {
+    while (!ready()) ::SleepConditionVariableSRW(&cond_, held.mutex()->get(), INFINITE, 0);
+  }
+  void notifyOne() { ::WakeConditionVariable(&cond_); }
+  void notifyAll() { ::WakeAllConditionVariable(&cond_); }
+
+private:
+  CONDITION_VARIABLE cond_ = CONDITION_VARIABLE_INIT;
+};
+
 // Flushes files on threads of their own, so that the flushes of consecutive jobs
 // overlap: a file system commits flushes that wait at the same time together, and
 // the worker reads and writes the next files meanwhile. Folders are flushed the same
@@ -658,10 +684,10 @@ public:
   explicit TSnRFlushPool(size_t threads) : threadCount_(threads) {}
   ~TSnRFlushPool() {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::lock_guard<SlimLock> lock(mutex_);
       stop_ = true;
     }
-    changed_.notify_all();
+    work_.notifyAll();
     for (auto& t : threads_) t.join();
   }
   TSnRFlushPool(const TSnRFlushPool&) = delete;
@@ -675,23 +701,23 @@ public:
   }
   void flushFolder(TSnRFileOps& ops, const std::string& folder) {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::lock_guard<SlimLock> lock(mutex_);
       for (const Task& t : queue_)
         if (!t.ticket && t.folder == folder) return;  // not started yet: it covers this rename too
     }
     push(Task{&ops, nullptr, folder});
   }
   bool done(const Ticket& t) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SlimLock> lock(mutex_);
     return t.done;
   }
   void wait(const Ticket& t) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return t.done; });
+    std::unique_lock<SlimLock> lock(mutex_);
+    finished_.wait(lock, [&] { return t.done; });
   }
   void waitAll() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return queue_.empty() && !busy_; });
+    std::unique_lock<SlimLock> lock(mutex_);
+    finished_.wait(lock, [&] { return queue_.empty() && !busy_; });
   }
 
 private:
@@ -702,16 +728,16 @@ private:
   };
   void push(Task t) {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::lock_guard<SlimLock> lock(mutex_);
       queue_.push_back(std::move(t));
       while (threads_.size() < threadCount_) threads_.emplace_back([this] { run(); });
     }
-    changed_.notify_all();
+    work_.notifyOne();
   }
   void run() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<SlimLock> lock(mutex_);
     for (;;) {
-      changed_.wait(lock, [this] { return !queue_.empty() || stop_; });
+      work_.wait(lock, [this] { return !queue_.empty() || stop_; });
       if (queue_.empty()) return;
       Task t = std::move(queue_.front());
       queue_.pop_front();
@@ -734,13 +760,13 @@ private:
         t.ticket->ok = ok;
         t.ticket->done = true;
       }
-      changed_.notify_all();
+      finished_.notifyAll();
     }
   }
 
   const size_t threadCount_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  SlimLock mutex_;
+  SlimCondition work_, finished_;  // a task waits; a task ended
   std::deque<Task> queue_;
   size_t busy_ = 0;
   bool stop_ = false;
@@ -767,9 +793,24 @@ bool endsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-bool sameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-         a.nFileIndexLow == b.nFileIndexLow;
+// The file's number. The system's queries for whole identities also ask for the
+// volume's serial number, which under wine costs more than a small job; the
+// number alone is a read of the file's own record.
+bool queryFileId(HANDLE file, TSnRFileId& out) {
+  using Query = LONG(NTAPI*)(HANDLE, void* status, void* info, ULONG size, int infoClass);
+  static const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+  const int fileInternalInformation = 6;
+  ULONG_PTR status[2];
+  LARGE_INTEGER number;
+  if (query && query(file, status, &number, sizeof number, fileInternalInformation) >= 0) {
+    out.Number = static_cast<uint64_t>(number.QuadPart);
+    return true;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(file, &info)) return false;
+  out.Number = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  return true;
 }
 
 }  // namespace
@@ -886,9 +927,9 @@ void TSearchAndReplaceThread::execute() {
         return true;
     return false;
   };
-  auto busy = [&](const BY_HANDLE_FILE_INFORMATION& id) {
+  const std::function<bool(const TSnRFileId&)> busy = [&](const TSnRFileId& id) {
     for (const InFlight& f : inFlight)
-      if (f.flush && sameFile(f.rewrite.Source, id)) return true;
+      if (f.flush && f.rewrite.Source == id) return true;
     return false;
   };
 
@@ -914,8 +955,9 @@ void TSearchAndReplaceThread::execute() {
     }
     InFlight f{job, Rewrite(), std::move(key), nullptr};
     try {
+      const bool anyPending = std::any_of(inFlight.begin(), inFlight.end(), [](const InFlight& i) { return !!i.flush; });
       f.rewrite = Read(job->FileName, job->SearchBuf.data(), job->SearchLen, job->Mode, job->ReplaceBuf.data(),
-                       job->ReplaceLen, busy);
+                       job->ReplaceLen, anyPending ? busy : std::function<bool(const TSnRFileId&)>());
     } catch (...) {
       f.rewrite = Rewrite();
       f.rewrite.Result = srMapFailed;
@@ -940,7 +982,7 @@ void TSearchAndReplaceThread::execute() {
 
 TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
     const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode, const void* ReplaceBuf,
-    int ReplaceLen, const std::function<bool(const BY_HANDLE_FILE_INFORMATION&)>& Busy) {
+    int ReplaceLen, const std::function<bool(const TSnRFileId&)>& Busy) {
   Rewrite out;
   SearchLen = SearchBuf ? std::max(SearchLen, 0) : 0;
   ReplaceLen = ReplaceBuf ? std::max(ReplaceLen, 0) : 0;
@@ -959,15 +1001,15 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
     file.reset(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return out;  // locked against reading, or no access
+    LARGE_INTEGER fileSize;
+    if (!::GetFileSizeEx(file.get(), &fileSize)) return out;
     if (Busy) {
-      if (!::GetFileInformationByHandle(file.get(), &out.Source)) return out;
+      if (!queryFileId(file.get(), out.Source)) return out;
       if (Busy(out.Source)) {
         out.Busy = true;
         return out;
       }
     }
-    LARGE_INTEGER fileSize;
-    if (!::GetFileSizeEx(file.get(), &fileSize)) return out;
     // The file is read through one view; one that cannot fit into the address space
     // fails whole rather than being processed in part.
     if (fileSize.QuadPart <= 0 || static_cast<uint64_t>(fileSize.QuadPart) > SIZE_MAX) return out;

@@ -64,6 +64,13 @@ std::string ShortenText(const std::string& Text, int N);
 
 class TSnRFlushPool;
 
+// Which file a name leads to: the file's number on its volume. Two files on two
+// volumes may share one; it only serves to keep apart what might be one file.
+struct TSnRFileId {
+  uint64_t Number = 0;
+  bool operator==(const TSnRFileId& o) const { return Number == o.Number; }
+};
+
 class TSearchAndReplaceThread : public win::Thread {
 public:
   TSearchAndReplaceThread();  // suspended: Init, setPriority(win::tpLower), resume()
@@ -93,7 +100,7 @@ public:
     TSnRJobResult Result = 0;  // the count, or a failure; final when there is no TempName
     std::string TempName;      // the temporary file, when one was made
     win::FileHandle Temp;      // open for its flush
-    BY_HANDLE_FILE_INFORMATION Source = {};  // the file read, when it was opened
+    TSnRFileId Source;         // the file read, when it was asked for
     bool Busy = false;         // refused: the file is another rewrite's, not yet done
   };
 
@@ -105,7 +112,7 @@ private:
   // once the file is open, refuses files that are still being rewritten.
   Rewrite Read(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
                const void* ReplaceBuf, int ReplaceLen,
-               const std::function<bool(const BY_HANDLE_FILE_INFORMATION&)>& Busy);
+               const std::function<bool(const TSnRFileId&)>& Busy);
   void Report(WPARAM Kind, const std::string& Text);
   void ReportResult(const TSnRTast& Job, TSnRJobResult R);
   TSnRJobResult Finish(const std::string& FileName, const std::string& TempName, bool Backup, int Count);

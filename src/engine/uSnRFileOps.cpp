@@ -1,21 +1,32 @@
 #include "uSnRFileOps.h"
+#include <cstdio>
 
 win::FileHandle TSnRFileOps::CreateTempFile(const std::string& Folder, const std::string& Prefix,
                                             std::string& Name) {
-  char name[MAX_PATH + 1];
-  // Unique number 0: the system picks a free name and creates the file, so no
+  // A new file under a name not yet taken, made in one step (CREATE_NEW), so no
   // existing file is ever overwritten and two runs in one folder never collide.
-  if (!::GetTempFileNameA(Folder.c_str(), Prefix.c_str(), 0, name)) return win::FileHandle();
-  // The file is new and empty: truncating it would only make some file systems
-  // flush it at close.
-  win::FileHandle f(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!f) {
-    ::DeleteFileA(name);
-    return f;
+  // The name is the prefix, eight hex digits and ".tmp": longer than a short (8.3)
+  // name, because under wine every name that does not exist yet costs a walk
+  // through the whole folder, and one that could be a short name costs a short
+  // name worked out for every entry on top.
+  static LONG counter = static_cast<LONG>(::GetTickCount());
+  std::string folder = Folder;
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/' && folder.back() != ':') folder += '\\';
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const unsigned number = static_cast<unsigned>(::InterlockedIncrement(&counter)) * 2654435761u;
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08X", number);
+    const std::string name = folder + Prefix + digits + ".tmp";
+    win::FileHandle f(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (f) {
+      Name = name;
+      return f;
+    }
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
-  Name = name;
-  return f;
+  return win::FileHandle();
 }
 
 bool TSnRFileOps::Write(HANDLE File, const void* Data, DWORD Size) {
