@@ -128,7 +128,7 @@ PY
   ours=() net=() theirs=() count=""
   for r in $(seq "$RUNS"); do
     t0=$(now)
-    out=$(wine "$BENCH" scan "$scan_win" '*.txt')
+    out=$(wine "$BENCH" scan "$scan_win" '*.txt' | tr -d '\r')
     t1=$(now)
     ours+=("$(elapsed "$t0" "$t1")")
     net+=("$(awk '{print $1}' <<<"$out")")
