@@ -1043,7 +1043,9 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
                              Mode == smIgnoreCase, temp);
       }
       // Only a job that replaced something needs its file: 0 matches leave none.
-      if (count > 0) out.Temp = temp.finish(true, out.TempName);
+      // Its bytes may still all come from the view here.
+      auto keep = [&] { out.Temp = temp.finish(true, out.TempName); };
+      if (count > 0 && !snr::RunReadingView(begin, size, keep)) throw ViewReadError();
       out.Result = count;
     } catch (const ViewReadError&) {
       out.Result = srMapFailed;  // the temporary file is gone with its output object

@@ -485,16 +485,17 @@ TEST_F(ProcessFileTest, AReadFaultInTheViewFailsTheJobAndLeavesTheFile) {
   std::string dense;  // matches on every page
   while (dense.size() < 5 * 4096) dense += "abc ";
   const std::string sparse = "abc" + std::string(300000, '-') + "abc";  // written straight from the view
-  struct Case { const char* what; std::string content, search; uint8_t mode; };
+  struct Case { const char* what; std::string content, search, repl; uint8_t mode; };
   const Case cases[] = {
-      {"plain", dense, "abc", smCaseSensitive},
-      {"ignore case", dense, "ABC", smIgnoreCase},
-      {"no match", dense, "zzz", smCaseSensitive},
-      {"regular expression", dense, "a.c", smRegExpr},
-      {"long piece", sparse, "abc", smCaseSensitive},
+      {"plain", dense, "abc", "x", smCaseSensitive},
+      {"ignore case", dense, "ABC", "x", smIgnoreCase},
+      {"no match", dense, "zzz", "x", smCaseSensitive},
+      {"regular expression", dense, "a.c", "x", smRegExpr},
+      {"output equal to the input", dense, "q*", "", smRegExpr},  // all of it written from the view at the end
+      {"long piece", sparse, "abc", "x", smCaseSensitive},
   };
   for (const auto& c : cases) {
-    Outcome o = run(c.content, c.search, "x", c.mode, true);
+    Outcome o = run(c.content, c.search, c.repl, c.mode, true);
     EXPECT_EQ(o.result, srMapFailed) << c.what;
     EXPECT_TRUE(o.content == c.content) << c.what;
     expectOnly({"a.txt"});
