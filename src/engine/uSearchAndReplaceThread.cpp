@@ -101,6 +101,14 @@ private:
       bool ok = skip;
       try {
         ok = ok || ops_.Write(file_, block.first, static_cast<DWORD>(block.second));
+        // The file is flushed before it takes the input's name; flushing as it
+        // grows lets the disk write it while the scan goes on, instead of all
+        // after it.
+        unflushed_ += block.second;
+        if (ok && !skip && unflushed_ >= kFlushEvery) {
+          ok = ops_.Flush(file_);
+          unflushed_ = 0;
+        }
       } catch (...) {
         ok = false;  // no exception leaves the thread
       }
@@ -111,9 +119,12 @@ private:
     }
   }
 
+  static constexpr size_t kFlushEvery = 8 << 20;
+
   TSnRFileOps& ops_;
   const HANDLE file_;
   const size_t maxPending_;
+  size_t unflushed_ = 0;  // written since the last flush (writer thread only)
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::pair<const char*, size_t>> queue_;
@@ -225,7 +236,7 @@ public:
 
 private:
   static constexpr size_t kBufferSize = 1 << 20, kMinBuffer = 64 << 10;
-  static constexpr size_t kBuffers = 3;  // besides the one being filled
+  static constexpr size_t kBuffers = 16;  // besides the one being filled: room for the scan while a flush waits
   // Pieces this long (the unmatched stretches of a file with few matches) are written
   // straight from the view: copying them through the buffer would only add a pass.
   static constexpr size_t kDirect = 64 << 10;
