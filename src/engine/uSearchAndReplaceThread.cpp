@@ -788,7 +788,7 @@ namespace {
 
 // Jobs whose temporary files may wait for their flushes at one time, and the
 // threads flushing them.
-constexpr size_t kJobsInFlight = 64;
+constexpr size_t kJobsInFlight = 32;
 constexpr size_t kFlushThreads = 16;
 
 // The file's full path in upper case: two jobs on one name meet here.

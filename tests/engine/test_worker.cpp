@@ -313,9 +313,10 @@ TEST_F(WorkerTest, AReadFaultFailsOneJobAndTheWorkerGoesOn) {
 }
 
 TEST_F(WorkerTest, TheWindowAnswersWithin100msWhileManyJobsRun) {
-  // 20,000 jobs reporting every line, most of them on files without a match (the
-  // cheapest jobs, so the reports come fastest), every tenth rewriting its file;
-  // a message posted to a window of this thread meanwhile waits no longer than that.
+  // 20,000 jobs, most of them on files without a match (the cheapest jobs, so the
+  // reports come fastest, one "UPDATE" each), every tenth rewriting its file and
+  // reporting its lines; a message posted to a window of this thread meanwhile
+  // waits no longer than that.
   for (int i = 0; i < 50; ++i) writeFile(dir.file("f" + std::to_string(i) + ".txt"), "abab");
   const int jobs = 20000;
   {
@@ -323,7 +324,8 @@ TEST_F(WorkerTest, TheWindowAnswersWithin100msWhileManyJobsRun) {
     for (int i = 0; i < jobs; ++i) {
       const bool rewrite = i % 10 == 0;
       const std::string from = rewrite ? (i / 500 % 2 ? "ba" : "ab") : "zz";
-      worker->AddTask(job(dir.file("f" + std::to_string(i / 10 % 50) + ".txt"), from, rewrite ? (i / 500 % 2 ? "ab" : "ba") : "q"));
+      worker->AddTask(job(dir.file("f" + std::to_string(i / 10 % 50) + ".txt"), from,
+                          rewrite ? (i / 500 % 2 ? "ab" : "ba") : "q", llChangedFiles));
     }
   }
   const UINT probe = WM_APP + 7;
