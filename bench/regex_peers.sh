@@ -33,11 +33,14 @@ trap cleanup EXIT
 
 DISPLAY="$("$ROOT/qz" display)"
 export DISPLAY
-printf 'RandomPlacement\nUsePPosition "on"\nNoTitle\nTitleFont "fixed"\nResizeFont "fixed"\nMenuFont "fixed"\nIconFont "fixed"\nIconManagerFont "fixed"\n' >"$work/twmrc"
-twm -display "$DISPLAY" -f "$work/twmrc" </dev/null >/dev/null 2>&1 &
-twm_pid=$!
-sleep 1
-kill -0 "$twm_pid" 2>/dev/null || echo "note: twm did not stay (another window manager on $DISPLAY?)" >&2
+# Under "./qz bench" twm runs already (QZ_TWM).
+if [ -z "${QZ_TWM:-}" ]; then
+  printf 'RandomPlacement\nUsePPosition "on"\nNoTitle\nTitleFont "fixed"\nResizeFont "fixed"\nMenuFont "fixed"\nIconFont "fixed"\nIconManagerFont "fixed"\n' >"$work/twmrc"
+  twm -display "$DISPLAY" -f "$work/twmrc" </dev/null >/dev/null 2>&1 &
+  twm_pid=$!
+  sleep 1
+  kill -0 "$twm_pid" 2>/dev/null || echo "note: twm did not stay (another window manager on $DISPLAY?)" >&2
+fi
 export QZ_APPDATA="$(winepath -w "$work/appdata")"
 wineserver -p30 </dev/null >/dev/null 2>&1 || true
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true

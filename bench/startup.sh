@@ -29,11 +29,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-printf 'RandomPlacement\nUsePPosition "on"\nNoTitle\nTitleFont "fixed"\nResizeFont "fixed"\nMenuFont "fixed"\nIconFont "fixed"\nIconManagerFont "fixed"\n' >"$work/twmrc"
-twm -display "$DISPLAY" -f "$work/twmrc" >/dev/null 2>&1 &
-twm_pid=$!
-sleep 1
-kill -0 "$twm_pid" 2>/dev/null || { echo "twm did not start on $DISPLAY (another window manager there?)" >&2; twm_pid=; }
+# Under "./qz bench" twm runs already (QZ_TWM).
+if [ -z "${QZ_TWM:-}" ]; then
+  printf 'RandomPlacement\nUsePPosition "on"\nNoTitle\nTitleFont "fixed"\nResizeFont "fixed"\nMenuFont "fixed"\nIconFont "fixed"\nIconManagerFont "fixed"\n' >"$work/twmrc"
+  twm -display "$DISPLAY" -f "$work/twmrc" >/dev/null 2>&1 &
+  twm_pid=$!
+  sleep 1
+  kill -0 "$twm_pid" 2>/dev/null || { echo "twm did not start on $DISPLAY (another window manager there?)" >&2; twm_pid=; }
+fi
 
 # Each program runs from a folder of its own, as installed, with a data folder of its own.
 declare -A data_win

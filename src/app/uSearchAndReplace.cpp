@@ -32,6 +32,13 @@ int TListBoxStrings::add(const std::string& s) {
   return box_->count() - 1;
 }
 
+// A batch of found files: one repaint for all of them.
+void TListBoxStrings::beginUpdate() { ::SendMessageA(box_->handle(), WM_SETREDRAW, FALSE, 0); }
+void TListBoxStrings::endUpdate() {
+  ::SendMessageA(box_->handle(), WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(box_->handle(), nullptr, TRUE);
+}
+
 TSnRForm::TSnRForm(win::Component* owner) : TQzSnRMainForm(owner, "SnRForm") {
   buildComponents();
   assignControlIds();
@@ -299,6 +306,8 @@ void TSnRForm::bindEvents() {
   menu(About1, &TSnRForm::About1Click, this);
 
   CheckFileSearchTimer.onTimer = [this] { CheckFileSearchTimerTimer(); };
+  listPaintTimer_.setInterval(50);
+  listPaintTimer_.onTimer = [this] { resumeListPainting(); };
   DrawHelpLinesTimer.onTimer = [this] { DrawHelpLinesTimerTimer(); };
   SynchronizeLineBreakMemosTimer.onTimer = [this] { SynchronizeLineBreakMemosTimerTimer(); };
 }
@@ -313,6 +322,7 @@ void TSnRForm::beforeDestruction() {
   CheckFileSearchTimer.setEnabled(false);
   DrawHelpLinesTimer.setEnabled(false);
   SynchronizeLineBreakMemosTimer.setEnabled(false);
+  listPaintTimer_.setEnabled(false);
   // Both threads report to this window while they end, so it must still be whole.
   if (ScanThread) ScanThread->Target = nullptr;
   ScanThread.reset();

@@ -36,6 +36,8 @@ public:
   std::string get(int index) const override { return box_->item(index); }
   int add(const std::string& s) override;
   void clear() override { box_->clearItems(); }
+  void beginUpdate() override;
+  void endUpdate() override;
 
 private:
   win::ListBox* box_;
@@ -199,4 +201,11 @@ private:
   bool closePosted_ = false;
   bool destroying_ = false;   // the threads' last reports must not show the window again
   int resultMeasured_ = 0, resultExtent_ = 0;   // result lines measured, their widest
+  // While reports stream in, the result and backup lists skip their repaints (a
+  // shown list box repaints itself for every line added, which costs more than the
+  // job); this one-shot timer shows them again 50 ms after the first held report.
+  win::Timer listPaintTimer_;
+  bool listPaintHeld_ = false;
+  void holdListPainting();
+  void resumeListPainting();
 };

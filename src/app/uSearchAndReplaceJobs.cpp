@@ -81,8 +81,30 @@ void TSnRForm::SnRButtonClick() {
 }
 
 void TSnRForm::setQueueCaption() {
-  setCaption(SnRQueueCaption(GetLanguage(), SnRThread ? SnRThread->TaskCount() : 0));
-  win::app().setTitle(caption());
+  // Set only when it changes: a caption costs a round trip to the display, and
+  // most reports leave the count as it was.
+  const std::string text = SnRQueueCaption(GetLanguage(), SnRThread ? SnRThread->TaskCount() : 0);
+  if (text == caption() && text == win::app().title()) return;
+  setCaption(text);
+  win::app().setTitle(text);
+}
+
+void TSnRForm::holdListPainting() {
+  if (listPaintHeld_) return;
+  for (HWND box : {ResultListBox->handle(), BackupFileCheckListBox->handle()})
+    ::SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+  listPaintHeld_ = true;
+  listPaintTimer_.setEnabled(true);
+}
+
+void TSnRForm::resumeListPainting() {
+  listPaintTimer_.setEnabled(false);
+  if (!listPaintHeld_) return;
+  listPaintHeld_ = false;
+  for (HWND box : {ResultListBox->handle(), BackupFileCheckListBox->handle()}) {
+    ::SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(box, nullptr, TRUE);
+  }
 }
 
 void TSnRForm::updateResultExtent() {
@@ -108,17 +130,19 @@ void TSnRForm::updateResultExtent() {
 
 void TSnRForm::WMSnRThread(WPARAM kind, const char* text) {
   const std::string t = text ? text : "";
+  if (kind != SNRTHREAD_BACKUPFILE && kind != SNRTHREAD_LOGLINE) return;
+  if (!destroying_) holdListPainting();
   if (kind == SNRTHREAD_BACKUPFILE) {
     BackupFileCheckListBox->addItem(t, false);
     backupList_.AppendReported(t);   // on disk at once (if the worker did not name it before)
     return;
   }
-  if (kind != SNRTHREAD_LOGLINE) return;
   if (LogLevel > 0 && t != "UPDATE")
     for (const std::string& line : SplitResultLine(t)) ResultListBox->addItem(line);
   updateResultExtent();
   setQueueCaption();
   if (SnRThread && SnRThread->TaskCount() == 0 && !destroying_) {
+    resumeListPainting();
     if (CloseWhenDone) {
       SnRThread->terminate();
       // This runs inside the worker's report: closing here would wait for it.

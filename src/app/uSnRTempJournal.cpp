@@ -143,6 +143,14 @@ bool TSnRTempJournal::Rename(const std::string& From, const std::string& To, boo
   return ok;
 }
 
+bool TSnRTempJournal::Link(const std::string& Existing, const std::string& NewName) {
+  // Noted only once made: a link to a name that is taken fails, and the worker
+  // then tries the next number.
+  const bool ok = TSnRFileOps::Link(Existing, NewName);
+  if (ok && BeforeBackup && isBackupName(NewName)) BeforeBackup(NewName);
+  return ok;
+}
+
 bool TSnRTempJournal::Delete(const std::string& Name) {
   const bool ok = TSnRFileOps::Delete(Name);
   if (ok || ::GetFileAttributesA(Name.c_str()) == INVALID_FILE_ATTRIBUTES) done(Name);

@@ -14,8 +14,9 @@
 
 class TSnRTempJournal : public TSnRFileOps {
 public:
-  // Called on the worker's thread with the name of a backup file about to be
-  // made (a name ending in ".snr_bak" that a file is given), before it exists.
+  // Called on the worker's thread with the name of a backup file (a name ending
+  // in ".snr_bak" that a file is given): before a renamed file takes it, or at once
+  // after a second name (link) made it; in both cases before it is reported.
   std::function<void(const std::string&)> BeforeBackup;
 
   TSnRTempJournal() = default;
@@ -31,6 +32,7 @@ public:
   win::FileHandle CreateTempFile(const std::string& Folder, const std::string& Prefix, std::string& Name) override;
   bool Rename(const std::string& From, const std::string& To, bool ReplaceExisting) override;
   bool Delete(const std::string& Name) override;
+  bool Link(const std::string& Existing, const std::string& NewName) override;
 
   // Removes the temporary files noted in the journals in Folder of runs that
   // have ended (a running program holds its journal open), then those

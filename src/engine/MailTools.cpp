@@ -1,6 +1,8 @@
 #include "MailTools.h"
 #include "win/Handles.h"
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -42,22 +44,81 @@ bool isDots(const char* name) {
   return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
-void walk(const std::string& folder, const std::string& mask, int attr, bool recursive,
+// Masks that the walk can apply itself to a listing of the whole folder, with the
+// system's result: every name ("*", "*.*"), or "*." followed by a plain ASCII
+// extension. The system matches such a mask against the long name and, where there
+// is one, the short (8.3) name, comparing without regard to case; the names are
+// then compared here the same way. Empty when the mask is none of these.
+struct OwnMask {
+  bool usable = false;
+  bool all = false;
+  std::string tail;  // ".EXT" in upper case
+};
+
+OwnMask ownMask(const std::string& mask) {
+  OwnMask m;
+  if (mask == "*" || mask == "*.*") {
+    m.usable = m.all = true;
+    return m;
+  }
+  if (mask.size() < 3 || mask[0] != '*' || mask[1] != '.') return m;
+  for (size_t i = 2; i < mask.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(mask[i]);
+    if (!(std::isalnum(c) || c == '_' || c == '-') || c >= 0x80) return m;
+    m.tail += static_cast<char>(std::toupper(c));
+  }
+  m.tail.insert(0, ".");
+  m.usable = true;
+  return m;
+}
+
+bool isAscii(const char* s) {
+  for (; *s; ++s)
+    if (static_cast<unsigned char>(*s) >= 0x80 || *s == '?') return false;  // '?': a name the code page cannot hold
+  return true;
+}
+
+bool endsWithUpper(const char* name, const std::string& tail) {
+  const size_t n = std::strlen(name);
+  if (n < tail.size()) return false;
+  for (size_t i = 0; i < tail.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(name[n - tail.size() + i])) != static_cast<unsigned char>(tail[i]))
+      return false;
+  return true;
+}
+
+void walk(const std::string& folder, const std::string& mask, const OwnMask& own, int attr, bool recursive,
           const std::function<bool()>& stop, const std::function<void(const std::string&)>& found) {
   if (stop && stop()) return;
   WIN32_FIND_DATAA fd;
   if (recursive) {
-    std::vector<std::string> subfolders;
+    // One listing of the whole folder gives the subfolders and, where the walk can
+    // match the mask itself, the entries too: the folder is then listed once.
+    std::vector<std::string> subfolders, taken;
+    bool ownMatch = own.usable;
     win::FindHandle h(::FindFirstFileA(joinPath(folder, "*").c_str(), &fd));
     if (h) {
       do {
+        if (isDots(fd.cFileName)) continue;
         // A linked folder may lead back up the tree; it is not followed.
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !isDots(fd.cFileName))
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
           subfolders.push_back(joinPath(folder, fd.cFileName));
+        if (!ownMatch) continue;
+        if (!isAscii(fd.cFileName) || !isAscii(fd.cAlternateFileName)) {
+          ownMatch = false;  // the system's case rules beyond ASCII: let it match
+          continue;
+        }
+        if (WalkAttrMatches(fd.dwFileAttributes, attr) &&
+            (own.all || endsWithUpper(fd.cFileName, own.tail) ||
+             (fd.cAlternateFileName[0] && endsWithUpper(fd.cAlternateFileName, own.tail))))
+          taken.push_back(folder + "\\" + fd.cFileName);
       } while (::FindNextFileA(h.get(), &fd));
     }
-    for (const auto& sub : subfolders) walk(sub, mask, attr, recursive, stop, found);
+    for (const auto& sub : subfolders) walk(sub, mask, own, attr, recursive, stop, found);
+    if (ownMatch) {
+      if (h) for (const auto& f : taken) found(f);
+      return;
+    }
   }
   win::FindHandle h(::FindFirstFileA(joinPath(folder, mask).c_str(), &fd));
   if (!h) return;
@@ -109,7 +170,7 @@ bool WalkAttrMatches(DWORD Attr, int Wanted) {
 void WalkFolder(const std::string& Path, const std::string& Mask, int Attr, bool Recursive,
                 const std::function<bool()>& Stop, const std::function<void(const std::string&)>& Found) {
   const std::string folder = fullFolderPath(Path);
-  if (!folder.empty()) walk(folder, Mask, Attr, Recursive, Stop, Found);
+  if (!folder.empty()) walk(folder, Mask, ownMask(Mask), Attr, Recursive, Stop, Found);
 }
 
 void TDirStringList::AddFiles(const std::string& Path, const std::string& Mask, int Attr, bool Recursive,

@@ -1,5 +1,6 @@
 #include "uScanDirThread.h"
 #include "MailTools.h"
+#include <vector>
 
 std::string ReduceDoubledBackslashes(const std::string& Path) {
   std::string out;
@@ -37,14 +38,41 @@ void TScanDirThread::AddFoundFile() {
 
 void TScanDirThread::execute() {
   Finished = false;
+  // Found files go to the main thread in batches (100 files, or what 50 ms found):
+  // each hand-over waits for the main thread, and one for every file made the scan
+  // as slow as the window.
+  std::vector<std::string> batch;
+  DWORD lastHandOver = ::GetTickCount();
+  auto handOver = [&] {
+    if (!batch.empty())
+      synchronize([&] {
+        if (Target) Target->beginUpdate();
+        for (const std::string& f : batch) {
+          CurrentFile = f;
+          AddFoundFile();
+        }
+        if (Target) Target->endUpdate();
+      });
+    batch.clear();
+    lastHandOver = ::GetTickCount();
+  };
+  auto due = [&] { return batch.size() >= 100 || (!batch.empty() && ::GetTickCount() - lastHandOver >= 50); };
   try {
-    WalkFolder(Path, Mask, Attr, Recursive, [this] { return terminated(); },
-               [this](const std::string& found) {
-                 CurrentFile = found;
-                 synchronize([this] { AddFoundFile(); });
+    WalkFolder(Path, Mask, Attr, Recursive,
+               [&] {
+                 if (due()) handOver();
+                 return terminated();
+               },
+               [&](const std::string& found) {
+                 batch.push_back(found);
+                 if (due()) handOver();
                });
   } catch (...) {
     // The walk ends quietly with what was found so far.
+  }
+  try {
+    handOver();
+  } catch (...) {
   }
   Finished = true;
 }

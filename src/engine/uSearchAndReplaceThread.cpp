@@ -1,6 +1,7 @@
 #include "uSearchAndReplaceThread.h"
 #include "MailTools.h"
 #include "uSnRRegExpr.h"
+#include "uSnRViewGuard.h"
 #include <emmintrin.h>
 #include <algorithm>
 #include <condition_variable>
@@ -100,6 +101,14 @@ private:
       bool ok = skip;
       try {
         ok = ok || ops_.Write(file_, block.first, static_cast<DWORD>(block.second));
+        // The file is flushed before it takes the input's name; flushing as it
+        // grows lets the disk write it while the scan goes on, instead of all
+        // after it.
+        unflushed_ += block.second;
+        if (ok && !skip && unflushed_ >= kFlushEvery) {
+          ok = ops_.Flush(file_);
+          unflushed_ = 0;
+        }
       } catch (...) {
         ok = false;  // no exception leaves the thread
       }
@@ -110,9 +119,12 @@ private:
     }
   }
 
+  static constexpr size_t kFlushEvery = 8 << 20;
+
   TSnRFileOps& ops_;
   const HANDLE file_;
   const size_t maxPending_;
+  size_t unflushed_ = 0;  // written since the last flush (writer thread only)
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::pair<const char*, size_t>> queue_;
@@ -121,19 +133,26 @@ private:
   std::thread thread_;  // last: starts once the rest is set up
 };
 
+// Raised when the input's view cannot be read (a fault inside it, or a write from
+// it that the system refused for that reason).
+struct ViewReadError : std::runtime_error {
+  ViewReadError() : std::runtime_error("cannot read the file") {}
+};
+
 // The temporary file of one job, written through a buffer so that unmatched bytes
 // never cost a write call each. Once a first buffer is full, full buffers are
 // written in the background while the other one fills. Raises std::runtime_error
 // when a write fails.
+// The file is made only when it is needed: as long as every piece handed over is
+// the input's own bytes at the place reached so far, the pieces are only counted,
+// so a file without a match is read and nothing is written. The first other piece
+// makes the file and writes the input's bytes before it from the view.
 class TempOutput {
 public:
-  // SizeHint: the input's size; a small file gets a small buffer, since a job's time
-  // for it is mostly that of setting it up.
-  TempOutput(TSnRFileOps& ops, const std::string& folder, size_t sizeHint)
-      : ops_(ops), buffer_(std::min(kBufferSize, std::max(sizeHint, kMinBuffer))) {
-    file_ = ops_.CreateTempFile(folder, "snr", name_);
-    if (!file_) throw std::runtime_error("cannot create the temporary file");
-  }
+  // Input: the view being rewritten; its size also sizes the buffer, since a small
+  // file's time is mostly that of setting its output up.
+  TempOutput(TSnRFileOps& ops, const std::string& folder, const uint8_t* input, size_t inputSize)
+      : ops_(ops), folder_(folder), input_(input), inputSize_(inputSize) {}
   ~TempOutput() {
     writer_.reset();
     file_.reset();
@@ -144,6 +163,13 @@ public:
 
   // Inline for the usual short piece; long ones go past the buffer.
   void put(const void* data, size_t size) {
+    if (!file_) {
+      if (data == input_ + same_ || !size) {
+        same_ += size;
+        return;
+      }
+      open();
+    }
     if (size <= buffer_.size() - used_ && size < kDirect) {
       copyBytes(buffer_.data() + used_, static_cast<const char*>(data), size);
       used_ += size;
@@ -161,6 +187,8 @@ public:
   __attribute__((always_inline)) const uint8_t* putHits(const uint8_t* from, const uint8_t* const* hits, size_t n,
                                                         size_t len, const uint8_t* repl, size_t replLen,
                                                         const uint8_t* readable) {
+    if (!n) return from;
+    if (!file_) open();
     char* d = buffer_.data() + used_;
     char* const limit = buffer_.data() + buffer_.size();
     for (size_t i = 0; i < n; ++i) {
@@ -186,8 +214,14 @@ public:
     used_ = static_cast<size_t>(d - buffer_.data());
     return from;
   }
-  // Writes what is left and closes the file, which stays for the caller.
-  std::string finish() {
+  // Needed: the job made replacements, so the file must exist even when its bytes
+  // equal the input's. Writes what is left and hands over the file, open for its
+  // flush, with its name; an invalid handle when no file is needed.
+  win::FileHandle finish(bool needed, std::string& name) {
+    if (!file_) {
+      if (!needed) return win::FileHandle();
+      open();
+    }
     if (writer_) {
       flush();
       writer_->wait();
@@ -195,19 +229,28 @@ public:
     } else if (used_) {
       write(buffer_.data(), used_);  // a small file: no thread for it
     }
-    file_.reset();
     kept_ = true;
-    return name_;
+    name = name_;
+    return std::move(file_);
   }
 
 private:
   static constexpr size_t kBufferSize = 1 << 20, kMinBuffer = 64 << 10;
-  static constexpr size_t kBuffers = 3;  // besides the one being filled
+  static constexpr size_t kBuffers = 16;  // besides the one being filled: room for the scan while a flush waits
   // Pieces this long (the unmatched stretches of a file with few matches) are written
   // straight from the view: copying them through the buffer would only add a pass.
   static constexpr size_t kDirect = 64 << 10;
   static constexpr size_t kBlock = 128;
 
+  // Makes the file and writes the input's bytes counted so far.
+  __attribute__((noinline)) void open() {
+    file_ = ops_.CreateTempFile(folder_, "snr", name_);
+    if (!file_) throw std::runtime_error("cannot create the temporary file");
+    buffer_.resize(std::min(kBufferSize, std::max(inputSize_, kMinBuffer)));
+    const size_t same = same_;
+    same_ = 0;
+    if (same) put(input_, same);
+  }
   __attribute__((noinline)) void putLong(const char* p, size_t size) {
     if (size >= kDirect) {
       // Written on this thread: there is no scan to overlap, and handing each block
@@ -216,7 +259,12 @@ private:
       if (writer_) writer_->wait();
       while (size) {
         const size_t n = std::min(size, kBufferSize);
-        write(p, n);
+        if (!ops_.Write(file_.get(), p, static_cast<DWORD>(n))) {
+          // The system reads the view itself here, so a fault in it arrives as a
+          // failed write.
+          if (fromInput(p, n) && !snr::CanReadView(p, n)) throw ViewReadError();
+          throw std::runtime_error("cannot write the temporary file");
+        }
         p += n;
         size -= n;
       }
@@ -230,6 +278,10 @@ private:
       p += n;
       size -= n;
     }
+  }
+  bool fromInput(const char* p, size_t n) const {
+    const char* in = reinterpret_cast<const char*>(input_);
+    return p >= in && n <= inputSize_ && static_cast<size_t>(p - in) <= inputSize_ - n;
   }
   // Hands the buffer to the writer and goes on with the oldest of the others, which
   // the writer is done with once submit returns.
@@ -253,6 +305,10 @@ private:
   }
 
   TSnRFileOps& ops_;
+  const std::string folder_;
+  const uint8_t* const input_;
+  const size_t inputSize_;
+  size_t same_ = 0;  // input bytes handed over unchanged before the file exists
   std::string name_;
   win::FileHandle file_;
   std::vector<char> buffer_;
@@ -459,17 +515,20 @@ int ReplacePlain(const uint8_t* Begin, const uint8_t* End, const uint8_t* Search
   const uint8_t* hits[64];
   size_t n = 0;
   const auto putHits = hasSse2() ? putHitsSse2 : putHitsPlain;
-  search.forEach(Begin, End, [&](const uint8_t* q) {
-    hits[n++] = q;
-    if (n == 64) {
-      from = putHits(Out, from, hits, n, SearchLen, Replace, ReplaceLen, End);
-      count += n;
-      n = 0;
-    }
-  });
-  from = putHits(Out, from, hits, n, SearchLen, Replace, ReplaceLen, End);
-  count += n;
-  Out.put(from, static_cast<size_t>(End - from));
+  auto scan = [&] {
+    search.forEach(Begin, End, [&](const uint8_t* q) {
+      hits[n++] = q;
+      if (n == 64) {
+        from = putHits(Out, from, hits, n, SearchLen, Replace, ReplaceLen, End);
+        count += n;
+        n = 0;
+      }
+    });
+    from = putHits(Out, from, hits, n, SearchLen, Replace, ReplaceLen, End);
+    count += n;
+    Out.put(from, static_cast<size_t>(End - from));
+  };
+  if (!snr::RunReadingView(Begin, static_cast<size_t>(End - Begin), scan)) throw ViewReadError();
   return static_cast<int>(std::min<int64_t>(count, INT32_MAX));
 }
 
@@ -516,14 +575,18 @@ int ReplaceRegExprRuns(const uint8_t* Begin, const uint8_t* End, const TSnRRegEx
   const bool* text = bytes.text;
   int count = 0;
   const TSnRRegExpr::Sink sink = [&Out](const char* d, size_t n) { Out.put(d, n); };
-  const uint8_t* p = Begin;
-  do {
-    const uint8_t* runEnd = findText<false>(p, End, text);
-    Expr.Replace(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(runEnd), Repl, count, sink);
-    const uint8_t* next = findText<true>(runEnd, End, text);
-    Out.put(runEnd, static_cast<size_t>(next - runEnd));
-    p = next;
-  } while (p < End);
+  auto scan = [&] {
+    const uint8_t* p = Begin;
+    do {
+      const uint8_t* runEnd = findText<false>(p, End, text);
+      Expr.Replace(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(runEnd), Repl, count, sink);
+      const uint8_t* next = findText<true>(runEnd, End, text);
+      Out.put(runEnd, static_cast<size_t>(next - runEnd));
+      p = next;
+    } while (p < End);
+  };
+  // A fault leaves the matcher's own small state behind (it is not freed).
+  if (!snr::RunReadingView(Begin, static_cast<size_t>(End - Begin), scan)) throw ViewReadError();
   return count;
 }
 
@@ -592,6 +655,177 @@ void TSnRTast::Init(const std::string& AFileName, const void* ASearchBuf, int AS
   LogLevel = ALogLevel;
 }
 
+// A lock and a condition of the system's own (slim reader/writer lock, condition
+// variable): under wine they wait inside the process, while the C++ library's wait
+// through the wine server, which every thread of every program there shares.
+class SlimLock {
+public:
+  void lock() { ::AcquireSRWLockExclusive(&lock_); }
+  void unlock() { ::ReleaseSRWLockExclusive(&lock_); }
+  SRWLOCK* get() { return &lock_; }
+
+private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
+class SlimCondition {
+public:
+  template <class Pred>
+  void wait(std::unique_lock<SlimLock>& held, Pred ready) {
+    while (!ready()) ::SleepConditionVariableSRW(&cond_, held.mutex()->get(), INFINITE, 0);
+  }
+  void notifyOne() { ::WakeConditionVariable(&cond_); }
+  void notifyAll() { ::WakeAllConditionVariable(&cond_); }
+
+private:
+  CONDITION_VARIABLE cond_ = CONDITION_VARIABLE_INIT;
+};
+
+// Flushes files on threads of their own, so that the flushes of consecutive jobs
+// overlap: a file system commits flushes that wait at the same time together, and
+// the worker reads and writes the next files meanwhile. Folders are flushed the same
+// way, once for all the renames made in one while a flush of it is queued.
+class TSnRFlushPool {
+public:
+  struct Ticket {
+    win::FileHandle file;  // closed once flushed
+    bool done = false, ok = false;
+  };
+
+  explicit TSnRFlushPool(size_t threads) : threadCount_(threads) {}
+  ~TSnRFlushPool() {
+    {
+      std::lock_guard<SlimLock> lock(mutex_);
+      stop_ = true;
+    }
+    work_.notifyAll();
+    for (auto& t : threads_) t.join();
+  }
+  TSnRFlushPool(const TSnRFlushPool&) = delete;
+  TSnRFlushPool& operator=(const TSnRFlushPool&) = delete;
+
+  std::shared_ptr<Ticket> flushFile(TSnRFileOps& ops, win::FileHandle file) {
+    auto ticket = std::make_shared<Ticket>();
+    ticket->file = std::move(file);
+    push(Task{&ops, ticket, std::string()});
+    return ticket;
+  }
+  void flushFolder(TSnRFileOps& ops, const std::string& folder) {
+    {
+      std::lock_guard<SlimLock> lock(mutex_);
+      for (const Task& t : queue_)
+        if (!t.ticket && t.folder == folder) return;  // not started yet: it covers this rename too
+    }
+    push(Task{&ops, nullptr, folder});
+  }
+  bool done(const Ticket& t) {
+    std::lock_guard<SlimLock> lock(mutex_);
+    return t.done;
+  }
+  void wait(const Ticket& t) {
+    std::unique_lock<SlimLock> lock(mutex_);
+    finished_.wait(lock, [&] { return t.done; });
+  }
+  void waitAll() {
+    std::unique_lock<SlimLock> lock(mutex_);
+    finished_.wait(lock, [&] { return queue_.empty() && !busy_; });
+  }
+
+private:
+  struct Task {
+    TSnRFileOps* ops;
+    std::shared_ptr<Ticket> ticket;  // a file, or none for a folder
+    std::string folder;
+  };
+  void push(Task t) {
+    {
+      std::lock_guard<SlimLock> lock(mutex_);
+      queue_.push_back(std::move(t));
+      while (threads_.size() < threadCount_) threads_.emplace_back([this] { run(); });
+    }
+    work_.notifyOne();
+  }
+  void run() {
+    std::unique_lock<SlimLock> lock(mutex_);
+    for (;;) {
+      work_.wait(lock, [this] { return !queue_.empty() || stop_; });
+      if (queue_.empty()) return;
+      Task t = std::move(queue_.front());
+      queue_.pop_front();
+      ++busy_;
+      lock.unlock();
+      bool ok = false;
+      try {
+        if (t.ticket) {
+          ok = t.ops->Flush(t.ticket->file.get());
+          t.ticket->file.reset();
+        } else {
+          t.ops->FlushFolder(t.folder);
+        }
+      } catch (...) {
+        ok = false;  // no exception leaves the thread
+      }
+      lock.lock();
+      --busy_;
+      if (t.ticket) {
+        t.ticket->ok = ok;
+        t.ticket->done = true;
+      }
+      finished_.notifyAll();
+    }
+  }
+
+  const size_t threadCount_;
+  SlimLock mutex_;
+  SlimCondition work_, finished_;  // a task waits; a task ended
+  std::deque<Task> queue_;
+  size_t busy_ = 0;
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
+
+namespace {
+
+// Jobs whose temporary files may wait for their flushes at one time, and the
+// threads flushing them.
+constexpr size_t kJobsInFlight = 32;
+constexpr size_t kFlushThreads = 16;
+
+// The file's full path in upper case: two jobs on one name meet here.
+std::string nameKey(const std::string& fileName) {
+  char full[MAX_PATH * 2];
+  DWORD n = ::GetFullPathNameA(fileName.c_str(), sizeof full, full, nullptr);
+  std::string key = n && n < sizeof full ? std::string(full, n) : fileName;
+  ::CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
+  return key;
+}
+
+bool endsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The file's number. The system's queries for whole identities also ask for the
+// volume's serial number, which under wine costs more than a small job; the
+// number alone is a read of the file's own record.
+bool queryFileId(HANDLE file, TSnRFileId& out) {
+  using Query = LONG(NTAPI*)(HANDLE, void* status, void* info, ULONG size, int infoClass);
+  static const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+  const int fileInternalInformation = 6;
+  ULONG_PTR status[2];
+  LARGE_INTEGER number;
+  if (query && query(file, status, &number, sizeof number, fileInternalInformation) >= 0) {
+    out.Number = static_cast<uint64_t>(number.QuadPart);
+    return true;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(file, &info)) return false;
+  out.Number = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  return true;
+}
+
+}  // namespace
+
 TSearchAndReplaceThread::TSearchAndReplaceThread() { reportBuffer_[0] = 0; }
 
 TSearchAndReplaceThread::~TSearchAndReplaceThread() { terminateAndWait(); }
@@ -625,118 +859,274 @@ void TSearchAndReplaceThread::Report(WPARAM Kind, const std::string& Text) {
   ::SendMessageA(ReportWnd, WM_SNRTHREAD, Kind, reinterpret_cast<LPARAM>(reportBuffer_));
 }
 
+void TSearchAndReplaceThread::ReportResult(const TSnRTast& Job, TSnRJobResult R) {
+  if (!ReportWnd || Job.LogLevel <= llNone) return;
+  const std::string strings = ShortenText(Job.SearchDisplay, 200) + " --> " + ShortenText(Job.ReplaceDisplay, 200);
+  if (R < 0) {
+    Report(SNRTHREAD_LOGLINE, Job.FileName);
+    Report(SNRTHREAD_LOGLINE, strings + " : FAILED");
+    Report(SNRTHREAD_LOGLINE, "");
+  } else if (R > 0 || Job.LogLevel == llAllFiles) {
+    Report(SNRTHREAD_LOGLINE, Job.FileName);
+    Report(SNRTHREAD_LOGLINE, strings + " : " + std::to_string(R) + " replacements");
+    Report(SNRTHREAD_LOGLINE, "");
+  }
+}
+
 void TSearchAndReplaceThread::execute() {
-  // Takes the oldest job without removing it: the main thread's count includes the
-  // job in progress until it is reported.
-  auto head = [this]() -> TSnRTast* {
+  // Jobs are taken in order and stay in the queue until reported, so the main
+  // thread's count includes every job in progress. While one job's temporary file
+  // is being flushed, the next ones are read and written; each job's backup, rename
+  // and report still follow those of the job before it, so files, backups and
+  // result lines come out exactly as one job after the other would make them.
+  if (!flushPool_) flushPool_.reset(new TSnRFlushPool(kFlushThreads));
+  TSnRFlushPool& pool = *flushPool_;
+  struct InFlight {
+    TSnRTast* job;
+    Rewrite rewrite;
+    std::string key;
+    std::shared_ptr<TSnRFlushPool::Ticket> flush;  // set while a temporary file waits
+  };
+  std::deque<InFlight> inFlight;
+  auto taskAt = [this](size_t i) -> TSnRTast* {
     auto lock = LockTasks();
-    return Tasks.empty() ? nullptr : Tasks.front().get();
+    return i < Tasks.size() ? Tasks[i].get() : nullptr;
   };
   auto dropHead = [this] {
     auto lock = LockTasks();
     Tasks.pop_front();
   };
-  while (!terminated()) {
-    ::Sleep(10);
-    while (!terminated()) {
-      TSnRTast* job = head();
-      if (!job) break;
-      TSnRJobResult r;
-      try {
-        r = ProcessFile(job->FileName, job->SearchBuf.data(), job->SearchLen, job->Mode, job->ReplaceBuf.data(),
-                        job->ReplaceLen, job->Backup, job->LogLevel);
-      } catch (...) {
-        r = srMapFailed;
-      }
-      if (ReportWnd && job->LogLevel > llNone) {
-        const std::string strings = ShortenText(job->SearchDisplay, 200) + " --> " + ShortenText(job->ReplaceDisplay, 200);
-        if (r < 0) {
-          Report(SNRTHREAD_LOGLINE, job->FileName);
-          Report(SNRTHREAD_LOGLINE, strings + " : FAILED");
-          Report(SNRTHREAD_LOGLINE, "");
-        } else if (r > 0 || job->LogLevel == llAllFiles) {
-          Report(SNRTHREAD_LOGLINE, job->FileName);
-          Report(SNRTHREAD_LOGLINE, strings + " : " + std::to_string(r) + " replacements");
-          Report(SNRTHREAD_LOGLINE, "");
-        }
-      }
-      dropHead();
-      Report(SNRTHREAD_LOGLINE, "UPDATE");
-      ::Sleep(10);
-    }
-  }
-  while (TSnRTast* job = head()) {
-    Report(SNRTHREAD_LOGLINE, job->FileName);
-    Report(SNRTHREAD_LOGLINE, job->SearchDisplay + " --> " + job->ReplaceDisplay + " : SKIPPED");
+  auto reportSkipped = [this](const TSnRTast& job) {
+    Report(SNRTHREAD_LOGLINE, job.FileName);
+    Report(SNRTHREAD_LOGLINE, job.SearchDisplay + " --> " + job.ReplaceDisplay + " : SKIPPED");
     Report(SNRTHREAD_LOGLINE, "");
+  };
+  // Finishes the oldest job in progress (Skip: removes its temporary file instead).
+  auto completeOldest = [&](bool skip) {
+    InFlight f = std::move(inFlight.front());
+    inFlight.pop_front();
+    TSnRJobResult r = f.rewrite.Result;
+    if (f.flush) {
+      pool.wait(*f.flush);
+      if (skip || !f.flush->ok) {
+        ops_->Delete(f.rewrite.TempName);
+        r = srReplaceFailed;  // the new content did not reach the disk
+      } else {
+        try {
+          r = Finish(f.job->FileName, f.rewrite.TempName, f.job->Backup, r);
+        } catch (...) {
+          r = srMapFailed;
+        }
+        pool.flushFolder(*ops_, folderOf(f.job->FileName));
+      }
+    }
+    if (skip)
+      reportSkipped(*f.job);
+    else
+      ReportResult(*f.job, r);
+    dropHead();
+    Report(SNRTHREAD_LOGLINE, "UPDATE");
+  };
+  auto drain = [&] {
+    while (!inFlight.empty() && !terminated()) completeOldest(false);
+  };
+  // A job must not read a file that a job before it has yet to replace, nor one
+  // of its backups.
+  auto waitsForEarlier = [&](const std::string& key) {
+    for (const InFlight& f : inFlight)
+      if (f.flush && (key == f.key || (key.compare(0, f.key.size() + 1, f.key + ".") == 0 && endsWith(key, ".SNR_BAK"))))
+        return true;
+    return false;
+  };
+  const std::function<bool(const TSnRFileId&)> busy = [&](const TSnRFileId& id) {
+    for (const InFlight& f : inFlight)
+      if (f.flush && f.rewrite.Source == id) return true;
+    return false;
+  };
+
+  while (!terminated()) {
+    TSnRTast* job = taskAt(inFlight.size());
+    if (!job) {
+      if (!inFlight.empty()) {
+        completeOldest(false);
+      } else {
+        pool.waitAll();  // the folders' flushes too, before the worker idles
+        ::Sleep(10);
+      }
+      continue;
+    }
+    if (inFlight.size() >= kJobsInFlight) {
+      completeOldest(false);
+      continue;
+    }
+    std::string key = nameKey(job->FileName);
+    if (waitsForEarlier(key)) {
+      drain();
+      continue;
+    }
+    InFlight f{job, Rewrite(), std::move(key), nullptr};
+    try {
+      const bool anyPending = std::any_of(inFlight.begin(), inFlight.end(), [](const InFlight& i) { return !!i.flush; });
+      f.rewrite = Read(job->FileName, job->SearchBuf.data(), job->SearchLen, job->Mode, job->ReplaceBuf.data(),
+                       job->ReplaceLen, anyPending ? busy : std::function<bool(const TSnRFileId&)>());
+    } catch (...) {
+      f.rewrite = Rewrite();
+      f.rewrite.Result = srMapFailed;
+    }
+    if (f.rewrite.Busy) {
+      drain();
+      continue;
+    }
+    if (f.rewrite.Temp) f.flush = pool.flushFile(*ops_, std::move(f.rewrite.Temp));
+    inFlight.push_back(std::move(f));
+    while (!inFlight.empty() && !terminated() && (!inFlight.front().flush || pool.done(*inFlight.front().flush)))
+      completeOldest(false);
+  }
+  // The job in progress ends normally; the ones read ahead of their turn count as
+  // not begun: their temporary files go and their files stay untouched.
+  if (!inFlight.empty()) completeOldest(false);
+  while (!inFlight.empty()) completeOldest(true);
+  pool.waitAll();
+  while (TSnRTast* job = taskAt(0)) {
+    reportSkipped(*job);
     dropHead();
     Report(SNRTHREAD_LOGLINE, "UPDATE");
   }
 }
 
-TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
-                                                   int SearchLen, uint8_t Mode, const void* ReplaceBuf,
-                                                   int ReplaceLen, bool Backup, int /*LogLevel*/) {
+TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
+    const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode, const void* ReplaceBuf,
+    int ReplaceLen, const std::function<bool(const TSnRFileId&)>& Busy) {
+  Rewrite out;
   SearchLen = SearchBuf ? std::max(SearchLen, 0) : 0;
   ReplaceLen = ReplaceBuf ? std::max(ReplaceLen, 0) : 0;
-  const std::string folder = folderOf(FileName);
   DebugOut(FileName + " Start");
-  if (!fileExists(FileName)) return srFileMissing;
+  if (!fileExists(FileName)) {
+    out.Result = srFileMissing;
+    return out;
+  }
 
   win::FileHandle file;
   win::KernelHandle mapping;
   win::MappedView view;
   size_t size = 0;
+  out.Result = srMapFailed;
   try {
     file.reset(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return srMapFailed;  // locked against reading, or no access
+    if (!file) return out;  // locked against reading, or no access
     LARGE_INTEGER fileSize;
-    if (!::GetFileSizeEx(file.get(), &fileSize)) return srMapFailed;
+    if (!::GetFileSizeEx(file.get(), &fileSize)) return out;
+    if (Busy) {
+      if (!queryFileId(file.get(), out.Source)) return out;
+      if (Busy(out.Source)) {
+        out.Busy = true;
+        return out;
+      }
+    }
     // The file is read through one view; one that cannot fit into the address space
     // fails whole rather than being processed in part.
-    if (fileSize.QuadPart <= 0 || static_cast<uint64_t>(fileSize.QuadPart) > SIZE_MAX) return srMapFailed;
+    if (fileSize.QuadPart <= 0 || static_cast<uint64_t>(fileSize.QuadPart) > SIZE_MAX) return out;
     size = static_cast<size_t>(fileSize.QuadPart);
     mapping.reset(::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping) return srMapFailed;
-    view.reset(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-    if (!view) return srMapFailed;
+    if (!mapping) return out;
+    view.reset(ops_->MapView(mapping.get()));
+    if (!view) return out;
   } catch (...) {
-    return srOpenFailed;
+    out.Result = srOpenFailed;
+    return out;
   }
 
   const auto* begin = static_cast<const uint8_t*>(view.get());
   const auto* end = begin + size;
-  int count = srReplaceFailed;
-  std::string tempName;
+  const std::string folder = folderOf(FileName);
+  out.Result = srReplaceFailed;
   if (SearchLen > 0 && Mode <= smRegExpr) {
     try {
+      TempOutput temp(*ops_, folder, begin, size);
+      int count = srReplaceFailed;
       if (Mode == smRegExpr) {
         const std::string expr = textUpToNul(SearchBuf, SearchLen);
         if (!expr.empty()) {
           // Compiled and parsed once for all the file's runs.
           const TSnRRegExpr re(expr);
           const TSnRRegExpr::Template repl(textUpToNul(ReplaceBuf, ReplaceLen), true);
-          TempOutput out(*ops_, folder, size);
-          count = ReplaceRegExprRuns(begin, end, re, repl, out);
-          tempName = out.finish();
+          count = ReplaceRegExprRuns(begin, end, re, repl, temp);
         }
       } else {
-        TempOutput out(*ops_, folder, size);
         count = ReplacePlain(begin, end, static_cast<const uint8_t*>(SearchBuf), static_cast<size_t>(SearchLen),
                              static_cast<const uint8_t*>(ReplaceBuf), static_cast<size_t>(ReplaceLen),
-                             Mode == smIgnoreCase, out);
-        tempName = out.finish();
+                             Mode == smIgnoreCase, temp);
       }
+      // Only a job that replaced something needs its file: 0 matches leave none.
+      // Its bytes may still all come from the view here.
+      auto keep = [&] { out.Temp = temp.finish(true, out.TempName); };
+      if (count > 0 && !snr::RunReadingView(begin, size, keep)) throw ViewReadError();
+      out.Result = count;
+    } catch (const ViewReadError&) {
+      out.Result = srMapFailed;  // the temporary file is gone with its output object
     } catch (...) {
-      count = srReplaceFailed;  // the temporary file is gone with its output object
-      tempName.clear();
+      out.Result = srReplaceFailed;
     }
   }
-  view.reset();
-  mapping.reset();
-  file.reset();
-  return Finish(FileName, tempName, Backup, count);
+  return out;
+}
+
+TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
+                                                   int SearchLen, uint8_t Mode, const void* ReplaceBuf,
+                                                   int ReplaceLen, bool Backup, int /*LogLevel*/) {
+  Rewrite r;
+  try {
+    r = Read(FileName, SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, nullptr);
+  } catch (...) {
+    return srMapFailed;
+  }
+  if (r.TempName.empty()) return r.Result;
+  // The new content reaches the disk before any name points to it.
+  const bool flushed = ops_->Flush(r.Temp.get());
+  r.Temp.reset();
+  if (!flushed) {
+    ops_->Delete(r.TempName);
+    return srReplaceFailed;
+  }
+  const TSnRJobResult result = Finish(FileName, r.TempName, Backup, r.Result);
+  ops_->FlushFolder(folderOf(FileName));
+  return result;
+}
+
+bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::string& Backup) {
+  // A second name for the original: complete at once, and the file's own name is
+  // never without content. The first free number is found by the link itself.
+  for (unsigned n = 0;; ++n) {
+    Backup = FileName + "." + std::to_string(n) + ".snr_bak";
+    if (ops_->Link(FileName, Backup)) return true;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+  }
+  // No links here: a copy, flushed, under a temporary name first, so that a backup
+  // name never holds a part of the original.
+  for (unsigned n = 0;; ++n) {
+    Backup = FileName + "." + std::to_string(n) + ".snr_bak";
+    if (!nameExists(Backup)) break;
+  }
+  std::string copyName;
+  win::FileHandle copy = ops_->CreateTempFile(folderOf(FileName), "snr", copyName);
+  if (!copy) return false;
+  bool ok = true;
+  {
+    win::FileHandle in(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    ok = static_cast<bool>(in);
+    std::vector<char> buf(1 << 20);
+    DWORD got = 0;
+    while (ok && (ok = ::ReadFile(in.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr) != 0) && got)
+      ok = ops_->Write(copy.get(), buf.data(), got);
+  }
+  ok = ok && ops_->Flush(copy.get());
+  copy.reset();
+  if (ok && ops_->Rename(copyName, Backup, false)) return true;
+  ops_->Delete(copyName);
+  return false;
 }
 
 TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const std::string& TempName,
@@ -746,28 +1136,18 @@ TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const
     return Count;
   }
   try {
-    if (Backup) {
-      std::string backup;
-      for (unsigned n = 0;; ++n) {
-        backup = FileName + "." + std::to_string(n) + ".snr_bak";
-        if (!nameExists(backup)) break;
-      }
-      if (!ops_->Rename(FileName, backup, false)) {
-        ops_->Delete(TempName);
-        return srFinishFailed;
-      }
-      if (!ops_->Rename(TempName, FileName, false)) {
-        // Put the old file back; if even that fails, its content lives on as the backup.
-        const bool restored = ops_->Rename(backup, FileName, false);
-        ops_->Delete(TempName);
-        if (!restored) Report(SNRTHREAD_BACKUPFILE, backup);
-        return srFinishFailed;
-      }
-      Report(SNRTHREAD_BACKUPFILE, backup);
-    } else if (!ops_->Rename(TempName, FileName, true)) {  // one step: the name is never empty
+    std::string backup;
+    if (Backup && !MakeBackup(FileName, backup)) {
       ops_->Delete(TempName);
       return srFinishFailed;
     }
+    // One step: the name holds the old content up to here and the new one after it.
+    if (!ops_->Rename(TempName, FileName, true)) {
+      if (Backup) ops_->Delete(backup);  // the original is still in place
+      ops_->Delete(TempName);
+      return srFinishFailed;
+    }
+    if (Backup) Report(SNRTHREAD_BACKUPFILE, backup);
   } catch (...) {
     ops_->Delete(TempName);
     return srFinishFailed;

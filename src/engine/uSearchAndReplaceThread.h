@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -61,6 +62,15 @@ bool SameByteIgnoreCase(uint8_t a, uint8_t b);
 // Text unchanged when at most N characters long, else its first N - 3 and "...".
 std::string ShortenText(const std::string& Text, int N);
 
+class TSnRFlushPool;
+
+// Which file a name leads to: the file's number on its volume. Two files on two
+// volumes may share one; it only serves to keep apart what might be one file.
+struct TSnRFileId {
+  uint64_t Number = 0;
+  bool operator==(const TSnRFileId& o) const { return Number == o.Number; }
+};
+
 class TSearchAndReplaceThread : public win::Thread {
 public:
   TSearchAndReplaceThread();  // suspended: Init, setPriority(win::tpLower), resume()
@@ -84,15 +94,33 @@ public:
   // The file operations used from now on (not owned); nullptr: the real ones.
   void SetFileOps(TSnRFileOps* Ops) { ops_ = Ops ? Ops : &TSnRFileOps::System(); }
 
+  // One job after its file was read and its temporary file written; the backup and
+  // the rename follow once that file's data is durable.
+  struct Rewrite {
+    TSnRJobResult Result = 0;  // the count, or a failure; final when there is no TempName
+    std::string TempName;      // the temporary file, when one was made
+    win::FileHandle Temp;      // open for its flush
+    TSnRFileId Source;         // the file read, when it was asked for
+    bool Busy = false;         // refused: the file is another rewrite's, not yet done
+  };
+
 protected:
   void execute() override;
 
 private:
+  // Reads the file and writes the temporary file (not yet flushed). Busy, asked
+  // once the file is open, refuses files that are still being rewritten.
+  Rewrite Read(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
+               const void* ReplaceBuf, int ReplaceLen,
+               const std::function<bool(const TSnRFileId&)>& Busy);
   void Report(WPARAM Kind, const std::string& Text);
+  void ReportResult(const TSnRTast& Job, TSnRJobResult R);
   TSnRJobResult Finish(const std::string& FileName, const std::string& TempName, bool Backup, int Count);
+  bool MakeBackup(const std::string& FileName, std::string& Backup);
 
   std::recursive_mutex tasksLock_;
   std::deque<std::unique_ptr<TSnRTast>> Tasks;
   TSnRFileOps* ops_ = &TSnRFileOps::System();
+  std::unique_ptr<TSnRFlushPool> flushPool_;
   char reportBuffer_[4096];
 };

@@ -1,5 +1,6 @@
 // The file operations of the file rewriting, behind one seam so that a test can
-// make any of them fail (a read-only folder, a full disk, a rename that is refused).
+// make any of them fail (a read-only folder, a full disk, a rename that is refused,
+// a view that cannot be read) and so that a caller can watch every file it makes.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -13,9 +14,22 @@ public:
   virtual win::FileHandle CreateTempFile(const std::string& Folder, const std::string& Prefix,
                                          std::string& Name);
   virtual bool Write(HANDLE File, const void* Data, DWORD Size);
-  // Renames From to To; ReplaceExisting replaces a file To in the same step.
+  // Makes a written file's data durable (the system's flush of the file).
+  virtual bool Flush(HANDLE File);
+  // Renames From to To, written through; ReplaceExisting replaces a file To in the
+  // same step.
   virtual bool Rename(const std::string& From, const std::string& To, bool ReplaceExisting);
   virtual bool Delete(const std::string& Name);
+  // Gives the file Existing the second name NewName (a hard link). On failure the
+  // last error tells why: ERROR_ALREADY_EXISTS (or ERROR_FILE_EXISTS) when NewName
+  // is taken; anything else, for example a file system without links.
+  virtual bool Link(const std::string& Existing, const std::string& NewName);
+  // Makes the folder's entries (names made, replaced or removed) durable where the
+  // system can; false where it cannot.
+  virtual bool FlushFolder(const std::string& Folder);
+  // A read-only view of the whole mapping; null on failure. Released with
+  // UnmapViewOfFile.
+  virtual const void* MapView(HANDLE Mapping);
 
   static TSnRFileOps& System();  // the real file system
 };

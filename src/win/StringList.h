@@ -14,6 +14,9 @@ public:
   virtual std::string get(int index) const = 0;  // index 0..count()-1
   virtual int add(const std::string& s) = 0;     // returns the new item's index
   virtual void clear() = 0;
+  // Around many adds: a list shown on screen may skip its repaints between them.
+  virtual void beginUpdate() {}
+  virtual void endUpdate() {}
 };
 
 class StringList : public Strings {

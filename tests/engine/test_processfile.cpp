@@ -47,6 +47,12 @@ public:
     if (refuseRename && refuseRename(from, to)) return false;
     return TSnRFileOps::Rename(from, to, replace);
   }
+  DWORD linkError = 0;  // not 0: links fail with this error
+  bool Link(const std::string& existing, const std::string& name) override {
+    if (!linkError) return TSnRFileOps::Link(existing, name);
+    ::SetLastError(linkError);
+    return false;
+  }
 };
 
 std::string s(const char* p, size_t n) { return std::string(p, n); }
@@ -210,34 +216,40 @@ TEST_F(ProcessFileTest, AFileNamedLikeTheOldFixedTemporaryNameSurvives) {
 TEST_F(ProcessFileTest, FailedRenameReportsFailureAndLosesNothing) {
   FailingOps ops;
   worker.SetFileOps(&ops);
+  ReportWindow report;
+  worker.Init(report.handle());
   const std::string name = dir.file("a.txt");
   auto isTemp = [](const std::string& f) { return f.find("\\snr") != std::string::npos && f.size() > 4 &&
                                                   _stricmp(f.c_str() + f.size() - 4, ".tmp") == 0; };
 
   ops.refuseRename = [&](const std::string& from, const std::string&) { return isTemp(from); };
-  for (bool backup : {false, true}) {  // with a backup, the old file is moved back
+  for (bool backup : {false, true}) {  // with a backup, its second name goes again
     Outcome o = run("abc", "b", "x", smCaseSensitive, backup);
     EXPECT_EQ(o.result, srFinishFailed) << backup;
     EXPECT_EQ(o.content, "abc") << backup;
     expectOnly({"a.txt"});
   }
+  EXPECT_TRUE(report.reports.empty());
 
-  ops.refuseRename = [&](const std::string&, const std::string& to) { return to == name + ".0.snr_bak"; };
+  // No links on this file system: the backup is a flushed copy, put in place by a
+  // rename, and reported as usual.
+  ops.refuseRename = nullptr;
+  ops.linkError = ERROR_NOT_SUPPORTED;
   Outcome o = run("abc", "b", "x", smCaseSensitive, true);
-  EXPECT_EQ(o.result, srFinishFailed);
-  EXPECT_EQ(o.content, "abc");
-  expectOnly({"a.txt"});
-
-  // Not even the way back works: the old content stays in the backup, which is reported.
-  ReportWindow report;
-  worker.Init(report.handle());
-  ops.refuseRename = [&](const std::string&, const std::string& to) { return to == name; };
-  o = run("abc", "b", "x", smCaseSensitive, true);
-  EXPECT_EQ(o.result, srFinishFailed);
+  EXPECT_EQ(o.result, 1);
+  EXPECT_EQ(o.content, "axc");
   EXPECT_EQ(readFile(name + ".0.snr_bak"), "abc");
   ASSERT_EQ(report.reports.size(), 1u);
   EXPECT_EQ(report.reports[0].second, name + ".0.snr_bak");
-  expectOnly({"a.txt.0.snr_bak"});
+  ::DeleteFileA((name + ".0.snr_bak").c_str());
+
+  // The copy cannot take the backup's name: nothing changes, nothing is reported.
+  ops.refuseRename = [&](const std::string&, const std::string& to) { return to == name + ".0.snr_bak"; };
+  o = run("abc", "b", "x", smCaseSensitive, true);
+  EXPECT_EQ(o.result, srFinishFailed);
+  EXPECT_EQ(o.content, "abc");
+  EXPECT_EQ(report.reports.size(), 1u);
+  expectOnly({"a.txt"});
 }
 
 TEST_F(ProcessFileTest, FileTooLargeForOneViewFailsWhole) {
@@ -342,4 +354,152 @@ TEST_F(ProcessFileTest, RegularExpressionRunsAgreeWithTheSimpleSplit) {
     ASSERT_EQ(o.content, expected) << "round " << round;
   }
   expectOnly({"a.txt"});
+}
+
+namespace {
+
+// Logs every file operation (names relative to the folder, the temporary file as
+// "TEMP") and calls Check before and after each one.
+class RecordingOps : public TSnRFileOps {
+public:
+  explicit RecordingOps(const TempDir& dir) : dir_(dir) {}
+  std::vector<std::string> log;
+  std::function<void()> check = [] {};
+  int creates = 0;
+
+  win::FileHandle CreateTempFile(const std::string& f, const std::string& p, std::string& n) override {
+    check();
+    win::FileHandle h = TSnRFileOps::CreateTempFile(f, p, n);
+    ++creates;
+    temp_ = n;
+    handle_ = h.get();
+    log.push_back("create " + shortName(n));
+    return h;
+  }
+  bool Flush(HANDLE h) override {
+    check();
+    log.push_back("flush " + std::string(h == handle_ ? "TEMP" : "?"));
+    return TSnRFileOps::Flush(h);
+  }
+  bool Rename(const std::string& from, const std::string& to, bool replace) override {
+    return step("rename " + shortName(from) + " " + shortName(to), [&] { return TSnRFileOps::Rename(from, to, replace); });
+  }
+  bool Link(const std::string& existing, const std::string& name) override {
+    return step("link " + shortName(existing) + " " + shortName(name), [&] { return TSnRFileOps::Link(existing, name); });
+  }
+  bool Delete(const std::string& name) override {
+    return step("delete " + shortName(name), [&] { return TSnRFileOps::Delete(name); });
+  }
+  bool FlushFolder(const std::string& folder) override {
+    log.push_back("flush folder");
+    return TSnRFileOps::FlushFolder(folder);
+  }
+
+private:
+  template <class Op>
+  bool step(const std::string& what, Op op) {
+    check();
+    log.push_back(what);
+    const DWORD keep = ::GetLastError();
+    const bool ok = op();
+    const DWORD error = ::GetLastError();
+    check();
+    ::SetLastError(ok ? keep : error);
+    return ok;
+  }
+  std::string shortName(const std::string& n) const {
+    if (!temp_.empty() && n == temp_) return "TEMP";
+    return n.compare(0, dir_.path().size() + 1, dir_.path() + "\\") == 0 ? n.substr(dir_.path().size() + 1) : n;
+  }
+  const TempDir& dir_;
+  std::string temp_;
+  HANDLE handle_ = nullptr;
+};
+
+// Makes one page in the middle of every view unreadable, as a dropped network
+// share or a pulled disk would.
+class FaultyViewOps : public TSnRFileOps {
+public:
+  const void* MapView(HANDLE mapping) override {
+    const void* view = TSnRFileOps::MapView(mapping);
+    MEMORY_BASIC_INFORMATION info;
+    if (view && ::VirtualQuery(view, &info, sizeof info) && info.RegionSize >= 3 * 4096) {
+      DWORD old = 0;
+      char* page = static_cast<char*>(const_cast<void*>(view)) + (info.RegionSize / 4096 / 2) * 4096;
+      EXPECT_TRUE(::VirtualProtect(page, 4096, PAGE_NOACCESS, &old));
+    }
+    return view;
+  }
+};
+
+}  // namespace
+
+TEST_F(ProcessFileTest, NewContentIsFlushedBeforeItTakesTheNameAndTheNameIsNeverEmpty) {
+  RecordingOps ops(dir);
+  worker.SetFileOps(&ops);
+  const std::string name = dir.file("a.txt");
+  // At every step the name holds the whole old or the whole new content.
+  ops.check = [&] {
+    const std::string now = readFile(name);
+    EXPECT_TRUE(now == "abc" || now == "axc") << now;
+  };
+  EXPECT_EQ(run("abc", "b", "x", smCaseSensitive, true).result, 1);
+  EXPECT_EQ(ops.log, (std::vector<std::string>{"create TEMP", "flush TEMP", "link a.txt a.txt.0.snr_bak",
+                                               "rename TEMP a.txt", "flush folder"}));
+  EXPECT_EQ(readFile(name + ".0.snr_bak"), "abc");
+  ops.log.clear();
+  EXPECT_EQ(run("abc", "b", "x", smCaseSensitive, true).result, 1);  // the next free number
+  EXPECT_EQ(ops.log, (std::vector<std::string>{"create TEMP", "flush TEMP", "link a.txt a.txt.0.snr_bak",
+                                               "link a.txt a.txt.1.snr_bak", "rename TEMP a.txt", "flush folder"}));
+  ops.log.clear();
+  EXPECT_EQ(run("abc", "b", "x", smCaseSensitive, false).result, 1);
+  EXPECT_EQ(ops.log, (std::vector<std::string>{"create TEMP", "flush TEMP", "rename TEMP a.txt", "flush folder"}));
+}
+
+TEST_F(ProcessFileTest, AFileWithoutMatchIsOnlyRead) {
+  RecordingOps ops(dir);
+  worker.SetFileOps(&ops);
+  const std::string big = std::string(200000, 'q') + "tail";  // also past the direct-write size
+  struct Case { std::string content, search, repl; uint8_t mode; int count, creates; std::string out; };
+  const Case cases[] = {
+      {"abc", "q", "x", smCaseSensitive, 0, 0, "abc"},
+      {big, "z", "x", smIgnoreCase, 0, 0, big},
+      {s("a\0b", 3), "[0-9]", "x", smRegExpr, 0, 0, s("a\0b", 3)},
+      {"abc", "b", "b", smCaseSensitive, 1, 1, "abc"},    // a match that changes nothing is still written
+      {"ab", "x*", "", smRegExpr, 3, 1, "ab"},            // empty matches replaced by nothing, likewise
+      {big, "tail", "end", smCaseSensitive, 1, 1, std::string(200000, 'q') + "end"},  // the prefix from the view
+  };
+  for (const auto& c : cases) {
+    ops.creates = 0;
+    Outcome o = run(c.content, c.search, c.repl, c.mode);
+    EXPECT_EQ(o.result, c.count) << c.search;
+    EXPECT_EQ(ops.creates, c.creates) << c.search;
+    EXPECT_TRUE(o.content == c.out) << c.search;
+  }
+  expectOnly({"a.txt"});
+}
+
+TEST_F(ProcessFileTest, AReadFaultInTheViewFailsTheJobAndLeavesTheFile) {
+  FaultyViewOps ops;
+  worker.SetFileOps(&ops);
+  std::string dense;  // matches on every page
+  while (dense.size() < 5 * 4096) dense += "abc ";
+  const std::string sparse = "abc" + std::string(300000, '-') + "abc";  // written straight from the view
+  struct Case { const char* what; std::string content, search, repl; uint8_t mode; };
+  const Case cases[] = {
+      {"plain", dense, "abc", "x", smCaseSensitive},
+      {"ignore case", dense, "ABC", "x", smIgnoreCase},
+      {"no match", dense, "zzz", "x", smCaseSensitive},
+      {"regular expression", dense, "a.c", "x", smRegExpr},
+      {"output equal to the input", dense, "q*", "", smRegExpr},  // all of it written from the view at the end
+      {"long piece", sparse, "abc", "x", smCaseSensitive},
+  };
+  for (const auto& c : cases) {
+    Outcome o = run(c.content, c.search, c.repl, c.mode, true);
+    EXPECT_EQ(o.result, srMapFailed) << c.what;
+    EXPECT_TRUE(o.content == c.content) << c.what;
+    expectOnly({"a.txt"});
+  }
+  worker.SetFileOps(nullptr);  // the same worker goes on as before
+  EXPECT_EQ(run(dense, "abc", "x", smCaseSensitive).result, static_cast<int>(dense.size() / 4));
 }

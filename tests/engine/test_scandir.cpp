@@ -145,3 +145,74 @@ TEST_F(ScanTest, TerminatedScanStopsEarlyAndIsFreedWithoutHanging) {
   EXPECT_LT(found.count(), 600);
   EXPECT_GE(found.count(), 5);
 }
+
+namespace {
+
+// The walk as the system's two listings give it: subfolders from a listing of
+// every entry, the folder's own entries from a listing with the mask.
+void referenceWalk(const std::string& folder, const std::string& mask, int attr, std::vector<std::string>& out) {
+  WIN32_FIND_DATAA fd;
+  std::vector<std::string> subs;
+  HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string n = fd.cFileName;
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && n != "." && n != "..") subs.push_back(folder + "\\" + n);
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+  }
+  for (const auto& s : subs) referenceWalk(s, mask, attr, out);
+  h = ::FindFirstFileA((folder + "\\" + mask).c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string n = fd.cFileName;
+    if (n != "." && n != ".." && WalkAttrMatches(fd.dwFileAttributes, attr)) out.push_back(folder + "\\" + n);
+  } while (::FindNextFileA(h, &fd));
+  ::FindClose(h);
+}
+
+// Counts the batches a scan hands over.
+class CountingList : public win::StringList {
+public:
+  int batches = 0;
+  void beginUpdate() override { ++batches; }
+};
+
+}  // namespace
+
+TEST_F(ScanTest, OneListingAFolderGivesWhatTheSystemsMaskGives) {
+  // Names whose short (8.3) names match where the long ones do not, other cases,
+  // hidden files, a name beyond ASCII, and nesting.
+  const char* names[] = {"long name.txtx", "UPPER.TXT", "mixed.TxT", "noext", "a.txt.bak", "dot.", ".hidden.txt",
+                         "x.tx", "longextension.text", "\xE4rger.txt", "sub\\deep\\z.TXT", "sub2\\w.txtx"};
+  for (const char* n : names) {
+    writeFile(dir.file(n), "x");
+    ::SetFileAttributesA(dir.file(n).c_str(), FILE_ATTRIBUTE_ARCHIVE | (n[0] == '.' ? FILE_ATTRIBUTE_HIDDEN : 0));
+  }
+  for (const char* mask : {"*", "*.*", "*.txt", "*.TXT", "*.tx", "*.text", "*.dat", "?.dat", "a*", "*.tx?"}) {
+    for (int attr : {47, 63}) {
+      std::vector<std::string> expected;
+      referenceWalk(dir.path(), mask, attr, expected);
+      EXPECT_EQ(scan(dir.path(), mask, attr, true), expected) << mask << " " << attr;
+      TDirStringList list;
+      list.AddFiles(dir.path(), mask, attr, true, false);
+      EXPECT_EQ(list.items(), expected) << mask << " " << attr;
+    }
+  }
+}
+
+TEST_F(ScanTest, FoundFilesAreHandedOverInBatchesInTheirOrder) {
+  for (int i = 0; i < 450; ++i) writeFile(dir.file("n" + std::to_string(i) + ".txt"), "");
+  CountingList found;
+  TScanDirThread t;
+  t.SetParams(dir.path(), "*.txt", 47, true, &found);
+  t.resume();
+  t.waitFor();
+  EXPECT_TRUE(t.Finished);
+  TDirStringList list;
+  list.AddFiles(dir.path(), "*.txt", 47, true, false);
+  EXPECT_EQ(found.items(), list.items());
+  EXPECT_EQ(found.count(), 454);
+  EXPECT_GE(found.batches, 5);   // at most 100 a batch
+  EXPECT_LE(found.batches, 60);  // and not one a file
+}

@@ -1,5 +1,9 @@
 #include "EngineTest.h"
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <set>
 
 using namespace enginetest;
 
@@ -175,4 +179,178 @@ TEST_F(WorkerTest, DestroyingTheWorkerWithQueuedJobsDoesNotHang) {
   worker->resume();
   worker.reset();  // terminates, serves the reports, frees what is left
   EXPECT_EQ(report.updates(), 20);
+}
+
+namespace {
+
+// The folder's names and contents.
+std::vector<std::pair<std::string, std::string>> folderState(const TempDir& d) {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const std::string& n : d.names()) out.emplace_back(n, readFile(d.file(n)));
+  return out;
+}
+
+// The reports with the folder's path taken out.
+std::vector<ReportWindow::Report> relative(std::vector<ReportWindow::Report> reports, const TempDir& d) {
+  for (auto& r : reports)
+    for (size_t at; (at = r.second.find(d.path())) != std::string::npos;) r.second.replace(at, d.path().size(), "DIR");
+  return reports;
+}
+
+}  // namespace
+
+TEST_F(WorkerTest, JobsInProgressTogetherGiveWhatOneAfterTheOtherGives) {
+  // Jobs on a few files, some on the same file in a row (as the three line-break
+  // variants are), some on a backup that an earlier job makes, with and without
+  // backups, missing files and files without a match: once run one job at a time,
+  // once queued all at once in another folder.
+  struct Spec { std::string file, search, repl; bool backup; };
+  std::vector<Spec> specs;
+  unsigned seed = 3;
+  auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  const char* files[] = {"a.txt", "b.txt", "c.txt", "a.txt.0.snr_bak", "missing.txt"};
+  const char* words[] = {"ab", "ba", "a", "b", "abab", "zz"};
+  for (int i = 0; i < 150; ++i)
+    specs.push_back({files[next() % 5], words[next() % 6], words[next() % 6], next() % 3 == 0});
+  auto runAll = [&](const TempDir& d, bool oneByOne) {
+    for (const char* f : {"a.txt", "b.txt", "c.txt"}) writeFile(d.file(f), "abababbaab");
+    ReportWindow r;
+    TSearchAndReplaceThread w;
+    w.Init(r.handle());
+    w.resume();
+    int n = 0;
+    auto add = [&](const Spec& s) { w.AddTask(job(d.file(s.file), s.search, s.repl, llAllFiles, s.backup)); };
+    if (oneByOne) {
+      for (const Spec& s : specs) {
+        add(s);
+        EXPECT_TRUE(pumpUntil([&] { return r.updates() > n; }));
+        ++n;
+      }
+    } else {
+      auto hold = w.LockTasks();
+      for (const Spec& s : specs) add(s);
+    }
+    EXPECT_TRUE(pumpUntil([&] { return r.updates() == static_cast<int>(specs.size()); }, 60000));
+    return relative(r.reports, d);
+  };
+  TempDir other;
+  const auto alone = runAll(dir, true);
+  const auto together = runAll(other, false);
+  EXPECT_EQ(alone, together);
+  EXPECT_EQ(folderState(dir), folderState(other));
+}
+
+TEST_F(WorkerTest, EachJobFlushesItsNewContentBeforeTheRename) {
+  // Flushes run on threads of their own; each rename still follows its file's flush.
+  struct Ops : TSnRFileOps {
+    std::mutex m;
+    std::map<HANDLE, std::string> open;
+    std::set<std::string> flushed;
+    int renames = 0, early = 0;
+    win::FileHandle CreateTempFile(const std::string& f, const std::string& p, std::string& n) override {
+      win::FileHandle h = TSnRFileOps::CreateTempFile(f, p, n);
+      std::lock_guard<std::mutex> lock(m);
+      open[h.get()] = n;
+      return h;
+    }
+    bool Flush(HANDLE h) override {
+      ::Sleep(5);  // a slow disk: later jobs get ahead meanwhile
+      const bool ok = TSnRFileOps::Flush(h);
+      std::lock_guard<std::mutex> lock(m);
+      flushed.insert(open[h]);
+      return ok;
+    }
+    bool Rename(const std::string& from, const std::string& to, bool replace) override {
+      {
+        std::lock_guard<std::mutex> lock(m);
+        ++renames;
+        early += !flushed.count(from);
+      }
+      return TSnRFileOps::Rename(from, to, replace);
+    }
+  } ops;
+  worker->SetFileOps(&ops);
+  {
+    auto hold = worker->LockTasks();
+    for (int i = 0; i < 40; ++i) {
+      const std::string f = dir.file("f" + std::to_string(i % 10) + ".txt");
+      if (i < 10) writeFile(f, "aaaa");
+      worker->AddTask(job(f, "a", "b", llChangedFiles, i % 2 == 0));
+      worker->AddTask(job(f, "b", "a", llChangedFiles));
+    }
+  }
+  runJobs(80);
+  EXPECT_EQ(ops.renames, 80);
+  EXPECT_EQ(ops.early, 0);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(readFile(dir.file("f" + std::to_string(i) + ".txt")), "aaaa");
+  worker.reset();  // before the operations go
+}
+
+TEST_F(WorkerTest, AReadFaultFailsOneJobAndTheWorkerGoesOn) {
+  struct Ops : TSnRFileOps {
+    bool faulty = true;
+    const void* MapView(HANDLE mapping) override {
+      const void* view = TSnRFileOps::MapView(mapping);
+      DWORD old = 0;
+      if (view && faulty) ::VirtualProtect(static_cast<char*>(const_cast<void*>(view)) + 4096, 4096, PAGE_NOACCESS, &old);
+      faulty = false;
+      return view;
+    }
+  } ops;
+  worker->SetFileOps(&ops);
+  const std::string content(3 * 4096, 'a');
+  writeFile(dir.file("a.txt"), content);
+  worker->AddTask(job(dir.file("a.txt"), "a", "b"));
+  worker->AddTask(job(dir.file("a.txt"), "aaaa", "b"));
+  runJobs(2);
+  const auto lines = report.lines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[1], "a [61] --> b [62] : FAILED");
+  EXPECT_EQ(lines[4], "aaaa [61616161] --> b [62] : 3072 replacements");
+  EXPECT_EQ(readFile(dir.file("a.txt")), std::string(3072, 'b'));
+  EXPECT_EQ(dir.names(), std::vector<std::string>{"a.txt"});
+  worker.reset();
+}
+
+TEST_F(WorkerTest, TheWindowAnswersWithin100msWhileManyJobsRun) {
+  // 20,000 jobs, most of them on files without a match (the cheapest jobs, so the
+  // reports come fastest, one "UPDATE" each), every tenth rewriting its file and
+  // reporting its lines; a message posted to a window of this thread meanwhile
+  // waits no longer than that.
+  for (int i = 0; i < 50; ++i) writeFile(dir.file("f" + std::to_string(i) + ".txt"), "abab");
+  const int jobs = 20000;
+  {
+    auto hold = worker->LockTasks();
+    for (int i = 0; i < jobs; ++i) {
+      const bool rewrite = i % 10 == 0;
+      const std::string from = rewrite ? (i / 500 % 2 ? "ba" : "ab") : "zz";
+      worker->AddTask(job(dir.file("f" + std::to_string(i / 10 % 50) + ".txt"), from,
+                          rewrite ? (i / 500 % 2 ? "ab" : "ba") : "q", llChangedFiles));
+    }
+  }
+  const UINT probe = WM_APP + 7;
+  bool answered = false;
+  win::MessageWindow target([&](UINT msg, WPARAM, LPARAM, LRESULT& r) {
+    if (msg != probe) return false;
+    answered = true;
+    r = 0;
+    return true;
+  });
+  DWORD worst = 0;
+  int probes = 0;
+  worker->resume();
+  const DWORD start = ::GetTickCount();
+  while (report.updates() < jobs && ::GetTickCount() - start < 250000) {
+    answered = false;
+    const DWORD postedAt = ::GetTickCount();
+    ::PostMessageA(target.handle(), probe, 0, 0);
+    pumpUntil([&] { return answered; }, 5000);
+    worst = std::max(worst, ::GetTickCount() - postedAt);
+    ++probes;
+    pumpUntil([] { return false; }, 10);
+  }
+  EXPECT_EQ(report.updates(), jobs);
+  EXPECT_GT(probes, 10);
+  EXPECT_LT(worst, 100u);
+  std::printf("%d jobs in %lu ms, %d probes, slowest answer %lu ms\n", jobs, ::GetTickCount() - start, probes, worst);
 }
