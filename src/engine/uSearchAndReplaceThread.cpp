@@ -789,6 +789,7 @@ namespace {
 // Jobs whose temporary files may wait for their flushes at one time, and the
 // threads flushing them.
 constexpr size_t kJobsInFlight = 32;
+constexpr size_t kReadWhole = 64 << 10;  // files up to this size are read, not mapped
 constexpr size_t kFlushThreads = 16;
 
 // The file's full path in upper case: two jobs on one name meet here.
@@ -1009,6 +1010,7 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   win::FileHandle file;
   win::KernelHandle mapping;
   win::MappedView view;
+  std::vector<uint8_t> small;  // the content of a small file, in place of a view
   size_t size = 0;
   out.Result = srMapFailed;
   try {
@@ -1028,16 +1030,25 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
     // fails whole rather than being processed in part.
     if (fileSize.QuadPart <= 0 || static_cast<uint64_t>(fileSize.QuadPart) > SIZE_MAX) return out;
     size = static_cast<size_t>(fileSize.QuadPart);
-    mapping.reset(::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping) return out;
-    view.reset(ops_->MapView(mapping.get()));
-    if (!view) return out;
+    if (size <= kReadWhole) {
+      // A small file is read with one call: under wine a mapping and its view cost
+      // twice the rest of opening and reading a small file.
+      small.resize(size);
+      DWORD got = 0;
+      if (!::ReadFile(file.get(), small.data(), static_cast<DWORD>(size), &got, nullptr) || got == 0) return out;
+      size = got;
+    } else {
+      mapping.reset(::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+      if (!mapping) return out;
+      view.reset(ops_->MapView(mapping.get()));
+      if (!view) return out;
+    }
   } catch (...) {
     out.Result = srOpenFailed;
     return out;
   }
 
-  const auto* begin = static_cast<const uint8_t*>(view.get());
+  const auto* begin = view ? static_cast<const uint8_t*>(view.get()) : small.data();
   const auto* end = begin + size;
   const std::string folder = folderOf(FileName);
   out.Result = srReplaceFailed;

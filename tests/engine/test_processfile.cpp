@@ -482,8 +482,8 @@ TEST_F(ProcessFileTest, AFileWithoutMatchIsOnlyRead) {
 TEST_F(ProcessFileTest, AReadFaultInTheViewFailsTheJobAndLeavesTheFile) {
   FaultyViewOps ops;
   worker.SetFileOps(&ops);
-  std::string dense;  // matches on every page
-  while (dense.size() < 5 * 4096) dense += "abc ";
+  std::string dense;  // matches on every page; mapped, as files above 64 KiB are
+  while (dense.size() < 25 * 4096) dense += "abc ";
   const std::string sparse = "abc" + std::string(300000, '-') + "abc";  // written straight from the view
   struct Case { const char* what; std::string content, search, repl; uint8_t mode; };
   const Case cases[] = {

@@ -298,7 +298,7 @@ TEST_F(WorkerTest, AReadFaultFailsOneJobAndTheWorkerGoesOn) {
     }
   } ops;
   worker->SetFileOps(&ops);
-  const std::string content(3 * 4096, 'a');
+  const std::string content(20 * 4096, 'a');  // mapped, as files above 64 KiB are
   writeFile(dir.file("a.txt"), content);
   worker->AddTask(job(dir.file("a.txt"), "a", "b"));
   worker->AddTask(job(dir.file("a.txt"), "aaaa", "b"));
@@ -306,8 +306,8 @@ TEST_F(WorkerTest, AReadFaultFailsOneJobAndTheWorkerGoesOn) {
   const auto lines = report.lines();
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[1], "a [61] --> b [62] : FAILED");
-  EXPECT_EQ(lines[4], "aaaa [61616161] --> b [62] : 3072 replacements");
-  EXPECT_EQ(readFile(dir.file("a.txt")), std::string(3072, 'b'));
+  EXPECT_EQ(lines[4], "aaaa [61616161] --> b [62] : 20480 replacements");
+  EXPECT_EQ(readFile(dir.file("a.txt")), std::string(20480, 'b'));
   EXPECT_EQ(dir.names(), std::vector<std::string>{"a.txt"});
   worker.reset();
 }
