@@ -65,8 +65,6 @@ perl -e '
 tiny="$work/tiny.txt"
 printf 'a needle 1\n' >"$tiny"
 
-flush=0
-if i686-w64-mingw32-objdump -p "$EXE" 2>/dev/null | grep -q FlushFileBuffers; then flush=1; fi
 file="$work/t.txt"
 winfile="$(winepath -w "$file")"
 
@@ -80,8 +78,8 @@ run() {
     sed) sed -E -i "$2" "$file" ;;
     perl) perl -pi -e "$2" "$file" ;;
   esac
-  # The program writes its output to the disk before it renames; then so do the peers.
-  if [ "$flush" = 1 ] && [ "$1" != prog ]; then sync "$file"; fi
+  # The program writes its output to the disk before it renames; so do the peers.
+  if [ "$1" != prog ]; then sync "$file"; fi
 }
 
 # Median, min and max of the seconds given.
@@ -122,7 +120,7 @@ row() {
     "$(awk -v a="${q[0]}" -v b="${p[0]}" 'BEGIN { print a / b }')"
 }
 
-echo "file $(($(stat -c %s "$base") >> 20)) MiB, $RUNS runs each, interleaved; seconds: median (min-max)$( [ $flush = 1 ] && echo '; peers with sync')"
+echo "file $(($(stat -c %s "$base") >> 20)) MiB, $RUNS runs each, interleaved; seconds: median (min-max); peers with sync"
 printf '%-24s %-20s %-20s %-20s %6s %6s\n' "expression -> template" "program" "sed -E -i" "perl -pi" "sed/p" "perl/p"
 row 'start-up, 11 bytes' "$tiny" -RE1 '[0-9]+' '#' 's/[0-9]+/#/g' 's/[0-9]+/#/g'
 row '[0-9]+ -> #' "$base" -RE1 '[0-9]+' '#' 's/[0-9]+/#/g' 's/[0-9]+/#/g'
