@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include "uSnRFileOps.h"
+#include "uSnRMatchers.h"
 #include "win/Thread.h"
 
 enum TSnRMode : uint8_t { smCaseSensitive = 0, smIgnoreCase = 1, smRegExpr = 2 };
@@ -53,11 +54,6 @@ public:
 // bytes before the first NUL, then " [", their hex digits, "]", with every byte below
 // 32 shown as "."; empty when that text is.
 std::string SnRTaskDisplayText(int Len, const void* Source, std::string& Copy);
-
-// The byte comparisons of the plain modes: exact, and by the ANSI upper-case forms
-// of the system code page.
-bool SameByte(uint8_t a, uint8_t b);
-bool SameByteIgnoreCase(uint8_t a, uint8_t b);
 
 // Text unchanged when at most N characters long, else its first N - 3 and "...".
 std::string ShortenText(const std::string& Text, int N);

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <emmintrin.h>
 #include <stdexcept>
-#include "uSearchAndReplaceThread.h"
+#include "uSnRMatchers.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 // early instead of the process.
 #pragma once
 #include <cstddef>
+#include <stdexcept>
 
 namespace snr {
 
@@ -22,5 +23,11 @@ bool RunReadingView(const void* Begin, size_t Size, F& fn) {
 
 // True when every byte of [Begin, Begin + Size) can be read now.
 bool CanReadView(const void* Begin, size_t Size);
+
+// Raised when the input's view cannot be read (a fault inside it, or a write from
+// it that the system refused for that reason).
+struct ViewReadError : std::runtime_error {
+  ViewReadError() : std::runtime_error("cannot read the file") {}
+};
 
 }  // namespace snr
