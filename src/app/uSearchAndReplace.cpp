@@ -418,6 +418,9 @@ void TSnRForm::FormCreate() {
   tempJournal_.BeforeBackup = [this](const std::string& name) { backupList_.AppendBeforeMade(name); };
   tempJournal_.Open(GetDataDir());
   SnRThread->SetFileOps(&tempJournal_);
+  // A report a line costs a round trip between the threads each; gathered, a long
+  // queue's reports cost a few a second.
+  SnRThread->SetBatchedReports(true);
 
   CloseWhenDone = 0;
 

@@ -130,6 +130,10 @@ public:
   // result is as long as the text needs.
   std::string MemoToBuffer(win::Memo* Memo, const std::string& LineBreak);
   void WMSnRThread(WPARAM kind, const char* text);
+  // One report line or backup name.
+  void handleReport(WPARAM kind, const char* text);
+  // After reports: the result list's extent, the caption, and the end of the queue.
+  void reportsHandled();
 
   // ---- command line and batch file
   void ProcessCommandLine();

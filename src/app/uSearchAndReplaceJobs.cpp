@@ -4,6 +4,7 @@
 #include "uSearchAndReplace.h"
 #include "uSnRJobs.h"
 #include <algorithm>
+#include <cstring>
 
 void TSnRForm::RekursivCheckBoxClck() { RestartFileSearch(); }
 
@@ -129,16 +130,35 @@ void TSnRForm::updateResultExtent() {
 }
 
 void TSnRForm::WMSnRThread(WPARAM kind, const char* text) {
-  const std::string t = text ? text : "";
-  if (kind != SNRTHREAD_BACKUPFILE && kind != SNRTHREAD_LOGLINE) return;
-  if (!destroying_) holdListPainting();
-  if (kind == SNRTHREAD_BACKUPFILE) {
-    BackupFileCheckListBox->addItem(t, false);
-    backupList_.AppendReported(t);   // on disk at once (if the worker did not name it before)
+  if (!text) text = "";
+  if (kind == SNRTHREAD_LOGLINES) {
+    // Each entry as if it came alone; the caption and the end of the queue once
+    // for all (its jobs have left the queue already).
+    for (const char* p = text; *p;) {
+      const WPARAM entryKind = static_cast<unsigned char>(*p++);
+      const char* line = p;
+      p += std::strlen(p) + 1;
+      handleReport(entryKind, line);
+    }
+    reportsHandled();
     return;
   }
-  if (LogLevel > 0 && t != "UPDATE")
-    for (const std::string& line : SplitResultLine(t)) ResultListBox->addItem(line);
+  if (kind != SNRTHREAD_BACKUPFILE && kind != SNRTHREAD_LOGLINE) return;
+  handleReport(kind, text);
+  if (kind == SNRTHREAD_LOGLINE) reportsHandled();
+}
+
+void TSnRForm::handleReport(WPARAM kind, const char* text) {
+  if (!destroying_) holdListPainting();
+  if (kind == SNRTHREAD_BACKUPFILE) {
+    BackupFileCheckListBox->addItem(text, false);
+    backupList_.AppendReported(text);   // on disk at once (if the worker did not name it before)
+  } else if (kind == SNRTHREAD_LOGLINE && LogLevel > 0 && std::strcmp(text, "UPDATE") != 0) {
+    for (const std::string& line : SplitResultLine(text)) ResultListBox->addItem(line);
+  }
+}
+
+void TSnRForm::reportsHandled() {
   updateResultExtent();
   setQueueCaption();
   if (SnRThread && SnRThread->TaskCount() == 0 && !destroying_) {

@@ -13,16 +13,20 @@ const char kJournalPattern[] = "~snrtemp.*.journal";
 // A journal with nothing in progress starts again from empty once it is this long.
 const long long kRestartSize = 64 * 1024;
 
+// A noted file is known by its path and its number on the volume. The volume
+// field stays 0 (it was the volume's serial number once: such old notes never
+// match, so their files are left alone): asking for it costs more under wine
+// than a small job.
 struct FileIdentity {
   unsigned long volume = 0, high = 0, low = 0;
-  bool known() const { return volume || high || low; }
+  bool known() const { return high || low; }
   bool operator==(const FileIdentity& o) const { return volume == o.volume && high == o.high && low == o.low; }
 };
 
 bool identityOf(HANDLE f, FileIdentity& id) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(f, &info)) return false;
-  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  uint64_t number = 0;
+  if (!SnRFileNumber(f, number)) return false;
+  id = {0, static_cast<unsigned long>(number >> 32), static_cast<unsigned long>(number)};
   return id.known();
 }
 

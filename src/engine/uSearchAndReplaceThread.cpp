@@ -1,6 +1,6 @@
 #include "uSearchAndReplaceThread.h"
 #include "MailTools.h"
-#include "uSnRFlushPool.h"
+#include "uSnRTaskPool.h"
 #include "uSnRMatchers.h"
 #include "uSnRRegExpr.h"
 #include "uSnRTempOutput.h"
@@ -76,11 +76,14 @@ void TSnRTast::Init(const std::string& AFileName, const void* ASearchBuf, int AS
 
 namespace {
 
-// Jobs whose temporary files may wait for their flushes at one time, and the
-// threads flushing them.
+// Jobs read ahead of their turn at most, and the threads that read, write and flush
+// them (and flush folders).
 constexpr size_t kJobsInFlight = 32;
 constexpr size_t kReadWhole = 64 << 10;  // files up to this size are read, not mapped
-constexpr size_t kFlushThreads = 16;
+constexpr size_t kPoolThreads = 8;
+// Batched reports are delivered at least this often while jobs end, and at most this big.
+constexpr DWORD kBatchMs = 50;
+constexpr size_t kBatchBytes = 256 << 10;
 
 // The file's full path in upper case: two jobs on one name meet here.
 std::string nameKey(const std::string& fileName) {
@@ -93,26 +96,6 @@ std::string nameKey(const std::string& fileName) {
 
 bool endsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// The file's number. The system's queries for whole identities also ask for the
-// volume's serial number, which under wine costs more than a small job; the
-// number alone is a read of the file's own record.
-bool queryFileId(HANDLE file, TSnRFileId& out) {
-  using Query = LONG(NTAPI*)(HANDLE, void* status, void* info, ULONG size, int infoClass);
-  static const auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
-  const int fileInternalInformation = 6;
-  ULONG_PTR status[2];
-  LARGE_INTEGER number;
-  if (query && query(file, status, &number, sizeof number, fileInternalInformation) >= 0) {
-    out.Number = static_cast<uint64_t>(number.QuadPart);
-    return true;
-  }
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(file, &info)) return false;
-  out.Number = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
-  return true;
 }
 
 }  // namespace
@@ -142,9 +125,21 @@ int TSearchAndReplaceThread::TaskCount() {
   return static_cast<int>(Tasks.size());
 }
 
+void TSearchAndReplaceThread::DropHead(size_t n) {
+  auto lock = LockTasks();
+  for (; n && !Tasks.empty(); --n) Tasks.pop_front();
+}
+
 void TSearchAndReplaceThread::Report(WPARAM Kind, const std::string& Text) {
   if (!ReportWnd) return;
   const size_t n = std::min(Text.size(), sizeof reportBuffer_ - 1);
+  if (batched_) {
+    if (batch_.empty()) batchStart_ = ::GetTickCount();
+    batch_ += static_cast<char>(Kind);
+    batch_.append(Text, 0, n);
+    batch_ += '\0';
+    return;
+  }
   std::memcpy(reportBuffer_, Text.data(), n);
   reportBuffer_[n] = 0;
   ::SendMessageA(ReportWnd, WM_SNRTHREAD, Kind, reinterpret_cast<LPARAM>(reportBuffer_));
@@ -164,130 +159,199 @@ void TSearchAndReplaceThread::ReportResult(const TSnRTast& Job, TSnRJobResult R)
   }
 }
 
+void TSearchAndReplaceThread::ReportSkipped(const TSnRTast& Job) {
+  Report(SNRTHREAD_LOGLINE, Job.FileName);
+  Report(SNRTHREAD_LOGLINE, Job.SearchDisplay + " --> " + Job.ReplaceDisplay + " : SKIPPED");
+  Report(SNRTHREAD_LOGLINE, "");
+}
+
+void TSearchAndReplaceThread::JobDone() {
+  if (batched_ && ReportWnd) {
+    Report(SNRTHREAD_LOGLINE, "UPDATE");
+    ++batchJobs_;
+    if (batch_.size() >= kBatchBytes) DeliverReports();
+    return;
+  }
+  DropHead(1);
+  Report(SNRTHREAD_LOGLINE, "UPDATE");
+}
+
+void TSearchAndReplaceThread::DeliverReports() {
+  if (!batched_ || batch_.empty()) return;
+  batch_ += '\0';
+  // The jobs leave first, as a job does before its "UPDATE": the window may end
+  // the run on the last report, and must then find the queue empty.
+  DropHead(batchJobs_);
+  batchJobs_ = 0;
+  ::SendMessageA(ReportWnd, WM_SNRTHREAD, SNRTHREAD_LOGLINES, reinterpret_cast<LPARAM>(batch_.data()));
+  batch_.clear();
+}
+
 void TSearchAndReplaceThread::execute() {
   // Jobs are taken in order and stay in the queue until reported, so the main
-  // thread's count includes every job in progress. While one job's temporary file
-  // is being flushed, the next ones are read and written; each job's backup, rename
-  // and report still follow those of the job before it, so files, backups and
-  // result lines come out exactly as one job after the other would make them.
-  if (!flushPool_) flushPool_.reset(new TSnRFlushPool(kFlushThreads));
-  TSnRFlushPool& pool = *flushPool_;
+  // thread's count includes every job in progress. Up to kJobsInFlight of them are
+  // read, written and flushed ahead on the pool's threads; each job's backup,
+  // rename and report follow those of the job before it, on this thread, so files,
+  // backups and result lines come out exactly as one job after the other would
+  // make them.
+  if (!pool_) pool_.reset(new TSnRTaskPool(kPoolThreads, THREAD_PRIORITY_BELOW_NORMAL));
+  TSnRTaskPool& pool = *pool_;
   struct InFlight {
-    TSnRTast* job;
-    Rewrite rewrite;
+    TSnRTast* job = nullptr;
     std::string key;
-    std::shared_ptr<TSnRFlushPool::Ticket> flush;  // set while a temporary file waits
+    uint64_t dispatched = 0;  // renames made before it was started
+    Rewrite rewrite;          // written by its task until the ticket is done
+    std::shared_ptr<TSnRTaskPool::Ticket> ticket;
   };
-  std::deque<InFlight> inFlight;
+  std::deque<std::unique_ptr<InFlight>> inFlight;
+  uint64_t renames = 0;
+  // The file identities replaced by a rename, with the count of renames then: a
+  // job that read one of them before (through another name of the same file) read
+  // what is gone and is read again.
+  std::deque<std::pair<TSnRFileId, uint64_t>> replaced;
+  std::vector<std::string> dirtyFolders;
+  DWORD lastFolderFlush = ::GetTickCount();
   auto taskAt = [this](size_t i) -> TSnRTast* {
     auto lock = LockTasks();
     return i < Tasks.size() ? Tasks[i].get() : nullptr;
   };
-  auto dropHead = [this] {
-    auto lock = LockTasks();
-    Tasks.pop_front();
+  auto flushFolders = [&] {
+    for (std::string& folder : dirtyFolders)
+      pool.run([this, folder = std::move(folder)] { ops_->FlushFolder(folder); });
+    dirtyFolders.clear();
+    lastFolderFlush = ::GetTickCount();
   };
-  auto reportSkipped = [this](const TSnRTast& job) {
-    Report(SNRTHREAD_LOGLINE, job.FileName);
-    Report(SNRTHREAD_LOGLINE, job.SearchDisplay + " --> " + job.ReplaceDisplay + " : SKIPPED");
-    Report(SNRTHREAD_LOGLINE, "");
+  auto readAgain = [&](const InFlight& f) {
+    if (!f.rewrite.Source.Number) return false;  // not opened
+    for (const auto& r : replaced)
+      if (r.second > f.dispatched && r.first == f.rewrite.Source) return true;
+    return false;
   };
   // Finishes the oldest job in progress (Skip: removes its temporary file instead).
   auto completeOldest = [&](bool skip) {
-    InFlight f = std::move(inFlight.front());
+    std::unique_ptr<InFlight> f = std::move(inFlight.front());
     inFlight.pop_front();
-    TSnRJobResult r = f.rewrite.Result;
-    if (f.flush) {
-      pool.wait(*f.flush);
-      if (skip || !f.flush->ok) {
-        ops_->Delete(f.rewrite.TempName);
-        r = srReplaceFailed;  // the new content did not reach the disk
-      } else {
-        try {
-          r = Finish(f.job->FileName, f.rewrite.TempName, f.job->Backup, r);
-        } catch (...) {
-          r = srMapFailed;
-        }
-        pool.flushFolder(*ops_, folderOf(f.job->FileName));
-      }
+    pool.wait(*f->ticket);
+    // Replacements every job still in progress was started after are of no concern.
+    while (!replaced.empty() && replaced.front().second <= f->dispatched) replaced.pop_front();
+    if (skip) {
+      if (!f->rewrite.TempName.empty()) ops_->Delete(f->rewrite.TempName);
+      ReportSkipped(*f->job);
+      JobDone();
+      return;
     }
-    if (skip)
-      reportSkipped(*f.job);
-    else
-      ReportResult(*f.job, r);
-    dropHead();
-    Report(SNRTHREAD_LOGLINE, "UPDATE");
-  };
-  auto drain = [&] {
-    while (!inFlight.empty() && !terminated()) completeOldest(false);
+    if (readAgain(*f)) {
+      if (!f->rewrite.TempName.empty()) ops_->Delete(f->rewrite.TempName);
+      f->rewrite = ReadAndFlush(*f->job);
+    }
+    TSnRJobResult r = f->rewrite.Result;
+    if (!f->rewrite.TempName.empty()) {
+      try {
+        r = Finish(f->job->FileName, f->rewrite.TempName, f->job->Backup, r);
+      } catch (...) {
+        r = srMapFailed;
+      }
+      if (r > 0) replaced.emplace_back(f->rewrite.Source, ++renames);
+      const std::string folder = folderOf(f->job->FileName);
+      if (std::find(dirtyFolders.begin(), dirtyFolders.end(), folder) == dirtyFolders.end())
+        dirtyFolders.push_back(folder);
+    }
+    ReportResult(*f->job, r);
+    JobDone();
   };
   // A job must not read a file that a job before it has yet to replace, nor one
   // of its backups.
   auto waitsForEarlier = [&](const std::string& key) {
-    for (const InFlight& f : inFlight)
-      if (f.flush && (key == f.key || (key.compare(0, f.key.size() + 1, f.key + ".") == 0 && endsWith(key, ".SNR_BAK"))))
+    for (const auto& f : inFlight)
+      if (key == f->key || (key.compare(0, f->key.size() + 1, f->key + ".") == 0 && endsWith(key, ".SNR_BAK")))
         return true;
     return false;
   };
-  const std::function<bool(const TSnRFileId&)> busy = [&](const TSnRFileId& id) {
-    for (const InFlight& f : inFlight)
-      if (f.flush && f.rewrite.Source == id) return true;
-    return false;
+  // Starts every job it may: up to kJobsInFlight, stopping at one that must wait.
+  auto startJobs = [&] {
+    while (inFlight.size() < kJobsInFlight && !terminated()) {
+      TSnRTast* job = taskAt(batchJobs_ + inFlight.size());
+      if (!job) return;
+      std::string key = nameKey(job->FileName);
+      if (waitsForEarlier(key)) return;
+      auto f = std::make_unique<InFlight>();
+      f->job = job;
+      f->key = std::move(key);
+      f->dispatched = renames;
+      InFlight* p = f.get();
+      f->ticket = pool.run([this, p] { p->rewrite = ReadAndFlush(*p->job); });
+      inFlight.push_back(std::move(f));
+    }
   };
+  auto idle = [&] { return inFlight.empty() && !taskAt(batchJobs_); };
 
   while (!terminated()) {
-    TSnRTast* job = taskAt(inFlight.size());
-    if (!job) {
-      if (!inFlight.empty()) {
-        completeOldest(false);
-      } else {
+    startJobs();
+    if (inFlight.empty()) {
+      DeliverReports();
+      flushFolders();
+      if (idle()) {
         pool.waitAll();  // the folders' flushes too, before the worker idles
+        replaced.clear();
         ::Sleep(10);
       }
       continue;
     }
-    if (inFlight.size() >= kJobsInFlight) {
-      completeOldest(false);
-      continue;
+    // While the oldest job is still being read or written, what is gathered goes
+    // to the window once it is kBatchMs old.
+    InFlight& oldest = *inFlight.front();
+    if (!pool.done(*oldest.ticket)) {
+      const DWORD age = batch_.empty() ? 0 : ::GetTickCount() - batchStart_;
+      if (!batch_.empty() && age >= kBatchMs) {
+        DeliverReports();
+        continue;
+      }
+      if (!batch_.empty()) {
+        pool.waitFor(*oldest.ticket, kBatchMs - age);
+        continue;
+      }
     }
-    std::string key = nameKey(job->FileName);
-    if (waitsForEarlier(key)) {
-      drain();
-      continue;
-    }
-    InFlight f{job, Rewrite(), std::move(key), nullptr};
-    try {
-      const bool anyPending = std::any_of(inFlight.begin(), inFlight.end(), [](const InFlight& i) { return !!i.flush; });
-      f.rewrite = Read(job->FileName, job->SearchBuf.data(), job->SearchLen, job->Mode, job->ReplaceBuf.data(),
-                       job->ReplaceLen, anyPending ? busy : std::function<bool(const TSnRFileId&)>());
-    } catch (...) {
-      f.rewrite = Rewrite();
-      f.rewrite.Result = srMapFailed;
-    }
-    if (f.rewrite.Busy) {
-      drain();
-      continue;
-    }
-    if (f.rewrite.Temp) f.flush = pool.flushFile(*ops_, std::move(f.rewrite.Temp));
-    inFlight.push_back(std::move(f));
-    while (!inFlight.empty() && !terminated() && (!inFlight.front().flush || pool.done(*inFlight.front().flush)))
-      completeOldest(false);
+    completeOldest(false);
+    if (!batch_.empty() && ::GetTickCount() - batchStart_ >= kBatchMs) DeliverReports();
+    if (!dirtyFolders.empty() && ::GetTickCount() - lastFolderFlush >= kBatchMs) flushFolders();
   }
   // The job in progress ends normally; the ones read ahead of their turn count as
   // not begun: their temporary files go and their files stay untouched.
   if (!inFlight.empty()) completeOldest(false);
   while (!inFlight.empty()) completeOldest(true);
+  flushFolders();
   pool.waitAll();
-  while (TSnRTast* job = taskAt(0)) {
-    reportSkipped(*job);
-    dropHead();
-    Report(SNRTHREAD_LOGLINE, "UPDATE");
+  while (TSnRTast* job = taskAt(batchJobs_)) {
+    ReportSkipped(*job);
+    JobDone();
   }
+  DeliverReports();
+}
+
+TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::ReadAndFlush(const TSnRTast& Job) {
+  Rewrite r;
+  try {
+    r = Read(Job.FileName, Job.SearchBuf.data(), Job.SearchLen, Job.Mode, Job.ReplaceBuf.data(), Job.ReplaceLen);
+  } catch (...) {
+    r = Rewrite();
+    r.Result = srMapFailed;
+    return r;
+  }
+  if (!r.Temp) return r;
+  // The new content reaches the disk before any name points to it.
+  const bool flushed = ops_->Flush(r.Temp.get());
+  r.Temp.reset();
+  if (!flushed) {
+    ops_->Delete(r.TempName);
+    r.TempName.clear();
+    r.Result = srReplaceFailed;
+  }
+  return r;
 }
 
 TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
     const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode, const void* ReplaceBuf,
-    int ReplaceLen, const std::function<bool(const TSnRFileId&)>& Busy) {
+    int ReplaceLen) {
   Rewrite out;
   SearchLen = SearchBuf ? std::max(SearchLen, 0) : 0;
   ReplaceLen = ReplaceBuf ? std::max(ReplaceLen, 0) : 0;
@@ -309,13 +373,7 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
     if (!file) return out;  // locked against reading, or no access
     LARGE_INTEGER fileSize;
     if (!::GetFileSizeEx(file.get(), &fileSize)) return out;
-    if (Busy) {
-      if (!queryFileId(file.get(), out.Source)) return out;
-      if (Busy(out.Source)) {
-        out.Busy = true;
-        return out;
-      }
-    }
+    if (!SnRFileNumber(file.get(), out.Source.Number)) return out;
     // The file is read through one view; one that cannot fit into the address space
     // fails whole rather than being processed in part.
     if (fileSize.QuadPart <= 0 || static_cast<uint64_t>(fileSize.QuadPart) > SIZE_MAX) return out;
@@ -375,21 +433,11 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
 
 TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
                                                    int SearchLen, uint8_t Mode, const void* ReplaceBuf,
-                                                   int ReplaceLen, bool Backup, int /*LogLevel*/) {
-  Rewrite r;
-  try {
-    r = Read(FileName, SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, nullptr);
-  } catch (...) {
-    return srMapFailed;
-  }
+                                                   int ReplaceLen, bool Backup, int LogLevel) {
+  TSnRTast job;
+  job.Init(FileName, SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, Backup, LogLevel);
+  const Rewrite r = ReadAndFlush(job);
   if (r.TempName.empty()) return r.Result;
-  // The new content reaches the disk before any name points to it.
-  const bool flushed = ops_->Flush(r.Temp.get());
-  r.Temp.reset();
-  if (!flushed) {
-    ops_->Delete(r.TempName);
-    return srReplaceFailed;
-  }
   const TSnRJobResult result = Finish(FileName, r.TempName, Backup, r.Result);
   ops_->FlushFolder(folderOf(FileName));
   return result;

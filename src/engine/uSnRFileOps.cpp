@@ -1,6 +1,23 @@
 #include "uSnRFileOps.h"
 #include <cstdio>
 
+bool SnRFileNumber(HANDLE File, uint64_t& Number) {
+  using Query = LONG(NTAPI*)(HANDLE, void* status, void* info, ULONG size, int infoClass);
+  static const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+  const int fileInternalInformation = 6;
+  ULONG_PTR status[2];
+  LARGE_INTEGER number;
+  if (query && query(File, status, &number, sizeof number, fileInternalInformation) >= 0) {
+    Number = static_cast<uint64_t>(number.QuadPart);
+    return true;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(File, &info)) return false;
+  Number = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  return true;
+}
+
 win::FileHandle TSnRFileOps::CreateTempFile(const std::string& Folder, const std::string& Prefix,
                                             std::string& Name) {
   // A new file under a name not yet taken, made in one step (CREATE_NEW), so no

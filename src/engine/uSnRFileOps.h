@@ -3,8 +3,15 @@
 // a view that cannot be read) and so that a caller can watch every file it makes.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 #include <string>
 #include "win/Handles.h"
+
+// The file's number on its volume (its index), read from the open handle. The
+// system's query for a whole identity also asks for the volume's serial number,
+// which under wine costs more than a small job; the number alone is a read of the
+// file's own record.
+bool SnRFileNumber(HANDLE File, uint64_t& Number);
 
 class TSnRFileOps {
 public:
