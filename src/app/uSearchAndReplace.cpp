@@ -403,7 +403,7 @@ void TSnRForm::FormCreate() {
 
   // Entries whose files are gone are dropped before the list is filled, in one go.
   const std::string backups = GetDataDir() + "backup.dat";
-  BackupFileCheckListBox->addItems(ExistingFiles(ReadBackupList(backups)));
+  BackupFileCheckListBox->addFileItems(ExistingFiles(ReadBackupList(backups)));
   backupList_.SetFileName(backups);
 
   ScanThread = std::make_unique<TScanDirThread>();
@@ -415,7 +415,7 @@ void TSnRForm::FormCreate() {
   TSnRTempJournal::CleanUp(GetDataDir());
   RemoveDurableLeftovers(GetDataDir());
   RemoveDurableLeftovers(programFolder());
-  tempJournal_.BeforeBackup = [this](const std::string& name) { backupList_.AppendBeforeMade(name); };
+  tempJournal_.BeforeBackup = [this](const std::wstring& name) { backupList_.AppendBeforeMade(name); };
   tempJournal_.Open(GetDataDir());
   SnRThread->SetFileOps(&tempJournal_);
 
@@ -517,7 +517,7 @@ void TSnRForm::FormCloseQuery(bool& CanClose) {
   win::app().processMessages();
 
   const std::string dir = GetDataDir();
-  backupList_.Save(BackupFileCheckListBox->items());
+  backupList_.Save(BackupFileCheckListBox->itemNames());
   win::StringList results;
   for (const std::string& s : ResultListBox->items()) results.add(s);
   WriteFileDurably(dir + "result.log", results.text());

@@ -6,6 +6,7 @@
 #include "uSnRLayout.h"
 #include "uInstantHelp.h"
 #include "uSnRTexts.h"
+#include "win/FileNames.h"
 #include <vector>
 
 namespace {
@@ -16,6 +17,8 @@ bool fileExists(const std::string& name) {
   DWORD attr = ::GetFileAttributesA(name.c_str());
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+DWORD attributesOf(const std::wstring& name) { return ::GetFileAttributesW(win::LongPath(name).c_str()); }
 
 std::string programFolder() {
   char path[MAX_PATH * 2] = {};
@@ -134,9 +137,9 @@ void TSnRForm::Backupfiles1Click() {
 void TSnRForm::DeleteBackupfilesButtonClick() {
   for (int i = BackupFileCheckListBox->count() - 1; i >= 0; --i) {
     if (!BackupFileCheckListBox->checked(i)) continue;
-    const std::string name = BackupFileCheckListBox->item(i);
+    const std::wstring name = BackupFileCheckListBox->itemName(i);
     // A file that could not be deleted keeps its line, still checked.
-    if (::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES && !::DeleteFileA(name.c_str())) continue;
+    if (attributesOf(name) != INVALID_FILE_ATTRIBUTES && !::DeleteFileW(win::LongPath(name).c_str())) continue;
     BackupFileCheckListBox->deleteItem(i);
   }
 }

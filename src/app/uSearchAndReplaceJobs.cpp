@@ -3,6 +3,7 @@
 #include "MailTools.h"
 #include "uSearchAndReplace.h"
 #include "uSnRJobs.h"
+#include "win/FileNames.h"
 #include <algorithm>
 
 void TSnRForm::RekursivCheckBoxClck() { RestartFileSearch(); }
@@ -133,8 +134,11 @@ void TSnRForm::WMSnRThread(WPARAM kind, const char* text) {
   if (kind != SNRTHREAD_BACKUPFILE && kind != SNRTHREAD_LOGLINE) return;
   if (!destroying_) holdListPainting();
   if (kind == SNRTHREAD_BACKUPFILE) {
-    BackupFileCheckListBox->addItem(t, false);
-    backupList_.AppendReported(t);   // on disk at once (if the worker did not name it before)
+    // The text is the name's 8-bit form; the worker waits here, so its real name can be read.
+    std::wstring name = SnRThread ? SnRThread->ReportedBackup() : std::wstring();
+    if (name.empty()) name = win::AnsiToWide(t);
+    BackupFileCheckListBox->addFileItem(name);
+    backupList_.AppendReported(name);   // on disk at once (if the worker did not name it before)
     return;
   }
   if (LogLevel > 0 && t != "UPDATE")

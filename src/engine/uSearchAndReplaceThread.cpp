@@ -5,25 +5,30 @@
 #include "uSnRRegExpr.h"
 #include "uSnRTempOutput.h"
 #include "uSnRViewGuard.h"
+#include "win/FileNames.h"
 #include <algorithm>
 #include <cstring>
 #include <deque>
 #include <memory>
 #include <vector>
 
+using win::LongPath;
+
 namespace {
 
-std::string folderOf(const std::string& fileName) {
-  size_t cut = fileName.find_last_of("\\/:");
-  return cut == std::string::npos ? std::string(".") : fileName.substr(0, cut + 1);
+std::wstring folderOf(const std::wstring& fileName) {
+  size_t cut = fileName.find_last_of(L"\\/:");
+  return cut == std::wstring::npos ? std::wstring(L".") : fileName.substr(0, cut + 1);
 }
 
-bool fileExists(const std::string& name) {
-  DWORD attr = ::GetFileAttributesA(name.c_str());
+bool fileExists(const std::wstring& name) {
+  DWORD attr = ::GetFileAttributesW(LongPath(name).c_str());
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool nameExists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool nameExists(const std::wstring& name) {
+  return ::GetFileAttributesW(LongPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Bytes up to the first NUL among the first len.
 std::string textUpToNul(const void* buf, int len) {
@@ -62,7 +67,14 @@ std::string ShortenText(const std::string& Text, int N) {
 
 void TSnRTast::Init(const std::string& AFileName, const void* ASearchBuf, int ASearchLen, uint8_t AMode,
                     const void* AReplaceBuf, int AReplaceLen, bool ABackup, int ALogLevel) {
+  Init(win::AnsiToWide(AFileName), ASearchBuf, ASearchLen, AMode, AReplaceBuf, AReplaceLen, ABackup, ALogLevel);
   FileName = AFileName;
+}
+
+void TSnRTast::Init(const std::wstring& AName, const void* ASearchBuf, int ASearchLen, uint8_t AMode,
+                    const void* AReplaceBuf, int AReplaceLen, bool ABackup, int ALogLevel) {
+  Name = AName;
+  FileName = win::WideToAnsi(AName);
   SearchLen = std::max(ASearchLen, 0);  // -1: an unset string
   SearchDisplay = SnRTaskDisplayText(SearchLen, ASearchBuf, SearchBuf);
   SearchLen = static_cast<int32_t>(SearchBuf.size());
@@ -83,15 +95,14 @@ constexpr size_t kReadWhole = 64 << 10;  // files up to this size are read, not 
 constexpr size_t kFlushThreads = 16;
 
 // The file's full path in upper case: two jobs on one name meet here.
-std::string nameKey(const std::string& fileName) {
-  char full[MAX_PATH * 2];
-  DWORD n = ::GetFullPathNameA(fileName.c_str(), sizeof full, full, nullptr);
-  std::string key = n && n < sizeof full ? std::string(full, n) : fileName;
-  ::CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
+std::wstring nameKey(const std::wstring& fileName) {
+  std::wstring key = win::FullPath(fileName);
+  if (key.empty()) key = fileName;
+  if (!key.empty()) ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
   return key;
 }
 
-bool endsWith(const std::string& s, const std::string& tail) {
+bool endsWith(const std::wstring& s, const std::wstring& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
@@ -175,7 +186,7 @@ void TSearchAndReplaceThread::execute() {
   struct InFlight {
     TSnRTast* job;
     Rewrite rewrite;
-    std::string key;
+    std::wstring key;
     std::shared_ptr<TSnRFlushPool::Ticket> flush;  // set while a temporary file waits
   };
   std::deque<InFlight> inFlight;
@@ -204,11 +215,11 @@ void TSearchAndReplaceThread::execute() {
         r = srReplaceFailed;  // the new content did not reach the disk
       } else {
         try {
-          r = Finish(f.job->FileName, f.rewrite.TempName, f.job->Backup, r);
+          r = Finish(f.job->Name, f.rewrite.TempName, f.job->Backup, r);
         } catch (...) {
           r = srMapFailed;
         }
-        pool.flushFolder(*ops_, folderOf(f.job->FileName));
+        pool.flushFolder(*ops_, folderOf(f.job->Name));
       }
     }
     if (skip)
@@ -223,9 +234,9 @@ void TSearchAndReplaceThread::execute() {
   };
   // A job must not read a file that a job before it has yet to replace, nor one
   // of its backups.
-  auto waitsForEarlier = [&](const std::string& key) {
+  auto waitsForEarlier = [&](const std::wstring& key) {
     for (const InFlight& f : inFlight)
-      if (f.flush && (key == f.key || (key.compare(0, f.key.size() + 1, f.key + ".") == 0 && endsWith(key, ".SNR_BAK"))))
+      if (f.flush && (key == f.key || (key.compare(0, f.key.size() + 1, f.key + L".") == 0 && endsWith(key, L".SNR_BAK"))))
         return true;
     return false;
   };
@@ -250,7 +261,7 @@ void TSearchAndReplaceThread::execute() {
       completeOldest(false);
       continue;
     }
-    std::string key = nameKey(job->FileName);
+    std::wstring key = nameKey(job->Name);
     if (waitsForEarlier(key)) {
       drain();
       continue;
@@ -258,7 +269,7 @@ void TSearchAndReplaceThread::execute() {
     InFlight f{job, Rewrite(), std::move(key), nullptr};
     try {
       const bool anyPending = std::any_of(inFlight.begin(), inFlight.end(), [](const InFlight& i) { return !!i.flush; });
-      f.rewrite = Read(job->FileName, job->SearchBuf.data(), job->SearchLen, job->Mode, job->ReplaceBuf.data(),
+      f.rewrite = Read(job->Name, job->SearchBuf.data(), job->SearchLen, job->Mode, job->ReplaceBuf.data(),
                        job->ReplaceLen, anyPending ? busy : std::function<bool(const TSnRFileId&)>());
     } catch (...) {
       f.rewrite = Rewrite();
@@ -286,12 +297,12 @@ void TSearchAndReplaceThread::execute() {
 }
 
 TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
-    const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode, const void* ReplaceBuf,
+    const std::wstring& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode, const void* ReplaceBuf,
     int ReplaceLen, const std::function<bool(const TSnRFileId&)>& Busy) {
   Rewrite out;
   SearchLen = SearchBuf ? std::max(SearchLen, 0) : 0;
   ReplaceLen = ReplaceBuf ? std::max(ReplaceLen, 0) : 0;
-  DebugOut(FileName + " Start");
+  DebugOut(win::WideToAnsi(FileName) + " Start");
   if (!fileExists(FileName)) {
     out.Result = srFileMissing;
     return out;
@@ -304,7 +315,7 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   size_t size = 0;
   out.Result = srMapFailed;
   try {
-    file.reset(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    file.reset(::CreateFileW(LongPath(FileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return out;  // locked against reading, or no access
     LARGE_INTEGER fileSize;
@@ -340,7 +351,7 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
 
   const auto* begin = view ? static_cast<const uint8_t*>(view.get()) : small.data();
   const auto* end = begin + size;
-  const std::string folder = folderOf(FileName);
+  const std::wstring folder = folderOf(FileName);
   out.Result = srReplaceFailed;
   if (SearchLen > 0 && Mode <= smRegExpr) {
     try {
@@ -375,6 +386,12 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
 
 TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
                                                    int SearchLen, uint8_t Mode, const void* ReplaceBuf,
+                                                   int ReplaceLen, bool Backup, int LogLevel) {
+  return ProcessFile(win::AnsiToWide(FileName), SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, Backup, LogLevel);
+}
+
+TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::wstring& FileName, const void* SearchBuf,
+                                                   int SearchLen, uint8_t Mode, const void* ReplaceBuf,
                                                    int ReplaceLen, bool Backup, int /*LogLevel*/) {
   Rewrite r;
   try {
@@ -395,11 +412,11 @@ TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, 
   return result;
 }
 
-bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::string& Backup) {
+bool TSearchAndReplaceThread::MakeBackup(const std::wstring& FileName, std::wstring& Backup) {
   // A second name for the original: complete at once, and the file's own name is
   // never without content. The first free number is found by the link itself.
   for (unsigned n = 0;; ++n) {
-    Backup = FileName + "." + std::to_string(n) + ".snr_bak";
+    Backup = FileName + L"." + std::to_wstring(n) + L".snr_bak";
     if (ops_->Link(FileName, Backup)) return true;
     const DWORD error = ::GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
@@ -407,16 +424,16 @@ bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::strin
   // No links here: a copy, flushed, under a temporary name first, so that a backup
   // name never holds a part of the original.
   for (unsigned n = 0;; ++n) {
-    Backup = FileName + "." + std::to_string(n) + ".snr_bak";
+    Backup = FileName + L"." + std::to_wstring(n) + L".snr_bak";
     if (!nameExists(Backup)) break;
   }
-  std::string copyName;
-  win::FileHandle copy = ops_->CreateTempFile(folderOf(FileName), "snr", copyName);
+  std::wstring copyName;
+  win::FileHandle copy = ops_->CreateTempFile(folderOf(FileName), L"snr", copyName);
   if (!copy) return false;
   bool ok = true;
   {
-    win::FileHandle in(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    win::FileHandle in(::CreateFileW(LongPath(FileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     ok = static_cast<bool>(in);
     std::vector<char> buf(1 << 20);
     DWORD got = 0;
@@ -430,14 +447,14 @@ bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::strin
   return false;
 }
 
-TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const std::string& TempName,
+TSnRJobResult TSearchAndReplaceThread::Finish(const std::wstring& FileName, const std::wstring& TempName,
                                               bool Backup, int Count) {
   if (Count <= 0) {
     if (!TempName.empty()) ops_->Delete(TempName);
     return Count;
   }
   try {
-    std::string backup;
+    std::wstring backup;
     if (Backup && !MakeBackup(FileName, backup)) {
       ops_->Delete(TempName);
       return srFinishFailed;
@@ -448,7 +465,12 @@ TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const
       ops_->Delete(TempName);
       return srFinishFailed;
     }
-    if (Backup) Report(SNRTHREAD_BACKUPFILE, backup);
+    if (Backup) {
+      // The report's text is 8-bit; the receiver reads the real name meanwhile.
+      reportedBackup_ = backup;
+      Report(SNRTHREAD_BACKUPFILE, win::WideToAnsi(backup));
+      reportedBackup_.clear();
+    }
   } catch (...) {
     ops_->Delete(TempName);
     return srFinishFailed;

@@ -29,12 +29,13 @@ constexpr TSnRJobResult srMapFailed = -5;      // no mapping (empty, locked, too
 // valid only during the call (at most 4095 bytes; longer texts arrive cut).
 constexpr UINT WM_SNRTHREAD = WM_USER + 2001;
 constexpr WPARAM SNRTHREAD_LOGLINE = 1;     // a result line, or "UPDATE" after every job
-constexpr WPARAM SNRTHREAD_BACKUPFILE = 2;  // full path of a backup file just made
+constexpr WPARAM SNRTHREAD_BACKUPFILE = 2;  // full path of a backup file just made (its 8-bit form)
 
 // One job for one file; it owns copies of its byte strings.
 class TSnRTast {
 public:
-  std::string FileName;
+  std::wstring Name;      // the file's real name: the one that is opened
+  std::string FileName;   // its 8-bit form, for the report lines
   std::string SearchBuf;  // the bytes to find (in smRegExpr the expression)
   int32_t SearchLen = 0;
   std::string ReplaceBuf;  // the replacement bytes (in smRegExpr the template)
@@ -46,6 +47,9 @@ public:
   std::string ReplaceDisplay;
 
   // Copies both buffers; a length of -1 (an unset string) counts as 0.
+  void Init(const std::wstring& Name, const void* SearchBuf, int SearchLen, uint8_t Mode,
+            const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
+  // The same for a name given as 8-bit text, which is then the file's name as it is.
   void Init(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
             const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
 };
@@ -84,8 +88,14 @@ public:
   int TaskCount();
 
   // Rewrites one file (the worker does this for every job). LogLevel is not used.
+  TSnRJobResult ProcessFile(const std::wstring& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
+                            const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
   TSnRJobResult ProcessFile(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
                             const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
+
+  // While a SNRTHREAD_BACKUPFILE report is being handled (the worker waits in it):
+  // the real name of that backup, which the report's text shows in 8-bit form.
+  const std::wstring& ReportedBackup() const { return reportedBackup_; }
 
   // The file operations used from now on (not owned); nullptr: the real ones.
   void SetFileOps(TSnRFileOps* Ops) { ops_ = Ops ? Ops : &TSnRFileOps::System(); }
@@ -94,7 +104,7 @@ public:
   // the rename follow once that file's data is durable.
   struct Rewrite {
     TSnRJobResult Result = 0;  // the count, or a failure; final when there is no TempName
-    std::string TempName;      // the temporary file, when one was made
+    std::wstring TempName;     // the temporary file, when one was made
     win::FileHandle Temp;      // open for its flush
     TSnRFileId Source;         // the file read, when it was asked for
     bool Busy = false;         // refused: the file is another rewrite's, not yet done
@@ -106,17 +116,18 @@ protected:
 private:
   // Reads the file and writes the temporary file (not yet flushed). Busy, asked
   // once the file is open, refuses files that are still being rewritten.
-  Rewrite Read(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
+  Rewrite Read(const std::wstring& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
                const void* ReplaceBuf, int ReplaceLen,
                const std::function<bool(const TSnRFileId&)>& Busy);
   void Report(WPARAM Kind, const std::string& Text);
   void ReportResult(const TSnRTast& Job, TSnRJobResult R);
-  TSnRJobResult Finish(const std::string& FileName, const std::string& TempName, bool Backup, int Count);
-  bool MakeBackup(const std::string& FileName, std::string& Backup);
+  TSnRJobResult Finish(const std::wstring& FileName, const std::wstring& TempName, bool Backup, int Count);
+  bool MakeBackup(const std::wstring& FileName, std::wstring& Backup);
 
   std::recursive_mutex tasksLock_;
   std::deque<std::unique_ptr<TSnRTast>> Tasks;
   TSnRFileOps* ops_ = &TSnRFileOps::System();
   std::unique_ptr<TSnRFlushPool> flushPool_;
   char reportBuffer_[4096];
+  std::wstring reportedBackup_;
 };

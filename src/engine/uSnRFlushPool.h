@@ -62,10 +62,10 @@ public:
   std::shared_ptr<Ticket> flushFile(TSnRFileOps& ops, win::FileHandle file) {
     auto ticket = std::make_shared<Ticket>();
     ticket->file = std::move(file);
-    push(Task{&ops, ticket, std::string()});
+    push(Task{&ops, ticket, std::wstring()});
     return ticket;
   }
-  void flushFolder(TSnRFileOps& ops, const std::string& folder) {
+  void flushFolder(TSnRFileOps& ops, const std::wstring& folder) {
     {
       std::lock_guard<SlimLock> lock(mutex_);
       for (const Task& t : queue_)
@@ -90,7 +90,7 @@ private:
   struct Task {
     TSnRFileOps* ops;
     std::shared_ptr<Ticket> ticket;  // a file, or none for a folder
-    std::string folder;
+    std::wstring folder;
   };
   void push(Task t) {
     {
