@@ -32,6 +32,11 @@ int TListBoxStrings::add(const std::string& s) {
   return box_->count() - 1;
 }
 
+int TListBoxStrings::addFileName(const std::wstring& name) {
+  box_->addFileItem(name);
+  return box_->count() - 1;
+}
+
 // A batch of found files: one repaint for all of them.
 void TListBoxStrings::beginUpdate() { ::SendMessageA(box_->handle(), WM_SETREDRAW, FALSE, 0); }
 void TListBoxStrings::endUpdate() {

@@ -35,6 +35,7 @@ public:
   int count() const override { return box_->count(); }
   std::string get(int index) const override { return box_->item(index); }
   int add(const std::string& s) override;
+  int addFileName(const std::wstring& name) override;
   void clear() override { box_->clearItems(); }
   void beginUpdate() override;
   void endUpdate() override;

@@ -58,13 +58,14 @@ void TSnRForm::FileCheckListBoxDblClick() {
 }
 
 void TSnRForm::WMDropFiles(HDROP drop) {
-  const UINT n = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT n = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < n; ++i) {
-    const UINT len = ::DragQueryFileA(drop, i, nullptr, 0);
-    std::vector<char> name(len + 1, '\0');
-    if (::DragQueryFileA(drop, i, name.data(), len + 1) == 0) continue;
-    const std::string file(name.data());
-    if (fileExists(file)) FileCheckListBox->addItem(file, false);
+    const UINT len = ::DragQueryFileW(drop, i, nullptr, 0);
+    std::vector<wchar_t> name(len + 1, L'\0');
+    if (::DragQueryFileW(drop, i, name.data(), len + 1) == 0) continue;
+    const std::wstring file(name.data());
+    const DWORD attr = attributesOf(file);
+    if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY)) FileCheckListBox->addFileItem(file);
   }
   ::DragFinish(drop);
   if (WarrantyMemo->visible()) WarrantyMemo->setVisible(false);

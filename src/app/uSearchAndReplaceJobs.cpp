@@ -57,7 +57,7 @@ std::string TSnRForm::MemoToBuffer(win::Memo* Memo, const std::string& LineBreak
 void TSnRForm::SnRButtonClick() {
   TSnRJobRequest r;
   for (int i = 0, n = FileCheckListBox->count(); i < n; ++i)
-    if (FileCheckListBox->checked(i)) r.CheckedFiles.push_back(FileCheckListBox->item(i));
+    if (FileCheckListBox->checked(i)) r.CheckedFiles.push_back(FileCheckListBox->itemName(i));
   r.LineModePage = PageControlLineMode->activePageIndex() == 0 ? 0 : 1;
   const TExtPChar& from = CombiEditCharHexFrameFromStr->Value;
   const TExtPChar& to = CombiEditCharHexFrameToStr->Value;

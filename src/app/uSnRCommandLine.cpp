@@ -177,7 +177,7 @@ void ApplySnRSwitch(TSnRSwitch s, bool& caseSensitive, bool& regExpr) {
 TSnRJobRequest SnRCommandLineJobRequest(const TSnRCommandLine& c, bool caseSensitive, bool regExpr,
                                         bool windowBackups, int32_t windowLogLevel) {
   TSnRJobRequest r;
-  r.CheckedFiles = c.Files.items();
+  r.CheckedFiles = c.Files.Names();
   r.CaseSensitive = caseSensitive;
   r.RegExpr = regExpr;
   if (c.IsHexKind()) {
