@@ -13,9 +13,11 @@
 // and control characters separate parameters, double quotes group blanks into
 // one and are dropped. The first entry is the program as it was typed.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
 
 // The case and regular-expression switches, in the order they were given.
 enum class TSnRSwitch { CaseOn, CaseOff, RegExpOn, RegExpOff };
+
 
 // What the parameters said.
 struct TSnRCommandLine {
@@ -43,8 +45,15 @@ struct TSnRCommandLine {
 };
 
 // Reads the parameters (the program itself not among them), in order. Files
-// named by wildcards and list files are looked up at once.
+// named by wildcards and list files are looked up at once. "-F", "-R" and "-L"
+// take their names from the wide parameters, so a name of any characters names
+// its file (and only a "*" or "?" the user gave is a wildcard); every other
+// option takes the parameter's 8-bit form, as the 8-bit command line gives it.
+TSnRCommandLine ParseSnRCommandLine(const std::vector<std::wstring>& params);
+// The same for 8-bit parameters (names in the ANSI code page).
 TSnRCommandLine ParseSnRCommandLine(const std::vector<std::string>& params);
+// A wide parameter's 8-bit form, as the 8-bit command line has it.
+std::string SnRParamText(const std::wstring& param);
 
 // A switch as a click on the window's boxes: checking one of them clears the other.
 void ApplySnRSwitch(TSnRSwitch s, bool& caseSensitive, bool& regExpr);

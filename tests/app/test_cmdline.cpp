@@ -1,5 +1,6 @@
 #include "test_batch_tools.h"
 #include "uSnRCommandLine.h"
+#include "win/FileNames.h"
 #include "win/Handles.h"
 #include <gtest/gtest.h>
 
@@ -108,6 +109,35 @@ TEST_F(CommandLineTest, FilesByNameByMaskRecursivelyAndFromAList) {
 
   // Files from several options add up in order, duplicates included.
   EXPECT_EQ(ParseSnRCommandLine({"-Fx", "-L" + list, "-Fx"}).Files.count(), 7);
+}
+
+// Names come from the wide parameters: a name outside the code page names its
+// file, and only a "*" or "?" the user typed is a wildcard.
+TEST_F(CommandLineTest, FileNamesOfAnyCharactersFromTheWideParameters) {
+  const std::wstring folder = qztest::Wide(dir.path()) + L"\\\u4E2D";
+  ASSERT_TRUE(qztest::MakeFolder(folder));
+  const std::wstring chinese = folder + L"\\\u4E2D\u6587.txt", emoji = folder + L"\\\U0001F600.txt";
+  for (const std::wstring& n : {chinese, emoji, folder + L"\\ab.txt"}) ASSERT_TRUE(qztest::WriteWideFile(n, "x"));
+  const std::wstring list = folder + L"\\list \u4E2D.lst";   // its lines are 8-bit text
+  ASSERT_TRUE(qztest::WriteWideFile(list, "c:\\a\xE4.txt\r\n"));
+
+  const TSnRCommandLine c = ParseSnRCommandLine(
+      std::vector<std::wstring>{L"-F" + chinese, L"-R" + folder + L"\\*.txt", L"-L" + list, L"-Oc\u00E4\u4E2D", L"-Nh41"});
+  std::vector<std::wstring> deep(c.Files.Names().begin() + 1, c.Files.Names().begin() + 4);
+  std::sort(deep.begin(), deep.end());
+  std::vector<std::wstring> all = {chinese, emoji, folder + L"\\ab.txt"};
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(c.Files.Names().front(), chinese);
+  EXPECT_EQ(deep, all);
+  EXPECT_EQ(c.Files.Names().back(), L"c:\\a\u00E4.txt");
+  EXPECT_EQ(c.Files.count(), 5);
+  EXPECT_EQ(c.Files[0], win::WideToAnsi(chinese));
+  // Other values keep the 8-bit form the 8-bit command line gives them.
+  EXPECT_EQ(c.OldLines, Strings{"\xE4?"});
+
+  EXPECT_EQ(SplitCommandLine(std::wstring(L"p \"-F\u4E2D a\" \uFF02x")),
+            (std::vector<std::wstring>{L"p", L"-F\u4E2D a", L"\uFF02x"}));   // a look-alike quote is no quote
+  EXPECT_EQ(SnRParamText(L"-Oc\u4E2D"), "-Oc?");
 }
 
 TEST_F(CommandLineTest, OldAndNewStrings) {
