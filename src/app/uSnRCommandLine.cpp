@@ -3,8 +3,12 @@
 #include "win/FileNames.h"
 #include "win/StringList.h"
 #include <algorithm>
+#include <cctype>
 
 namespace {
+
+// The longest hex value: the bytes a byte string holds.
+constexpr size_t kHexMaxBytes = 1024;
 
 template <class Char>
 bool isSeparator(Char c) { return c != 0 && static_cast<unsigned>(c) <= ' '; }
@@ -61,8 +65,9 @@ bool tooLong(const std::vector<std::string>& lines) {
 }
 
 // "-O"/"-N" after the key: a type letter, then the value.
-void readString(const std::string& value, TExtPChar& bytes, std::vector<std::string>& lines, bool& hex,
-                bool& text, std::vector<std::string>& tooLarge) {
+void readString(const std::string& param, const std::string& value, TExtPChar& bytes,
+                std::vector<std::string>& lines, bool& hex, bool& text, std::vector<std::string>& tooLarge,
+                std::vector<TSnRRefusedHex>& refused) {
   if (value.empty()) return;   // no type letter: nothing was given
   const char type = upper(value.substr(0, 1))[0];
   const std::string rest = value.substr(1);
@@ -77,6 +82,13 @@ void readString(const std::string& value, TExtPChar& bytes, std::vector<std::str
     lines.insert(lines.end(), file.items().begin(), file.items().end());
     text = true;
   } else if (type == 'H') {
+    // Refused whole rather than read as far as it goes: a dropped digit or a
+    // cut tail would make the job replace bytes the user never gave.
+    const TSnRHexProblem problem = SnRHexProblem(rest);
+    if (problem != TSnRHexProblem::None) {
+      refused.push_back({param, problem});
+      return;
+    }
     bytes.SetHex(rest);
     hex = true;
   } else {
@@ -123,6 +135,13 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) { re
 
 std::string SnRParamText(const std::wstring& param) { return win::WideToAnsiAsSystem(param); }
 
+TSnRHexProblem SnRHexProblem(const std::string& digits) {
+  for (char c : digits)
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return TSnRHexProblem::NotHexDigits;
+  if (digits.size() % 2) return TSnRHexProblem::OddDigits;
+  if (digits.size() / 2 > kHexMaxBytes) return TSnRHexProblem::TooLong;
+  return TSnRHexProblem::None;
+}
 
 bool TSnRCommandLine::HasOldString() const {
   if (OldValue.Len > 0) return true;
@@ -136,7 +155,7 @@ bool TSnRCommandLine::NewTextTooLong() const { return tooLong(NewLines); }
 bool TSnRCommandLine::Complete() const {
   const bool oneKind = OldHex == NewHex && OldText == NewText && OldHex != OldText;
   const bool textsFit = TooLargeFiles.empty() && !OldTextTooLong() && !NewTextTooLong();
-  return Files.count() > 0 && HasOldString() && oneKind && textsFit;
+  return Files.count() > 0 && HasOldString() && oneKind && textsFit && RefusedHex.empty();
 }
 
 namespace {
@@ -166,9 +185,9 @@ TSnRCommandLine parse(const std::vector<std::string>& params, const std::vector<
       } else if (key == "-L") {
         if (!fileValue.empty()) addListFile(c.Files, fileValue);
       } else if (key == "-O") {
-        readString(value, c.OldValue, c.OldLines, c.OldHex, c.OldText, c.TooLargeFiles);
+        readString(p, value, c.OldValue, c.OldLines, c.OldHex, c.OldText, c.TooLargeFiles, c.RefusedHex);
       } else if (key == "-N") {
-        readString(value, c.NewValue, c.NewLines, c.NewHex, c.NewText, c.TooLargeFiles);
+        readString(p, value, c.NewValue, c.NewLines, c.NewHex, c.NewText, c.TooLargeFiles, c.RefusedHex);
       } else if (key == "-B") {
         c.Backup = true;
       } else if (key == "-G") {
@@ -255,6 +274,23 @@ std::vector<std::string> SnRCommandLineErrorLines(const TSnRCommandLine& c, cons
                              " Bytes mit Zeilenumbr\xFC" "chen"
                        : std::string(old ? "old" : "new") + " text too long - at most " + limit +
                              " bytes with its line breaks");
+  }
+  for (const TSnRRefusedHex& r : c.RefusedHex) {
+    const std::string head = (de ? "Hex-Wert abgelehnt: " : "hex value refused: ") + ShortenText(r.Param, 60) + " - ";
+    switch (r.Problem) {
+      case TSnRHexProblem::NotHexDigits:
+        lines.push_back(head + (de ? "nur die Hex-Ziffern 0-9 und A-F sind erlaubt, ohne Leerzeichen"
+                                   : "only the hex digits 0-9 and A-F may be given, without blanks"));
+        break;
+      case TSnRHexProblem::OddDigits:
+        lines.push_back(head + (de ? "ungerade Anzahl von Hex-Ziffern" : "an odd number of hex digits"));
+        break;
+      case TSnRHexProblem::TooLong:
+        lines.push_back(head + (de ? "mehr als " : "more than ") + std::to_string(kHexMaxBytes) +
+                        (de ? " Bytes" : " bytes"));
+        break;
+      case TSnRHexProblem::None: break;
+    }
   }
   lines.push_back("");
   return lines;

@@ -163,6 +163,25 @@ TEST_F(BatchEndToEnd, AnIncompleteCommandLineOpensTheResultsAndWaitsForTheUser) 
   EXPECT_EQ(resultLog(), "Error using command line parameters:\r\n -F" + a + " -Oh41 -Ncx -C\r\n\r\n\r\n");
 }
 
+// A hex value the program cannot take as given makes the command line
+// incomplete: no job, the file untouched, and a line for each value and why.
+TEST_F(BatchEndToEnd, HexValuesThatAreNotPairsOfHexDigitsAreRefused) {
+  const std::string a = file("a.txt", "banana ac \x06");
+  const std::string tooLong = "-Oh" + std::string(4100, '6');   // 2,050 bytes
+  ASSERT_TRUE(runIncomplete("\"-F" + a + "\" -Oh616 -Oh61zz63 -Oh0x61 " + tooLong + " -Nhqq -Nh4F -C"));
+  EXPECT_EQ(readFile(a), "banana ac \x06");
+  EXPECT_FALSE(exists(a + ".0.snr_bak"));
+  const std::string why = " - only the hex digits 0-9 and A-F may be given, without blanks\r\n";
+  EXPECT_EQ(resultLog(), "Error using command line parameters:\r\n -F" + a + " -Oh616 -Oh61zz63 -Oh0x61 " + tooLong +
+                             " -Nhqq -Nh4F -C\r\n\r\n"
+                             "no source string defined - please use paramter -O\r\n"
+                             "hex value refused: -Oh616 - an odd number of hex digits\r\n"
+                             "hex value refused: -Oh61zz63" + why +
+                             "hex value refused: -Oh0x61" + why +
+                             "hex value refused: " + tooLong.substr(0, 57) + "... - more than 1024 bytes\r\n"
+                             "hex value refused: -Nhqq" + why + "\r\n");
+}
+
 namespace {
 const std::wstring kChinese = L"\u4E2D\u6587";
 const std::wstring kEmoji = L"\U0001F600";
