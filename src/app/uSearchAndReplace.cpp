@@ -32,6 +32,11 @@ int TListBoxStrings::add(const std::string& s) {
   return box_->count() - 1;
 }
 
+int TListBoxStrings::addFileName(const std::wstring& name) {
+  box_->addFileItem(name);
+  return box_->count() - 1;
+}
+
 // A batch of found files: one repaint for all of them.
 void TListBoxStrings::beginUpdate() { ::SendMessageA(box_->handle(), WM_SETREDRAW, FALSE, 0); }
 void TListBoxStrings::endUpdate() {
@@ -403,7 +408,7 @@ void TSnRForm::FormCreate() {
 
   // Entries whose files are gone are dropped before the list is filled, in one go.
   const std::string backups = GetDataDir() + "backup.dat";
-  BackupFileCheckListBox->addItems(ExistingFiles(ReadBackupList(backups)));
+  BackupFileCheckListBox->addFileItems(ExistingFiles(ReadBackupList(backups)));
   backupList_.SetFileName(backups);
 
   ScanThread = std::make_unique<TScanDirThread>();
@@ -415,7 +420,7 @@ void TSnRForm::FormCreate() {
   TSnRTempJournal::CleanUp(GetDataDir());
   RemoveDurableLeftovers(GetDataDir());
   RemoveDurableLeftovers(programFolder());
-  tempJournal_.BeforeBackup = [this](const std::string& name) { backupList_.AppendBeforeMade(name); };
+  tempJournal_.BeforeBackup = [this](const std::wstring& name) { backupList_.AppendBeforeMade(name); };
   tempJournal_.Open(GetDataDir());
   SnRThread->SetFileOps(&tempJournal_);
   // A report a line costs a round trip between the threads each; gathered, a long
@@ -520,7 +525,7 @@ void TSnRForm::FormCloseQuery(bool& CanClose) {
   win::app().processMessages();
 
   const std::string dir = GetDataDir();
-  backupList_.Save(BackupFileCheckListBox->items());
+  backupList_.Save(BackupFileCheckListBox->itemNames());
   win::StringList results;
   for (const std::string& s : ResultListBox->items()) results.add(s);
   WriteFileDurably(dir + "result.log", results.text());

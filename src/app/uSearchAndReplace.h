@@ -35,6 +35,7 @@ public:
   int count() const override { return box_->count(); }
   std::string get(int index) const override { return box_->item(index); }
   int add(const std::string& s) override;
+  int addFileName(const std::wstring& name) override;
   void clear() override { box_->clearItems(); }
   void beginUpdate() override;
   void endUpdate() override;
@@ -130,8 +131,8 @@ public:
   // result is as long as the text needs.
   std::string MemoToBuffer(win::Memo* Memo, const std::string& LineBreak);
   void WMSnRThread(WPARAM kind, const char* text);
-  // One report line or backup name.
-  void handleReport(WPARAM kind, const char* text);
+  // One report line or backup name (Batched: an entry of SNRTHREAD_LOGLINES).
+  void handleReport(WPARAM kind, const char* text, bool batched);
   // After reports: the result list's extent, the caption, and the end of the queue.
   void reportsHandled();
 

@@ -3,6 +3,7 @@
 #include "MailTools.h"
 #include "uSearchAndReplace.h"
 #include "uSnRJobs.h"
+#include "win/FileNames.h"
 #include <algorithm>
 #include <cstring>
 
@@ -57,7 +58,7 @@ std::string TSnRForm::MemoToBuffer(win::Memo* Memo, const std::string& LineBreak
 void TSnRForm::SnRButtonClick() {
   TSnRJobRequest r;
   for (int i = 0, n = FileCheckListBox->count(); i < n; ++i)
-    if (FileCheckListBox->checked(i)) r.CheckedFiles.push_back(FileCheckListBox->item(i));
+    if (FileCheckListBox->checked(i)) r.CheckedFiles.push_back(FileCheckListBox->itemName(i));
   r.LineModePage = PageControlLineMode->activePageIndex() == 0 ? 0 : 1;
   const TExtPChar& from = CombiEditCharHexFrameFromStr->Value;
   const TExtPChar& to = CombiEditCharHexFrameToStr->Value;
@@ -138,21 +139,30 @@ void TSnRForm::WMSnRThread(WPARAM kind, const char* text) {
       const WPARAM entryKind = static_cast<unsigned char>(*p++);
       const char* line = p;
       p += std::strlen(p) + 1;
-      handleReport(entryKind, line);
+      handleReport(entryKind, line, true);
     }
     reportsHandled();
     return;
   }
   if (kind != SNRTHREAD_BACKUPFILE && kind != SNRTHREAD_LOGLINE) return;
-  handleReport(kind, text);
+  handleReport(kind, text, false);
   if (kind == SNRTHREAD_LOGLINE) reportsHandled();
 }
 
-void TSnRForm::handleReport(WPARAM kind, const char* text) {
+void TSnRForm::handleReport(WPARAM kind, const char* text, bool batched) {
   if (!destroying_) holdListPainting();
   if (kind == SNRTHREAD_BACKUPFILE) {
-    BackupFileCheckListBox->addItem(text, false);
-    backupList_.AppendReported(text);   // on disk at once (if the worker did not name it before)
+    // A batch names the backup by its real name in UTF-8; a single report by its
+    // 8-bit form, while the worker, waiting here, shows the real one.
+    std::wstring name;
+    if (batched) {
+      if (!win::Utf8ToWide(text, name)) name = win::AnsiToWide(text);
+    } else {
+      name = SnRThread ? SnRThread->ReportedBackup() : std::wstring();
+      if (name.empty()) name = win::AnsiToWide(text);
+    }
+    BackupFileCheckListBox->addFileItem(name);
+    backupList_.AppendReported(name);   // on disk at once (if the worker did not name it before)
   } else if (kind == SNRTHREAD_LOGLINE && LogLevel > 0 && std::strcmp(text, "UPDATE") != 0) {
     for (const std::string& line : SplitResultLine(text)) ResultListBox->addItem(line);
   }

@@ -5,25 +5,30 @@
 #include "uSnRRegExpr.h"
 #include "uSnRTempOutput.h"
 #include "uSnRViewGuard.h"
+#include "win/FileNames.h"
 #include <algorithm>
 #include <cstring>
 #include <deque>
 #include <memory>
 #include <vector>
 
+using win::LongPath;
+
 namespace {
 
-std::string folderOf(const std::string& fileName) {
-  size_t cut = fileName.find_last_of("\\/:");
-  return cut == std::string::npos ? std::string(".") : fileName.substr(0, cut + 1);
+std::wstring folderOf(const std::wstring& fileName) {
+  size_t cut = fileName.find_last_of(L"\\/:");
+  return cut == std::wstring::npos ? std::wstring(L".") : fileName.substr(0, cut + 1);
 }
 
-bool fileExists(const std::string& name) {
-  DWORD attr = ::GetFileAttributesA(name.c_str());
+bool fileExists(const std::wstring& name) {
+  DWORD attr = ::GetFileAttributesW(LongPath(name).c_str());
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool nameExists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool nameExists(const std::wstring& name) {
+  return ::GetFileAttributesW(LongPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Bytes up to the first NUL among the first len.
 std::string textUpToNul(const void* buf, int len) {
@@ -62,7 +67,14 @@ std::string ShortenText(const std::string& Text, int N) {
 
 void TSnRTast::Init(const std::string& AFileName, const void* ASearchBuf, int ASearchLen, uint8_t AMode,
                     const void* AReplaceBuf, int AReplaceLen, bool ABackup, int ALogLevel) {
+  Init(win::AnsiToWide(AFileName), ASearchBuf, ASearchLen, AMode, AReplaceBuf, AReplaceLen, ABackup, ALogLevel);
   FileName = AFileName;
+}
+
+void TSnRTast::Init(const std::wstring& AName, const void* ASearchBuf, int ASearchLen, uint8_t AMode,
+                    const void* AReplaceBuf, int AReplaceLen, bool ABackup, int ALogLevel) {
+  Name = AName;
+  FileName = win::WideToAnsi(AName);
   SearchLen = std::max(ASearchLen, 0);  // -1: an unset string
   SearchDisplay = SnRTaskDisplayText(SearchLen, ASearchBuf, SearchBuf);
   SearchLen = static_cast<int32_t>(SearchBuf.size());
@@ -86,15 +98,14 @@ constexpr DWORD kBatchMs = 50;
 constexpr size_t kBatchBytes = 256 << 10;
 
 // The file's full path in upper case: two jobs on one name meet here.
-std::string nameKey(const std::string& fileName) {
-  char full[MAX_PATH * 2];
-  DWORD n = ::GetFullPathNameA(fileName.c_str(), sizeof full, full, nullptr);
-  std::string key = n && n < sizeof full ? std::string(full, n) : fileName;
-  ::CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
+std::wstring nameKey(const std::wstring& fileName) {
+  std::wstring key = win::FullPath(fileName);
+  if (key.empty()) key = fileName;
+  if (!key.empty()) ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
   return key;
 }
 
-bool endsWith(const std::string& s, const std::string& tail) {
+bool endsWith(const std::wstring& s, const std::wstring& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
@@ -136,7 +147,10 @@ void TSearchAndReplaceThread::Report(WPARAM Kind, const std::string& Text) {
   if (batched_) {
     if (batch_.empty()) batchStart_ = ::GetTickCount();
     batch_ += static_cast<char>(Kind);
-    batch_.append(Text, 0, n);
+    if (Kind == SNRTHREAD_BACKUPFILE && !reportedBackup_.empty())
+      batch_ += win::WideToUtf8(reportedBackup_);
+    else
+      batch_.append(Text, 0, n);
     batch_ += '\0';
     return;
   }
@@ -198,7 +212,7 @@ void TSearchAndReplaceThread::execute() {
   TSnRTaskPool& pool = *pool_;
   struct InFlight {
     TSnRTast* job = nullptr;
-    std::string key;
+    std::wstring key;
     uint64_t dispatched = 0;  // renames made before it was started
     Rewrite rewrite;          // written by its task until the ticket is done
     std::shared_ptr<TSnRTaskPool::Ticket> ticket;
@@ -209,14 +223,14 @@ void TSearchAndReplaceThread::execute() {
   // job that read one of them before (through another name of the same file) read
   // what is gone and is read again.
   std::deque<std::pair<TSnRFileId, uint64_t>> replaced;
-  std::vector<std::string> dirtyFolders;
+  std::vector<std::wstring> dirtyFolders;
   DWORD lastFolderFlush = ::GetTickCount();
   auto taskAt = [this](size_t i) -> TSnRTast* {
     auto lock = LockTasks();
     return i < Tasks.size() ? Tasks[i].get() : nullptr;
   };
   auto flushFolders = [&] {
-    for (std::string& folder : dirtyFolders)
+    for (std::wstring& folder : dirtyFolders)
       pool.run([this, folder = std::move(folder)] { ops_->FlushFolder(folder); });
     dirtyFolders.clear();
     lastFolderFlush = ::GetTickCount();
@@ -247,12 +261,12 @@ void TSearchAndReplaceThread::execute() {
     TSnRJobResult r = f->rewrite.Result;
     if (!f->rewrite.TempName.empty()) {
       try {
-        r = Finish(f->job->FileName, f->rewrite.TempName, f->job->Backup, r);
+        r = Finish(f->job->Name, f->rewrite.TempName, f->job->Backup, r);
       } catch (...) {
         r = srMapFailed;
       }
       if (r > 0) replaced.emplace_back(f->rewrite.Source, ++renames);
-      const std::string folder = folderOf(f->job->FileName);
+      const std::wstring folder = folderOf(f->job->Name);
       if (std::find(dirtyFolders.begin(), dirtyFolders.end(), folder) == dirtyFolders.end())
         dirtyFolders.push_back(folder);
     }
@@ -261,9 +275,9 @@ void TSearchAndReplaceThread::execute() {
   };
   // A job must not read a file that a job before it has yet to replace, nor one
   // of its backups.
-  auto waitsForEarlier = [&](const std::string& key) {
+  auto waitsForEarlier = [&](const std::wstring& key) {
     for (const auto& f : inFlight)
-      if (key == f->key || (key.compare(0, f->key.size() + 1, f->key + ".") == 0 && endsWith(key, ".SNR_BAK")))
+      if (key == f->key || (key.compare(0, f->key.size() + 1, f->key + L".") == 0 && endsWith(key, L".SNR_BAK")))
         return true;
     return false;
   };
@@ -272,7 +286,7 @@ void TSearchAndReplaceThread::execute() {
     while (inFlight.size() < kJobsInFlight && !terminated()) {
       TSnRTast* job = taskAt(batchJobs_ + inFlight.size());
       if (!job) return;
-      std::string key = nameKey(job->FileName);
+      std::wstring key = nameKey(job->Name);
       if (waitsForEarlier(key)) return;
       auto f = std::make_unique<InFlight>();
       f->job = job;
@@ -331,7 +345,7 @@ void TSearchAndReplaceThread::execute() {
 TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::ReadAndFlush(const TSnRTast& Job) {
   Rewrite r;
   try {
-    r = Read(Job.FileName, Job.SearchBuf.data(), Job.SearchLen, Job.Mode, Job.ReplaceBuf.data(), Job.ReplaceLen);
+    r = Read(Job.Name, Job.SearchBuf.data(), Job.SearchLen, Job.Mode, Job.ReplaceBuf.data(), Job.ReplaceLen);
   } catch (...) {
     r = Rewrite();
     r.Result = srMapFailed;
@@ -350,12 +364,12 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::ReadAndFlush(const TSn
 }
 
 TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
-    const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode, const void* ReplaceBuf,
+    const std::wstring& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode, const void* ReplaceBuf,
     int ReplaceLen) {
   Rewrite out;
   SearchLen = SearchBuf ? std::max(SearchLen, 0) : 0;
   ReplaceLen = ReplaceBuf ? std::max(ReplaceLen, 0) : 0;
-  DebugOut(FileName + " Start");
+  DebugOut(win::WideToAnsi(FileName) + " Start");
   if (!fileExists(FileName)) {
     out.Result = srFileMissing;
     return out;
@@ -368,7 +382,7 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   size_t size = 0;
   out.Result = srMapFailed;
   try {
-    file.reset(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    file.reset(::CreateFileW(LongPath(FileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return out;  // locked against reading, or no access
     LARGE_INTEGER fileSize;
@@ -398,7 +412,7 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
 
   const auto* begin = view ? static_cast<const uint8_t*>(view.get()) : small.data();
   const auto* end = begin + size;
-  const std::string folder = folderOf(FileName);
+  const std::wstring folder = folderOf(FileName);
   out.Result = srReplaceFailed;
   if (SearchLen > 0 && Mode <= smRegExpr) {
     try {
@@ -434,6 +448,12 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
 TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
                                                    int SearchLen, uint8_t Mode, const void* ReplaceBuf,
                                                    int ReplaceLen, bool Backup, int LogLevel) {
+  return ProcessFile(win::AnsiToWide(FileName), SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, Backup, LogLevel);
+}
+
+TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::wstring& FileName, const void* SearchBuf,
+                                                   int SearchLen, uint8_t Mode, const void* ReplaceBuf,
+                                                   int ReplaceLen, bool Backup, int LogLevel) {
   TSnRTast job;
   job.Init(FileName, SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, Backup, LogLevel);
   const Rewrite r = ReadAndFlush(job);
@@ -443,11 +463,11 @@ TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, 
   return result;
 }
 
-bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::string& Backup) {
+bool TSearchAndReplaceThread::MakeBackup(const std::wstring& FileName, std::wstring& Backup) {
   // A second name for the original: complete at once, and the file's own name is
   // never without content. The first free number is found by the link itself.
   for (unsigned n = 0;; ++n) {
-    Backup = FileName + "." + std::to_string(n) + ".snr_bak";
+    Backup = FileName + L"." + std::to_wstring(n) + L".snr_bak";
     if (ops_->Link(FileName, Backup)) return true;
     const DWORD error = ::GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
@@ -455,16 +475,16 @@ bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::strin
   // No links here: a copy, flushed, under a temporary name first, so that a backup
   // name never holds a part of the original.
   for (unsigned n = 0;; ++n) {
-    Backup = FileName + "." + std::to_string(n) + ".snr_bak";
+    Backup = FileName + L"." + std::to_wstring(n) + L".snr_bak";
     if (!nameExists(Backup)) break;
   }
-  std::string copyName;
-  win::FileHandle copy = ops_->CreateTempFile(folderOf(FileName), "snr", copyName);
+  std::wstring copyName;
+  win::FileHandle copy = ops_->CreateTempFile(folderOf(FileName), L"snr", copyName);
   if (!copy) return false;
   bool ok = true;
   {
-    win::FileHandle in(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    win::FileHandle in(::CreateFileW(LongPath(FileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     ok = static_cast<bool>(in);
     std::vector<char> buf(1 << 20);
     DWORD got = 0;
@@ -478,14 +498,14 @@ bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::strin
   return false;
 }
 
-TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const std::string& TempName,
+TSnRJobResult TSearchAndReplaceThread::Finish(const std::wstring& FileName, const std::wstring& TempName,
                                               bool Backup, int Count) {
   if (Count <= 0) {
     if (!TempName.empty()) ops_->Delete(TempName);
     return Count;
   }
   try {
-    std::string backup;
+    std::wstring backup;
     if (Backup && !MakeBackup(FileName, backup)) {
       ops_->Delete(TempName);
       return srFinishFailed;
@@ -496,7 +516,12 @@ TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const
       ops_->Delete(TempName);
       return srFinishFailed;
     }
-    if (Backup) Report(SNRTHREAD_BACKUPFILE, backup);
+    if (Backup) {
+      // The report's text is 8-bit; the receiver reads the real name meanwhile.
+      reportedBackup_ = backup;
+      Report(SNRTHREAD_BACKUPFILE, win::WideToAnsi(backup));
+      reportedBackup_.clear();
+    }
   } catch (...) {
     ops_->Delete(TempName);
     return srFinishFailed;

@@ -29,17 +29,19 @@ constexpr TSnRJobResult srMapFailed = -5;      // no mapping (empty, locked, too
 // valid only during the call (at most 4095 bytes; longer texts arrive cut).
 constexpr UINT WM_SNRTHREAD = WM_USER + 2001;
 constexpr WPARAM SNRTHREAD_LOGLINE = 1;     // a result line, or "UPDATE" after every job
-constexpr WPARAM SNRTHREAD_BACKUPFILE = 2;  // full path of a backup file just made
+constexpr WPARAM SNRTHREAD_BACKUPFILE = 2;  // full path of a backup file just made (its 8-bit form)
 // Several of the reports above in one message, sent only to a window that asked for
 // them (TSearchAndReplaceThread::SetBatchedReports): lParam points to entries, each
-// a kind byte (1 or 2) followed by its NUL-terminated text, ended by a 0 byte. The
-// jobs the batch reports have left the queue (TaskCount()) when it is handled.
+// a kind byte (1 or 2) followed by its NUL-terminated text, ended by a 0 byte; the
+// text of a backup entry is its real name in UTF-8. The jobs the batch reports have
+// left the queue (TaskCount()) when it is handled.
 constexpr WPARAM SNRTHREAD_LOGLINES = 3;
 
 // One job for one file; it owns copies of its byte strings.
 class TSnRTast {
 public:
-  std::string FileName;
+  std::wstring Name;      // the file's real name: the one that is opened
+  std::string FileName;   // its 8-bit form, for the report lines
   std::string SearchBuf;  // the bytes to find (in smRegExpr the expression)
   int32_t SearchLen = 0;
   std::string ReplaceBuf;  // the replacement bytes (in smRegExpr the template)
@@ -51,6 +53,9 @@ public:
   std::string ReplaceDisplay;
 
   // Copies both buffers; a length of -1 (an unset string) counts as 0.
+  void Init(const std::wstring& Name, const void* SearchBuf, int SearchLen, uint8_t Mode,
+            const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
+  // The same for a name given as 8-bit text, which is then the file's name as it is.
   void Init(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
             const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
 };
@@ -89,8 +94,14 @@ public:
   int TaskCount();
 
   // Rewrites one file (the worker does this for every job). LogLevel is not used.
+  TSnRJobResult ProcessFile(const std::wstring& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
+                            const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
   TSnRJobResult ProcessFile(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
                             const void* ReplaceBuf, int ReplaceLen, bool Backup, int LogLevel);
+
+  // While a SNRTHREAD_BACKUPFILE report is being handled (the worker waits in it):
+  // the real name of that backup, which the report's text shows in 8-bit form.
+  const std::wstring& ReportedBackup() const { return reportedBackup_; }
 
   // The file operations used from now on (not owned); nullptr: the real ones.
   void SetFileOps(TSnRFileOps* Ops) { ops_ = Ops ? Ops : &TSnRFileOps::System(); }
@@ -104,7 +115,7 @@ public:
   // the backup and the rename follow in the queue's order.
   struct Rewrite {
     TSnRJobResult Result = 0;  // the count, or a failure; final when there is no TempName
-    std::string TempName;      // the temporary file, when one was made
+    std::wstring TempName;     // the temporary file, when one was made
     win::FileHandle Temp;      // open until its flush
     TSnRFileId Source;         // the file read, once it was opened
   };
@@ -114,7 +125,7 @@ protected:
 
 private:
   // Reads the file and writes the temporary file (not yet flushed).
-  Rewrite Read(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
+  Rewrite Read(const std::wstring& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
                const void* ReplaceBuf, int ReplaceLen);
   // Read, then the temporary file's flush (a failed flush: srReplaceFailed).
   Rewrite ReadAndFlush(const TSnRTast& Job);
@@ -125,8 +136,8 @@ private:
   // batches, as the batch is delivered).
   void JobDone();
   void DeliverReports();
-  TSnRJobResult Finish(const std::string& FileName, const std::string& TempName, bool Backup, int Count);
-  bool MakeBackup(const std::string& FileName, std::string& Backup);
+  TSnRJobResult Finish(const std::wstring& FileName, const std::wstring& TempName, bool Backup, int Count);
+  bool MakeBackup(const std::wstring& FileName, std::wstring& Backup);
   void DropHead(size_t n);
 
   std::recursive_mutex tasksLock_;
@@ -138,4 +149,5 @@ private:
   size_t batchJobs_ = 0;      // jobs whose reports batch_ ends, still in Tasks
   DWORD batchStart_ = 0;      // when its first entry came
   char reportBuffer_[4096];
+  std::wstring reportedBackup_;
 };

@@ -1,5 +1,7 @@
 #include "uSnRFileOps.h"
-#include <cstdio>
+#include "win/FileNames.h"
+
+using win::LongPath;
 
 bool SnRFileNumber(HANDLE File, uint64_t& Number) {
   using Query = LONG(NTAPI*)(HANDLE, void* status, void* info, ULONG size, int infoClass);
@@ -18,8 +20,8 @@ bool SnRFileNumber(HANDLE File, uint64_t& Number) {
   return true;
 }
 
-win::FileHandle TSnRFileOps::CreateTempFile(const std::string& Folder, const std::string& Prefix,
-                                            std::string& Name) {
+win::FileHandle TSnRFileOps::CreateTempFile(const std::wstring& Folder, const std::wstring& Prefix,
+                                            std::wstring& Name) {
   // A new file under a name not yet taken, made in one step (CREATE_NEW), so no
   // existing file is ever overwritten and two runs in one folder never collide.
   // The name is the prefix, eight hex digits and ".tmp": longer than a short (8.3)
@@ -27,14 +29,14 @@ win::FileHandle TSnRFileOps::CreateTempFile(const std::string& Folder, const std
   // through the whole folder, and one that could be a short name costs a short
   // name worked out for every entry on top.
   static LONG counter = static_cast<LONG>(::GetTickCount());
-  std::string folder = Folder;
-  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/' && folder.back() != ':') folder += '\\';
+  std::wstring folder = Folder;
+  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/' && folder.back() != L':') folder += L'\\';
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    const unsigned number = static_cast<unsigned>(::InterlockedIncrement(&counter)) * 2654435761u;
-    char digits[9];
-    std::snprintf(digits, sizeof digits, "%08X", number);
-    const std::string name = folder + Prefix + digits + ".tmp";
-    win::FileHandle f(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    unsigned number = static_cast<unsigned>(::InterlockedIncrement(&counter)) * 2654435761u;
+    std::wstring digits(8, L'0');
+    for (size_t i = digits.size(); i-- > 0; number >>= 4) digits[i] = L"0123456789ABCDEF"[number & 15];
+    const std::wstring name = folder + Prefix + digits + L".tmp";
+    win::FileHandle f(::CreateFileW(LongPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (f) {
       Name = name;
@@ -53,21 +55,21 @@ bool TSnRFileOps::Write(HANDLE File, const void* Data, DWORD Size) {
 
 bool TSnRFileOps::Flush(HANDLE File) { return ::FlushFileBuffers(File) != 0; }
 
-bool TSnRFileOps::Rename(const std::string& From, const std::string& To, bool ReplaceExisting) {
+bool TSnRFileOps::Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting) {
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (ReplaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-  return ::MoveFileExA(From.c_str(), To.c_str(), flags) != 0;
+  return ::MoveFileExW(LongPath(From).c_str(), LongPath(To).c_str(), flags) != 0;
 }
 
-bool TSnRFileOps::Delete(const std::string& Name) { return ::DeleteFileA(Name.c_str()) != 0; }
+bool TSnRFileOps::Delete(const std::wstring& Name) { return ::DeleteFileW(LongPath(Name).c_str()) != 0; }
 
-bool TSnRFileOps::Link(const std::string& Existing, const std::string& NewName) {
-  return ::CreateHardLinkA(NewName.c_str(), Existing.c_str(), nullptr) != 0;
+bool TSnRFileOps::Link(const std::wstring& Existing, const std::wstring& NewName) {
+  return ::CreateHardLinkW(LongPath(NewName).c_str(), LongPath(Existing).c_str(), nullptr) != 0;
 }
 
-bool TSnRFileOps::FlushFolder(const std::string& Folder) {
+bool TSnRFileOps::FlushFolder(const std::wstring& Folder) {
   // A folder opened for writing can be flushed (on Windows and under wine, where it
   // becomes an fsync of the directory).
-  win::FileHandle dir(::CreateFileA(Folder.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  win::FileHandle dir(::CreateFileW(LongPath(Folder).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return dir && ::FlushFileBuffers(dir.get());
 }

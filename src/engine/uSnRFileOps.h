@@ -1,6 +1,7 @@
 // The file operations of the file rewriting, behind one seam so that a test can
 // make any of them fail (a read-only folder, a full disk, a rename that is refused,
 // a view that cannot be read) and so that a caller can watch every file it makes.
+// Names are the system's own (wide) names; each operation takes them at any length.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -18,22 +19,22 @@ public:
   virtual ~TSnRFileOps() = default;
   // Creates a new, unique, empty file with the prefix in Folder and opens it for
   // exclusive writing. Returns an invalid handle (Name untouched) on failure.
-  virtual win::FileHandle CreateTempFile(const std::string& Folder, const std::string& Prefix,
-                                         std::string& Name);
+  virtual win::FileHandle CreateTempFile(const std::wstring& Folder, const std::wstring& Prefix,
+                                         std::wstring& Name);
   virtual bool Write(HANDLE File, const void* Data, DWORD Size);
   // Makes a written file's data durable (the system's flush of the file).
   virtual bool Flush(HANDLE File);
   // Renames From to To, written through; ReplaceExisting replaces a file To in the
   // same step.
-  virtual bool Rename(const std::string& From, const std::string& To, bool ReplaceExisting);
-  virtual bool Delete(const std::string& Name);
+  virtual bool Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting);
+  virtual bool Delete(const std::wstring& Name);
   // Gives the file Existing the second name NewName (a hard link). On failure the
   // last error tells why: ERROR_ALREADY_EXISTS (or ERROR_FILE_EXISTS) when NewName
   // is taken; anything else, for example a file system without links.
-  virtual bool Link(const std::string& Existing, const std::string& NewName);
+  virtual bool Link(const std::wstring& Existing, const std::wstring& NewName);
   // Makes the folder's entries (names made, replaced or removed) durable where the
   // system can; false where it cannot.
-  virtual bool FlushFolder(const std::string& Folder);
+  virtual bool FlushFolder(const std::wstring& Folder);
   // A read-only view of the whole mapping; null on failure. Released with
   // UnmapViewOfFile.
   virtual const void* MapView(HANDLE Mapping);

@@ -1,4 +1,5 @@
 #include "win/GuiControls.h"
+#include "win/FileNames.h"
 #include "win/GuiForm.h"
 #include <commctrl.h>
 #include <windowsx.h>
@@ -410,9 +411,16 @@ std::vector<std::string> ListBox::items() const {
   for (int i = 0, n = count(); i < n; ++i) v.push_back(item(i));
   return v;
 }
-void ListBox::addItem(const std::string& s) { ::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())); }
+void ListBox::noteAdded(LRESULT index) {
+  if (index < 0) return;   // not added
+  const size_t at = std::min(static_cast<size_t>(index), names_.size());
+  names_.insert(names_.begin() + static_cast<std::ptrdiff_t>(at), std::wstring());
+}
+void ListBox::addItem(const std::string& s) {
+  noteAdded(::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())));
+}
 void ListBox::insertItem(int i, const std::string& s) {
-  ::SendMessageA(handle_, LB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.c_str()));
+  noteAdded(::SendMessageA(handle_, LB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.c_str())));
 }
 void ListBox::addItems(const std::vector<std::string>& items) {
   if (items.empty()) return;
@@ -421,12 +429,19 @@ void ListBox::addItems(const std::vector<std::string>& items) {
   size_t bytes = 0;
   for (const std::string& s : items) bytes += s.size() + 1;
   ::SendMessageA(handle_, LB_INITSTORAGE, items.size(), static_cast<LPARAM>(bytes));
-  for (const std::string& s : items) ::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+  for (const std::string& s : items) noteAdded(::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())));
   ::SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(handle_, nullptr, TRUE);
 }
-void ListBox::deleteItem(int i) { ::SendMessageA(handle_, LB_DELETESTRING, static_cast<WPARAM>(i), 0); }
-void ListBox::clearItems() { ::SendMessageA(handle_, LB_RESETCONTENT, 0, 0); }
+void ListBox::deleteItem(int i) {
+  if (::SendMessageA(handle_, LB_DELETESTRING, static_cast<WPARAM>(i), 0) != LB_ERR && i >= 0 &&
+      static_cast<size_t>(i) < names_.size())
+    names_.erase(names_.begin() + i);
+}
+void ListBox::clearItems() {
+  ::SendMessageA(handle_, LB_RESETCONTENT, 0, 0);
+  names_.clear();
+}
 int ListBox::itemIndex() const {
   return static_cast<int>(::SendMessageA(handle_, multiSelect_ ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
 }
@@ -458,6 +473,37 @@ void ListBox::setItemText(int i, const std::string& s) {
   ListBox::insertItem(i, s);
   ::SendMessageA(handle_, LB_SETITEMDATA, static_cast<WPARAM>(i), data);
   if (sel) setSelected(i, true);
+}
+
+void ListBox::addFileItem(const std::wstring& name) {
+  const int before = count();
+  addItem(WideToAnsi(name));
+  if (count() > before) setItemName(before, name);
+}
+
+void ListBox::addFileItems(const std::vector<std::wstring>& names) {
+  std::vector<std::string> texts;
+  for (const std::wstring& n : names) texts.push_back(WideToAnsi(n));
+  const int before = count();
+  addItems(texts);
+  for (int i = before, n = count(); i < n && static_cast<size_t>(i - before) < names.size(); ++i)
+    setItemName(i, names[static_cast<size_t>(i - before)]);
+}
+
+void ListBox::setItemName(int i, const std::wstring& name) {
+  if (i >= 0 && static_cast<size_t>(i) < names_.size()) names_[static_cast<size_t>(i)] = name;
+}
+
+std::wstring ListBox::itemName(int i) const {
+  if (i >= 0 && static_cast<size_t>(i) < names_.size() && !names_[static_cast<size_t>(i)].empty())
+    return names_[static_cast<size_t>(i)];
+  return AnsiToWide(item(i));
+}
+
+std::vector<std::wstring> ListBox::itemNames() const {
+  std::vector<std::wstring> v;
+  for (int i = 0, n = count(); i < n; ++i) v.push_back(itemName(i));
+  return v;
 }
 
 void ListBox::command(WORD code) {

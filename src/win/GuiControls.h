@@ -200,10 +200,24 @@ public:
   std::string itemText(int i) const override { return item(i); }
   void setItemText(int i, const std::string& s) override;
 
+  // An item can stand for a file: its text is the name's 8-bit form, and the
+  // real name goes with it, wherever the item moves.
+  void addFileItem(const std::wstring& name);
+  void addFileItems(const std::vector<std::wstring>& names);   // with one redraw
+  void setItemName(int i, const std::wstring& name);
+  // The real name of item i; an item added as text names the file of its text.
+  std::wstring itemName(int i) const;
+  std::vector<std::wstring> itemNames() const;
+
 protected:
   ListBox(Component* owner, Control* parent, const std::string& name, DWORD extraStyle, int l, int t, int w, int h, bool multiSelect);
   void command(WORD code) override;
+  // Keeps names_ in step with an item added at the index the list box gave it.
+  void noteAdded(LRESULT index);
   bool multiSelect_;
+
+private:
+  std::vector<std::wstring> names_;   // per item; empty: the item's text is its name
 };
 
 // List box with a check box before every item. Clicking the box or pressing

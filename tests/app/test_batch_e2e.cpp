@@ -4,6 +4,7 @@
 #include "test_batch_tools.h"
 #include "uSnRBatchFile.h"
 #include "uSnRControlIds.h"
+#include "win/FileNames.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@ using batchtest::exists;
 using batchtest::Folder;
 using batchtest::readFile;
 using batchtest::writeFile;
+using qztest::Wide;
 
 namespace {
 
@@ -61,12 +63,43 @@ protected:
   }
   std::string resultLog() const { return readFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\result.log"); }
   // Runs commandLine in the test folder with the program's data folder in it.
-  bool run(const std::string& commandLine, DWORD timeoutMs = 60000) {
+  bool run(const std::string& commandLine, DWORD timeoutMs = 60000) { return run(Wide(commandLine), timeoutMs); }
+  bool run(const std::wstring& commandLine, DWORD timeoutMs = 60000) {
     ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
-    const bool ended = batchtest::runAndWait(commandLine, dir.path(), timeoutMs, &exitCode);
+    const bool ended = batchtest::runAndWaitW(commandLine, dir.path(), timeoutMs, &exitCode);
     ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
     return ended;
   }
+  // Starts the program with a command line that is not complete: it opens its
+  // results page and waits for the user, who closes it. False when it did not.
+  bool runIncomplete(const std::string& params) {
+    // No help window: it is not what these tests are about.
+    ::CreateDirectoryA((dir / "appdata\\Qz-Rudize&Darozad Edo").c_str(), nullptr);
+    writeFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\QzSearchAndReplace.ini", "[Generel]\r\nShowHelpWindow=0\r\n");
+    ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    Started p;
+    std::string cmd = "\"" + program + "\" " + params;
+    const BOOL started =
+        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.path().c_str(), &si, &p.pi);
+    ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
+    if (!started) return false;
+    PageSearch s{p.pi.dwProcessId, nullptr};
+    for (int i = 0; i < 300 && !s.pages; ++i) {
+      ::Sleep(100);
+      ::EnumWindows(findPageControl, reinterpret_cast<LPARAM>(&s));
+    }
+    EXPECT_TRUE(s.pages) << "no main window";
+    if (!s.pages) return false;
+    ::Sleep(500);
+    EXPECT_EQ(::SendMessageA(s.pages, TCM_GETCURSEL, 0, 0), 1);   // the results page
+    // It stays open (no close when done) until the user closes it.
+    EXPECT_EQ(::WaitForSingleObject(p.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    ::PostMessageA(::GetAncestor(s.pages, GA_ROOT), WM_CLOSE, 0, 0);
+    return ::WaitForSingleObject(p.pi.hProcess, 30000) == WAIT_OBJECT_0;
+  }
+  std::wstring wfiles() const { return Wide(files); }
 
   Folder dir{"batche2e"};
   std::string files = dir / "my files";   // a blank: the parameters need their quotes
@@ -124,32 +157,108 @@ TEST_F(BatchEndToEnd, AnExportedBatchFileRepeatsTheJob) {
 }
 
 TEST_F(BatchEndToEnd, AnIncompleteCommandLineOpensTheResultsAndWaitsForTheUser) {
-  // No help window: it is not what this test is about.
-  ::CreateDirectoryA((dir / "appdata\\Qz-Rudize&Darozad Edo").c_str(), nullptr);
-  writeFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\QzSearchAndReplace.ini", "[Generel]\r\nShowHelpWindow=0\r\n");
   const std::string a = file("a.txt", "AB");
-  ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  Started p;
-  std::string cmd = "\"" + program + "\" \"-F" + a + "\" -Oh41 -Ncx -C";
-  const BOOL started =
-      ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.path().c_str(), &si, &p.pi);
-  ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
-  ASSERT_TRUE(started);
-
-  PageSearch s{p.pi.dwProcessId, nullptr};
-  for (int i = 0; i < 300 && !s.pages; ++i) {
-    ::Sleep(100);
-    ::EnumWindows(findPageControl, reinterpret_cast<LPARAM>(&s));
-  }
-  ASSERT_TRUE(s.pages) << "no main window";
-  ::Sleep(500);
-  EXPECT_EQ(::SendMessageA(s.pages, TCM_GETCURSEL, 0, 0), 1);   // the results page
-  // It stays open (no close when done) until the user closes it.
-  EXPECT_EQ(::WaitForSingleObject(p.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  ::PostMessageA(::GetAncestor(s.pages, GA_ROOT), WM_CLOSE, 0, 0);
-  EXPECT_EQ(::WaitForSingleObject(p.pi.hProcess, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ASSERT_TRUE(runIncomplete("\"-F" + a + "\" -Oh41 -Ncx -C"));
   EXPECT_EQ(readFile(a), "AB");
   EXPECT_EQ(resultLog(), "Error using command line parameters:\r\n -F" + a + " -Oh41 -Ncx -C\r\n\r\n\r\n");
+}
+
+// A hex value the program cannot take as given makes the command line
+// incomplete: no job, the file untouched, and a line for each value and why.
+TEST_F(BatchEndToEnd, HexValuesThatAreNotPairsOfHexDigitsAreRefused) {
+  const std::string a = file("a.txt", "banana ac \x06");
+  const std::string tooLong = "-Oh" + std::string(4100, '6');   // 2,050 bytes
+  ASSERT_TRUE(runIncomplete("\"-F" + a + "\" -Oh616 -Oh61zz63 -Oh0x61 " + tooLong + " -Nhqq -Nh4F -C"));
+  EXPECT_EQ(readFile(a), "banana ac \x06");
+  EXPECT_FALSE(exists(a + ".0.snr_bak"));
+  const std::string why = " - only the hex digits 0-9 and A-F may be given, without blanks\r\n";
+  EXPECT_EQ(resultLog(), "Error using command line parameters:\r\n -F" + a + " -Oh616 -Oh61zz63 -Oh0x61 " + tooLong +
+                             " -Nhqq -Nh4F -C\r\n\r\n"
+                             "no source string defined - please use paramter -O\r\n"
+                             "hex value refused: -Oh616 - an odd number of hex digits\r\n"
+                             "hex value refused: -Oh61zz63" + why +
+                             "hex value refused: -Oh0x61" + why +
+                             "hex value refused: " + tooLong.substr(0, 57) + "... - more than 1024 bytes\r\n"
+                             "hex value refused: -Nhqq" + why + "\r\n");
+}
+
+namespace {
+const std::wstring kChinese = L"\u4E2D\u6587";
+const std::wstring kEmoji = L"\U0001F600";
+}  // namespace
+
+// Names outside the code page reach the program wide: each names its file, never
+// a mask, and the files beside it that their 8-bit form "??" would match stay as
+// they are.
+TEST_F(BatchEndToEnd, ANameOutsideTheCodePageNamesThatFileOnly) {
+  const std::wstring folder = wfiles() + L"\\" + kChinese;
+  ASSERT_TRUE(qztest::MakeFolder(folder));
+  const std::wstring named[] = {wfiles() + L"\\" + kChinese + L".txt", wfiles() + L"\\" + kEmoji + L".txt",
+                                folder + L"\\a.txt"};
+  for (const std::wstring& n : named) ASSERT_TRUE(qztest::WriteWideFile(n, "AB AB"));
+  const std::string ab = file("ab.txt", "AB"), xy = file("xy.txt", "AB"), in = file("in.txt", "AB");
+  std::wstring cmd = L"\"" + Wide(program) + L"\"";
+  for (const std::wstring& n : named) cmd += L" \"-F" + n + L"\"";
+  ASSERT_TRUE(run(cmd + L" -Oh4142 -Nh4344 -B -G -C")) << "the program did not end by itself";
+  EXPECT_EQ(exitCode, 0u);
+  for (const std::wstring& n : named) {
+    EXPECT_EQ(qztest::ReadWideFile(n), "CD CD");
+    EXPECT_EQ(qztest::ReadWideFile(n + L".0.snr_bak"), "AB AB");
+  }
+  for (const std::string& other : {ab, xy, in}) {
+    EXPECT_EQ(readFile(other), "AB") << other;
+    EXPECT_FALSE(exists(other + ".0.snr_bak")) << other;
+  }
+  // The result lines name each file in its 8-bit form; backup.dat keeps the real names.
+  const std::string log = resultLog();
+  for (const std::wstring& n : named)
+    EXPECT_NE(log.find(win::WideToAnsi(n) + "\r\nAB [4142] --> CD [4344] :\r\n2 replacements\r\n"), std::string::npos)
+        << log;
+  EXPECT_EQ(log.find("FAILED"), std::string::npos) << log;
+  std::string backups;
+  for (const std::wstring& n : named) backups += "\xEF\xBB\xBF" + win::WideToUtf8(n + L".0.snr_bak") + "\r\n";
+  EXPECT_EQ(readFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\backup.dat"), backups);
+
+  // -R walks into the folder of that name and finds every file by its real name.
+  ASSERT_TRUE(run(L"\"" + Wide(program) + L"\" \"-R" + wfiles() + L"\\*.txt\" -Oh4344 -Nh5859 -G -C"));
+  for (const std::wstring& n : named) EXPECT_EQ(qztest::ReadWideFile(n), "XY XY");
+  for (const std::string& other : {ab, xy, in}) EXPECT_EQ(readFile(other), "AB") << other;
+  const std::string second = resultLog();
+  for (const std::wstring& n : named)
+    EXPECT_NE(second.find(win::WideToAnsi(n) + "\r\nCD [4344] --> XY [5859] :\r\n2 replacements\r\n"), std::string::npos)
+        << second;
+  EXPECT_NE(second.find(ab + "\r\nCD [4344] --> XY [5859] :\r\n0 replacements\r\n"), std::string::npos) << second;
+}
+
+// A path of 329 characters: processed by -F and found by -R like any other,
+// with its temporary file and backups beside it.
+TEST_F(BatchEndToEnd, APathLongerThanTheOldLimitIsProcessedAndFound) {
+  std::wstring folder = wfiles();
+  while (folder.size() < 300) {
+    folder += L"\\" + std::wstring(std::min<size_t>(90, 300 - folder.size()), L'p');
+    ASSERT_TRUE(qztest::MakeFolder(folder));
+  }
+  std::wstring name = folder + L"\\" + kChinese;
+  name += std::wstring(329 - name.size() - 4, L'n') + L".txt";
+  ASSERT_EQ(name.size(), 329u);
+  ASSERT_TRUE(qztest::WriteWideFile(name, "AB"));
+  const std::wstring exe = L"\"" + Wide(program) + L"\"";
+  ASSERT_TRUE(run(exe + L" \"-F" + name + L"\" -Oh4142 -Nh4344 -B -G -C"));
+  EXPECT_EQ(qztest::ReadWideFile(name), "CD");
+  EXPECT_EQ(qztest::ReadWideFile(name + L".0.snr_bak"), "AB");
+  ASSERT_TRUE(run(exe + L" \"-R" + wfiles() + L"\\*.txt\" -Oh4344 -Nh4546 -B -G -C"));
+  EXPECT_EQ(qztest::ReadWideFile(name), "EF");
+  EXPECT_EQ(qztest::ReadWideFile(name + L".1.snr_bak"), "CD");
+  EXPECT_NE(resultLog().find(win::WideToAnsi(name) + "\r\nCD [4344] --> EF [4546] :\r\n1 replacements\r\n"),
+            std::string::npos)
+      << resultLog();
+  // Nothing else beside it: the temporary files are gone.
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW(qztest::LongForm(folder + L"\\*").c_str(), &fd);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  int entries = 0;
+  do entries += fd.cFileName[0] != L'.';
+  while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
+  EXPECT_EQ(entries, 3);
 }

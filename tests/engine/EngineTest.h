@@ -50,22 +50,11 @@ private:
 };
 
 inline void writeFile(const std::string& name, const std::string& data) {
-  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD n = 0;
-  if (!data.empty()) ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr);
-  ::CloseHandle(h);
+  qztest::WriteWideFile(qztest::Wide(name), data);
 }
 
-inline std::string readFile(const std::string& name) {
-  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string data(::GetFileSize(h, nullptr), '\0');
-  DWORD n = 0;
-  if (!data.empty()) ::ReadFile(h, &data[0], static_cast<DWORD>(data.size()), &n, nullptr);
-  ::CloseHandle(h);
-  return data;
-}
+// "<missing>" when the file cannot be opened.
+inline std::string readFile(const std::string& name) { return qztest::ReadWideFile(qztest::Wide(name)); }
 
 inline bool exists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

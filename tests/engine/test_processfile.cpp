@@ -1,6 +1,7 @@
 #include "EngineTest.h"
 #include <winioctl.h>
 #include "uSnRRegExpr.h"
+#include "win/FileNames.h"
 #include <gtest/gtest.h>
 
 using namespace enginetest;
@@ -38,17 +39,17 @@ class FailingOps : public TSnRFileOps {
 public:
   bool failTemp = false, failWrite = false;
   std::function<bool(const std::string& from, const std::string& to)> refuseRename;
-  win::FileHandle CreateTempFile(const std::string& f, const std::string& p, std::string& n) override {
+  win::FileHandle CreateTempFile(const std::wstring& f, const std::wstring& p, std::wstring& n) override {
     if (failTemp) return win::FileHandle();  // as in a folder without write access
     return TSnRFileOps::CreateTempFile(f, p, n);
   }
   bool Write(HANDLE h, const void* d, DWORD s) override { return !failWrite && TSnRFileOps::Write(h, d, s); }
-  bool Rename(const std::string& from, const std::string& to, bool replace) override {
-    if (refuseRename && refuseRename(from, to)) return false;
+  bool Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
+    if (refuseRename && refuseRename(win::WideToAnsi(from), win::WideToAnsi(to))) return false;
     return TSnRFileOps::Rename(from, to, replace);
   }
   DWORD linkError = 0;  // not 0: links fail with this error
-  bool Link(const std::string& existing, const std::string& name) override {
+  bool Link(const std::wstring& existing, const std::wstring& name) override {
     if (!linkError) return TSnRFileOps::Link(existing, name);
     ::SetLastError(linkError);
     return false;
@@ -367,7 +368,7 @@ public:
   std::function<void()> check = [] {};
   int creates = 0;
 
-  win::FileHandle CreateTempFile(const std::string& f, const std::string& p, std::string& n) override {
+  win::FileHandle CreateTempFile(const std::wstring& f, const std::wstring& p, std::wstring& n) override {
     check();
     win::FileHandle h = TSnRFileOps::CreateTempFile(f, p, n);
     ++creates;
@@ -381,16 +382,16 @@ public:
     log.push_back("flush " + std::string(h == handle_ ? "TEMP" : "?"));
     return TSnRFileOps::Flush(h);
   }
-  bool Rename(const std::string& from, const std::string& to, bool replace) override {
+  bool Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
     return step("rename " + shortName(from) + " " + shortName(to), [&] { return TSnRFileOps::Rename(from, to, replace); });
   }
-  bool Link(const std::string& existing, const std::string& name) override {
+  bool Link(const std::wstring& existing, const std::wstring& name) override {
     return step("link " + shortName(existing) + " " + shortName(name), [&] { return TSnRFileOps::Link(existing, name); });
   }
-  bool Delete(const std::string& name) override {
+  bool Delete(const std::wstring& name) override {
     return step("delete " + shortName(name), [&] { return TSnRFileOps::Delete(name); });
   }
-  bool FlushFolder(const std::string& folder) override {
+  bool FlushFolder(const std::wstring& folder) override {
     log.push_back("flush folder");
     return TSnRFileOps::FlushFolder(folder);
   }
@@ -407,12 +408,13 @@ private:
     ::SetLastError(ok ? keep : error);
     return ok;
   }
-  std::string shortName(const std::string& n) const {
-    if (!temp_.empty() && n == temp_) return "TEMP";
+  std::string shortName(const std::wstring& wide) const {
+    if (!temp_.empty() && wide == temp_) return "TEMP";
+    const std::string n = win::WideToAnsi(wide);
     return n.compare(0, dir_.path().size() + 1, dir_.path() + "\\") == 0 ? n.substr(dir_.path().size() + 1) : n;
   }
   const TempDir& dir_;
-  std::string temp_;
+  std::wstring temp_;
   HANDLE handle_ = nullptr;
 };
 

@@ -253,10 +253,10 @@ TEST_F(WorkerTest, EachJobFlushesItsNewContentBeforeTheRename) {
   // Flushes run on threads of their own; each rename still follows its file's flush.
   struct Ops : TSnRFileOps {
     std::mutex m;
-    std::map<HANDLE, std::string> open;
-    std::set<std::string> flushed;
+    std::map<HANDLE, std::wstring> open;
+    std::set<std::wstring> flushed;
     int renames = 0, early = 0;
-    win::FileHandle CreateTempFile(const std::string& f, const std::string& p, std::string& n) override {
+    win::FileHandle CreateTempFile(const std::wstring& f, const std::wstring& p, std::wstring& n) override {
       win::FileHandle h = TSnRFileOps::CreateTempFile(f, p, n);
       std::lock_guard<std::mutex> lock(m);
       open[h.get()] = n;
@@ -269,7 +269,7 @@ TEST_F(WorkerTest, EachJobFlushesItsNewContentBeforeTheRename) {
       flushed.insert(open[h]);
       return ok;
     }
-    bool Rename(const std::string& from, const std::string& to, bool replace) override {
+    bool Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
       {
         std::lock_guard<std::mutex> lock(m);
         ++renames;
