@@ -1,5 +1,5 @@
 #include "uBackupList.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include <windows.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -33,7 +33,7 @@ std::string listText(const std::vector<std::string>& names) {
 std::vector<std::string> ReadBackupList(const std::string& FileName) {
   std::vector<std::string> names;
   std::string data;
-  if (!ReadWholeFile(FileName, data)) return names;
+  if (!win::ReadWholeFile(FileName, data)) return names;
   size_t start = 0;
   for (size_t i = 0; i < data.size(); ++i) {
     if (data[i] != '\r' && data[i] != '\n') continue;
@@ -73,7 +73,7 @@ std::vector<std::string> ExistingFiles(const std::vector<std::string>& Names) {
 }
 
 bool SaveBackupList(const std::string& FileName, const std::vector<std::string>& Names) {
-  return UpdateFileDurably(FileName, listText(Names));
+  return win::UpdateFileDurably(FileName, listText(Names));
 }
 
 void TBackupListFile::SetFileName(const std::string& FileName) {

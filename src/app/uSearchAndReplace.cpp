@@ -7,7 +7,7 @@
 #include "uSnRJobs.h"
 #include "uInstantHelp.h"
 #include "uSnRTexts.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include "uIniFile.h"
 
 TSnRForm* SnRForm = nullptr;
@@ -413,8 +413,8 @@ void TSnRForm::FormCreate() {
   SnRThread->Init(handle());
   // What killed runs left behind goes first; this run's temporary files are noted.
   TSnRTempJournal::CleanUp(GetDataDir());
-  RemoveDurableLeftovers(GetDataDir());
-  RemoveDurableLeftovers(programFolder());
+  win::RemoveDurableLeftovers(GetDataDir());
+  win::RemoveDurableLeftovers(programFolder());
   tempJournal_.BeforeBackup = [this](const std::string& name) { backupList_.AppendBeforeMade(name); };
   tempJournal_.Open(GetDataDir());
   SnRThread->SetFileOps(&tempJournal_);
@@ -520,7 +520,7 @@ void TSnRForm::FormCloseQuery(bool& CanClose) {
   backupList_.Save(BackupFileCheckListBox->items());
   win::StringList results;
   for (const std::string& s : ResultListBox->items()) results.add(s);
-  WriteFileDurably(dir + "result.log", results.text());
+  win::WriteFileDurably(dir + "result.log", results.text());
   MaskComboBox->SaveHistory();
   PathComboBox->SaveHistory();
   CombiEditCharHexFrameFromStr->SaveHistory();

@@ -1,5 +1,5 @@
 #include "uSnRTempJournal.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include <windows.h>
 #include <atomic>
 #include <cstdio>
@@ -175,7 +175,7 @@ int TSnRTempJournal::CleanUp(const std::string& Folder) {
       continue;
     }
     std::string text;
-    if (ReadWholeFile(journal, text))
+    if (win::ReadWholeFile(journal, text))
       for (const auto& entry : inProgress(text)) living.insert(upper(entry.first));
   } while (::FindNextFileA(find, &fd));
   ::FindClose(find);
@@ -183,7 +183,7 @@ int TSnRTempJournal::CleanUp(const std::string& Folder) {
   int removed = 0;
   for (const std::string& journal : ended) {
     std::string text;
-    if (!ReadWholeFile(journal, text)) continue;
+    if (!win::ReadWholeFile(journal, text)) continue;
     for (const auto& [name, id] : inProgress(text))
       if (id.known() && !living.count(upper(name)) && deleteIfSame(name, id)) ++removed;
     ::DeleteFileA(journal.c_str());

@@ -1,10 +1,9 @@
-// The program's own files: durable whole-file writes, INI edits that keep the
-// profile functions' rules, the backup list and the journal of the worker's
-// temporary files.
+// The program's own files: INI edits that keep the profile functions' rules, the
+// backup list and the journal of the worker's temporary files (the durable
+// whole-file writes under them are tested with the Win32 layer).
 #include "AppTestDir.h"
 #include "Iniregi.h"
 #include "uBackupList.h"
-#include "uDurableFile.h"
 #include "uIniFile.h"
 #include "uSnRTempJournal.h"
 #include "win/Handles.h"
@@ -34,46 +33,6 @@ struct DataFiles : ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(DataFiles, DurableWritesReplaceWholeAndLeaveNothingBehind) {
-  const std::string f = dir / "result.log";
-  ASSERT_TRUE(WriteFileDurably(f, "old\r\n"));
-  ASSERT_TRUE(WriteFileDurably(f, "new content\r\n"));
-  EXPECT_EQ(AppTestDir::read(f), "new content\r\n");
-  ASSERT_TRUE(WriteFileDurably(f, ""));
-  EXPECT_EQ(AppTestDir::read(f), "");
-  EXPECT_EQ(filesIn(dir.path()), Strings{"result.log"});
-
-  // A name that cannot be replaced (here a folder) keeps what it had, and no new file stays.
-  const std::string folder = dir / "taken";
-  ::CreateDirectoryA(folder.c_str(), nullptr);
-  EXPECT_FALSE(WriteFileDurably(folder, "x"));
-  EXPECT_EQ(filesIn(dir.path()).size(), 2u);
-  EXPECT_FALSE(WriteFileDurably(dir / "no folder\\x.log", "x"));
-
-  // An unchanged file is not written again.
-  FILETIME before, after;
-  WIN32_FILE_ATTRIBUTE_DATA a;
-  ::GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &a);
-  before = a.ftLastWriteTime;
-  ::Sleep(20);
-  ASSERT_TRUE(UpdateFileDurably(f, ""));
-  ::GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &a);
-  after = a.ftLastWriteTime;
-  EXPECT_EQ(::CompareFileTime(&before, &after), 0);
-}
-
-TEST_F(DataFiles, LeftoversOfKilledWritesGoUnlessAWriterHoldsThem) {
-  std::string dead, alive;
-  ::CloseHandle(CreateNewFileBeside(dir / "history.ini", dead));   // its writer is gone
-  win::FileHandle writing(CreateNewFileBeside(dir / "backup.dat", alive));
-  ASSERT_TRUE(writing);
-  AppTestDir::write(dir / "user.txt", "not ours");
-  EXPECT_EQ(RemoveDurableLeftovers(dir.path()), 1);
-  EXPECT_FALSE(AppTestDir::exists(dead));
-  EXPECT_TRUE(AppTestDir::exists(alive));
-  EXPECT_TRUE(AppTestDir::exists(dir / "user.txt"));
-}
 
 TEST_F(DataFiles, IniEditsFollowTheProfileFunctionsRules) {
   const std::string ini = dir / "s.ini";
