@@ -2,6 +2,7 @@
 #include "MailTools.h"
 #include "uSnRFlushPool.h"
 #include "uSnRMatchers.h"
+#include "uSnRNoOutput.h"
 #include "uSnRRegExpr.h"
 #include "uSnRTempOutput.h"
 #include "uSnRViewGuard.h"
@@ -204,7 +205,7 @@ void TSearchAndReplaceThread::execute() {
         r = srReplaceFailed;  // the new content did not reach the disk
       } else {
         try {
-          r = Finish(f.job->FileName, f.rewrite.TempName, f.job->Backup, r);
+          r = Finish(f.job->FileName, f.rewrite.TempName, f.job->Backup, r, f.rewrite.Read);
         } catch (...) {
           r = srMapFailed;
         }
@@ -307,8 +308,9 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
     file.reset(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return out;  // locked against reading, or no access
+    if (!ops_->QueryState(file.get(), out.Read.State)) return out;
     LARGE_INTEGER fileSize;
-    if (!::GetFileSizeEx(file.get(), &fileSize)) return out;
+    fileSize.QuadPart = static_cast<LONGLONG>(out.Read.State.Size);
     if (Busy) {
       if (!queryFileId(file.get(), out.Source)) return out;
       if (Busy(out.Source)) {
@@ -345,6 +347,10 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   if (SearchLen > 0 && Mode <= smRegExpr) {
     try {
       TSnRTempOutput temp(*ops_, folder, begin, size);
+      // The system replaces no read-only file: its job is counted, not written.
+      TSnRNoOutput none;
+      const bool readOnly = out.Read.State.Attributes & FILE_ATTRIBUTE_READONLY;
+      TSnROutput& output = readOnly ? static_cast<TSnROutput&>(none) : temp;
       int count = srReplaceFailed;
       if (Mode == smRegExpr) {
         const std::string expr = textUpToNul(SearchBuf, SearchLen);
@@ -352,25 +358,41 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
           // Compiled and parsed once for all the file's runs.
           const TSnRRegExpr re(expr);
           const TSnRRegExpr::Template repl(textUpToNul(ReplaceBuf, ReplaceLen), true);
-          count = ReplaceRegExprRuns(begin, end, re, repl, temp);
+          count = ReplaceRegExprRuns(begin, end, re, repl, output);
         }
       } else {
         count = ReplacePlain(begin, end, static_cast<const uint8_t*>(SearchBuf), static_cast<size_t>(SearchLen),
                              static_cast<const uint8_t*>(ReplaceBuf), static_cast<size_t>(ReplaceLen),
-                             Mode == smIgnoreCase, temp);
+                             Mode == smIgnoreCase, output);
       }
+      if (readOnly && count > 0) throw TSnRNoOutput::Replacement();
       // Only a job that replaced something needs its file: 0 matches leave none.
       // Its bytes may still all come from the view here.
       auto keep = [&] { out.Temp = temp.finish(true, out.TempName); };
       if (count > 0 && !snr::RunReadingView(begin, size, keep)) throw snr::ViewReadError();
       out.Result = count;
+      if (out.Temp) CarryOriginal(file, out);
     } catch (const snr::ViewReadError&) {
       out.Result = srMapFailed;  // the temporary file is gone with its output object
+    } catch (const TSnRNoOutput::Replacement&) {
+      out.Result = srFinishFailed;  // as the rename would end
     } catch (...) {
       out.Result = srReplaceFailed;
     }
   }
   return out;
+}
+
+void TSearchAndReplaceThread::CarryOriginal(win::FileHandle& File, Rewrite& Out) {
+  // The new file takes the old one's attributes and rights before its flush; a file
+  // that would come out with other rights (a private one readable by others) is
+  // not replaced.
+  if (!ops_->CarryRights(File.get(), Out.Temp.get())) {
+    Out.Temp.reset();
+    ops_->Delete(Out.TempName);
+    Out.TempName.clear();
+    Out.Result = srReplaceFailed;
+  }
 }
 
 TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
@@ -390,7 +412,7 @@ TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, 
     ops_->Delete(r.TempName);
     return srReplaceFailed;
   }
-  const TSnRJobResult result = Finish(FileName, r.TempName, Backup, r.Result);
+  const TSnRJobResult result = Finish(FileName, r.TempName, Backup, r.Result, r.Read);
   ops_->FlushFolder(folderOf(FileName));
   return result;
 }
@@ -422,6 +444,7 @@ bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::strin
     DWORD got = 0;
     while (ok && (ok = ::ReadFile(in.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr) != 0) && got)
       ok = ops_->Write(copy.get(), buf.data(), got);
+    ok = ok && ops_->CarryRights(in.get(), copy.get());  // a link shares them; a copy is given them
   }
   ok = ok && ops_->Flush(copy.get());
   copy.reset();
@@ -431,7 +454,7 @@ bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::strin
 }
 
 TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const std::string& TempName,
-                                              bool Backup, int Count) {
+                                              bool Backup, int Count, Original& /*Read*/) {
   if (Count <= 0) {
     if (!TempName.empty()) ops_->Delete(TempName);
     return Count;

@@ -90,6 +90,11 @@ public:
   // The file operations used from now on (not owned); nullptr: the real ones.
   void SetFileOps(TSnRFileOps* Ops) { ops_ = Ops ? Ops : &TSnRFileOps::System(); }
 
+  // The file a job read, as it was then.
+  struct Original {
+    TSnRFileState State;
+  };
+
   // One job after its file was read and its temporary file written; the backup and
   // the rename follow once that file's data is durable.
   struct Rewrite {
@@ -98,6 +103,7 @@ public:
     win::FileHandle Temp;      // open for its flush
     TSnRFileId Source;         // the file read, when it was asked for
     bool Busy = false;         // refused: the file is another rewrite's, not yet done
+    Original Read;             // the file read
   };
 
 protected:
@@ -109,9 +115,13 @@ private:
   Rewrite Read(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
                const void* ReplaceBuf, int ReplaceLen,
                const std::function<bool(const TSnRFileId&)>& Busy);
+  // Gives the temporary file the attributes and rights of the file read; a
+  // temporary file that cannot have them is removed (-3).
+  void CarryOriginal(win::FileHandle& File, Rewrite& Out);
   void Report(WPARAM Kind, const std::string& Text);
   void ReportResult(const TSnRTast& Job, TSnRJobResult R);
-  TSnRJobResult Finish(const std::string& FileName, const std::string& TempName, bool Backup, int Count);
+  TSnRJobResult Finish(const std::string& FileName, const std::string& TempName, bool Backup, int Count,
+                       Original& Read);
   bool MakeBackup(const std::string& FileName, std::string& Backup);
 
   std::recursive_mutex tasksLock_;

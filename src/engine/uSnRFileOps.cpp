@@ -1,5 +1,6 @@
 #include "uSnRFileOps.h"
 #include <cstdio>
+#include "win/FileRights.h"
 
 win::FileHandle TSnRFileOps::CreateTempFile(const std::string& Folder, const std::string& Prefix,
                                             std::string& Name) {
@@ -17,7 +18,7 @@ win::FileHandle TSnRFileOps::CreateTempFile(const std::string& Folder, const std
     char digits[9];
     std::snprintf(digits, sizeof digits, "%08X", number);
     const std::string name = folder + Prefix + digits + ".tmp";
-    win::FileHandle f(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    win::FileHandle f(::CreateFileA(name.c_str(), GENERIC_WRITE | win::kCarryRightsAccess, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (f) {
       Name = name;
@@ -56,6 +57,19 @@ bool TSnRFileOps::FlushFolder(const std::string& Folder) {
 }
 
 const void* TSnRFileOps::MapView(HANDLE Mapping) { return ::MapViewOfFile(Mapping, FILE_MAP_READ, 0, 0, 0); }
+
+bool TSnRFileOps::QueryState(HANDLE File, TSnRFileState& State) {
+  FILE_BASIC_INFO info;
+  LARGE_INTEGER size;
+  if (!::GetFileInformationByHandleEx(File, FileBasicInfo, &info, sizeof info) || !::GetFileSizeEx(File, &size))
+    return false;
+  State.Size = static_cast<uint64_t>(size.QuadPart);
+  State.LastWrite = info.LastWriteTime.QuadPart;
+  State.Attributes = info.FileAttributes;
+  return true;
+}
+
+bool TSnRFileOps::CarryRights(HANDLE From, HANDLE To) { return win::CarryFileRights(From, To); }
 
 TSnRFileOps& TSnRFileOps::System() {
   static TSnRFileOps ops;

@@ -3,8 +3,16 @@
 // a view that cannot be read) and so that a caller can watch every file it makes.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 #include <string>
 #include "win/Handles.h"
+
+// What shows that another writer changed a file since it was read.
+struct TSnRFileState {
+  uint64_t Size = 0;
+  int64_t LastWrite = 0;  // in the system's file time units
+  DWORD Attributes = 0;
+};
 
 class TSnRFileOps {
 public:
@@ -30,6 +38,11 @@ public:
   // A read-only view of the whole mapping; null on failure. Released with
   // UnmapViewOfFile.
   virtual const void* MapView(HANDLE Mapping);
+  // The state of an open file; false when it cannot be asked.
+  virtual bool QueryState(HANDLE File, TSnRFileState& State);
+  // Gives the new file To (made by CreateTempFile) the attributes and access rights
+  // of the open file From (win::CarryFileRights).
+  virtual bool CarryRights(HANDLE From, HANDLE To);
 
   static TSnRFileOps& System();  // the real file system
 };

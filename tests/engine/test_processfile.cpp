@@ -1,5 +1,6 @@
 #include "EngineTest.h"
 #include <winioctl.h>
+#include "QzTestUnix.h"
 #include "uSnRRegExpr.h"
 #include <gtest/gtest.h>
 
@@ -53,6 +54,8 @@ public:
     ::SetLastError(linkError);
     return false;
   }
+  bool failRights = false;  // as on a file system without access rights to give
+  bool CarryRights(HANDLE from, HANDLE to) override { return !failRights && TSnRFileOps::CarryRights(from, to); }
 };
 
 std::string s(const char* p, size_t n) { return std::string(p, n); }
@@ -168,6 +171,12 @@ TEST_F(ProcessFileTest, TemporaryFileThatCannotBeCreatedOrWritten) {
   ops.failTemp = false;
   ops.failWrite = true;  // a full disk
   Outcome o = run("abc", "b", "x", smCaseSensitive, true);
+  EXPECT_EQ(o.result, srReplaceFailed);
+  EXPECT_EQ(o.content, "abc");
+  expectOnly({"a.txt"});
+  ops.failWrite = false;
+  ops.failRights = true;  // a new file that cannot have the old one's rights does not replace it
+  o = run("abc", "b", "x", smCaseSensitive, true);
   EXPECT_EQ(o.result, srReplaceFailed);
   EXPECT_EQ(o.content, "abc");
   expectOnly({"a.txt"});
@@ -502,4 +511,67 @@ TEST_F(ProcessFileTest, AReadFaultInTheViewFailsTheJobAndLeavesTheFile) {
   }
   worker.SetFileOps(nullptr);  // the same worker goes on as before
   EXPECT_EQ(run(dense, "abc", "x", smCaseSensitive).result, static_cast<int>(dense.size() / 4));
+}
+
+// The new content and the backup keep the file's attributes and rights: a second
+// name shares them, a copy (where links are not) is given them.
+TEST_F(ProcessFileTest, TheNewContentAndItsBackupKeepTheFilesAttributesAndRights) {
+  FailingOps ops;
+  worker.SetFileOps(&ops);
+  const std::string name = dir.file("a.txt"), backup = name + ".0.snr_bak";
+  const bool wine = qztest::UnderWineOnLinux();
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  for (DWORD linkError : {0ul, static_cast<unsigned long>(ERROR_NOT_SUPPORTED)}) {
+    writeFile(name, "abc");
+    ASSERT_TRUE(::SetFileAttributesA(name.c_str(), kept));
+    if (wine) {
+      ASSERT_TRUE(qztest::RunUnix("chmod 640 '" + qztest::UnixPath(name) + "'"));
+    }
+    ops.linkError = linkError;
+    EXPECT_EQ(worker.ProcessFile(name, "b", 1, smCaseSensitive, "x", 1, true, 2), 1);
+    EXPECT_EQ(readFile(name), "axc");
+    EXPECT_EQ(readFile(backup), "abc");
+    for (const std::string& f : {name, backup}) {
+      EXPECT_EQ(::GetFileAttributesA(f.c_str()) & kept, kept) << f << " " << linkError;
+      if (wine) {
+        EXPECT_EQ(qztest::UnixMode(f), "640") << f << " " << linkError;
+      }
+      ::SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    ::DeleteFileA(backup.c_str());
+  }
+}
+
+// Read-only by its attribute, or under wine by a mode without write bits: the
+// system refuses to replace such a file, so a job with matches fails as its rename
+// would, and nothing is written, linked or renamed for it.
+TEST_F(ProcessFileTest, AReadOnlyFileIsLeftAsItIs) {
+  RecordingOps ops(dir);
+  worker.SetFileOps(&ops);
+  const std::string name = dir.file("a.txt");
+  const std::string big = "abc" + std::string(300000, '-');  // mapped; its match ends the scan
+  struct Case { std::string content, search; uint8_t mode; int result; };
+  const Case cases[] = {
+      {"abc", "b", smCaseSensitive, srFinishFailed}, {big, "B", smIgnoreCase, srFinishFailed},
+      {"abc", "b+", smRegExpr, srFinishFailed},      {"abc", "q", smCaseSensitive, 0},
+      {"abc", "a(", smRegExpr, srReplaceFailed},
+  };
+  for (bool byMode : {false, true}) {
+    if (byMode && !qztest::UnderWineOnLinux()) continue;
+    for (const Case& c : cases) {
+      writeFile(name, c.content);
+      if (byMode)
+        ASSERT_TRUE(qztest::RunUnix("chmod 444 '" + qztest::UnixPath(name) + "'"));
+      else
+        ASSERT_TRUE(::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY));
+      ops.log.clear();
+      EXPECT_EQ(worker.ProcessFile(name, c.search.data(), static_cast<int>(c.search.size()), c.mode, "x", 1, true, 2),
+                c.result)
+          << c.search << " " << byMode;
+      EXPECT_TRUE(readFile(name) == c.content) << c.search << " " << byMode;
+      EXPECT_TRUE(ops.log.empty()) << ops.log.front();
+      expectOnly({"a.txt"});
+      ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+  }
 }
