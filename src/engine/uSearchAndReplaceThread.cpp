@@ -305,8 +305,10 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   size_t size = 0;
   out.Result = srMapFailed;
   try {
-    file.reset(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Others may read it and rename it, but not write it while it is open (held so
+    // until it is replaced).
+    file.reset(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return out;  // locked against reading, or no access
     if (!ops_->QueryState(file.get(), out.Read.State)) return out;
     LARGE_INTEGER fileSize;
@@ -392,7 +394,9 @@ void TSearchAndReplaceThread::CarryOriginal(win::FileHandle& File, Rewrite& Out)
     ops_->Delete(Out.TempName);
     Out.TempName.clear();
     Out.Result = srReplaceFailed;
+    return;
   }
+  Out.Read.File = std::move(File);
 }
 
 TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
@@ -454,7 +458,7 @@ bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::strin
 }
 
 TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const std::string& TempName,
-                                              bool Backup, int Count, Original& /*Read*/) {
+                                              bool Backup, int Count, Original& Read) {
   if (Count <= 0) {
     if (!TempName.empty()) ops_->Delete(TempName);
     return Count;
@@ -465,8 +469,12 @@ TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const
       ops_->Delete(TempName);
       return srFinishFailed;
     }
+    // What another writer made of the file since it was read stays: the job fails.
+    // The file is let go first, as the system replaces no file that is open.
+    Read.File.reset();
+    const bool changed = ops_->ChangedSince(FileName, Read.State);
     // One step: the name holds the old content up to here and the new one after it.
-    if (!ops_->Rename(TempName, FileName, true)) {
+    if (changed || !ops_->Rename(TempName, FileName, true)) {
       if (Backup) ops_->Delete(backup);  // the original is still in place
       ops_->Delete(TempName);
       return srFinishFailed;

@@ -90,8 +90,10 @@ public:
   // The file operations used from now on (not owned); nullptr: the real ones.
   void SetFileOps(TSnRFileOps* Ops) { ops_ = Ops ? Ops : &TSnRFileOps::System(); }
 
-  // The file a job read, as it was then.
+  // The file a job read, as it was then, and held open until it is replaced where
+  // the system keeps other writers out meanwhile.
   struct Original {
+    win::FileHandle File;  // while a temporary file waits to replace it
     TSnRFileState State;
   };
 
@@ -115,8 +117,8 @@ private:
   Rewrite Read(const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
                const void* ReplaceBuf, int ReplaceLen,
                const std::function<bool(const TSnRFileId&)>& Busy);
-  // Gives the temporary file the attributes and rights of the file read; a
-  // temporary file that cannot have them is removed (-3).
+  // Gives the temporary file the attributes and rights of the file read and keeps
+  // that file held; a temporary file that cannot have them is removed (-3).
   void CarryOriginal(win::FileHandle& File, Rewrite& Out);
   void Report(WPARAM Kind, const std::string& Text);
   void ReportResult(const TSnRTast& Job, TSnRJobResult R);

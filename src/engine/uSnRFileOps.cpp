@@ -69,6 +69,16 @@ bool TSnRFileOps::QueryState(HANDLE File, TSnRFileState& State) {
   return true;
 }
 
+bool TSnRFileOps::ChangedSince(const std::string& Name, const TSnRFileState& State) {
+  // By name: a writer that put another file in its place counts too.
+  WIN32_FILE_ATTRIBUTE_DATA now;
+  if (!::GetFileAttributesExA(Name.c_str(), GetFileExInfoStandard, &now)) return true;
+  const uint64_t size = static_cast<uint64_t>(now.nFileSizeHigh) << 32 | now.nFileSizeLow;
+  const int64_t lastWrite =
+      static_cast<int64_t>(static_cast<uint64_t>(now.ftLastWriteTime.dwHighDateTime) << 32 | now.ftLastWriteTime.dwLowDateTime);
+  return size != State.Size || lastWrite != State.LastWrite || (now.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+}
+
 bool TSnRFileOps::CarryRights(HANDLE From, HANDLE To) { return win::CarryFileRights(From, To); }
 
 TSnRFileOps& TSnRFileOps::System() {

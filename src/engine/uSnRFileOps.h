@@ -40,6 +40,9 @@ public:
   virtual const void* MapView(HANDLE Mapping);
   // The state of an open file; false when it cannot be asked.
   virtual bool QueryState(HANDLE File, TSnRFileState& State);
+  // True when the file under Name is not the one State was taken of, as far as
+  // its size and last write show, or has become read-only since, or is gone.
+  virtual bool ChangedSince(const std::string& Name, const TSnRFileState& State);
   // Gives the new file To (made by CreateTempFile) the attributes and access rights
   // of the open file From (win::CarryFileRights).
   virtual bool CarryRights(HANDLE From, HANDLE To);

@@ -575,3 +575,75 @@ TEST_F(ProcessFileTest, AReadOnlyFileIsLeftAsItIs) {
     }
   }
 }
+
+namespace {
+
+// Lets another writer act once at a moment of the job: while the temporary file is
+// flushed (after the reading), or once the backup's second name is made.
+class WriterOps : public TSnRFileOps {
+public:
+  std::function<void()> atFlush, atLink;
+  bool Flush(HANDLE h) override {
+    once(atFlush);
+    return TSnRFileOps::Flush(h);
+  }
+  bool Link(const std::string& existing, const std::string& name) override {
+    const bool ok = TSnRFileOps::Link(existing, name);
+    once(atLink);
+    return ok;
+  }
+
+private:
+  static void once(std::function<void()>& act) {
+    if (!act) return;
+    const auto run = std::move(act);
+    act = nullptr;
+    run();
+  }
+};
+
+}  // namespace
+
+TEST_F(ProcessFileTest, WhatAnotherWriterMadeOfTheFileStaysAndTheJobFails) {
+  WriterOps ops;
+  worker.SetFileOps(&ops);
+  const std::string name = dir.file("a.txt"), moved = dir.file("moved.txt");
+  // A Windows program cannot write the file while the job has it...
+  auto heldOff = [&] {
+    win::FileHandle w(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(w);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  };
+  // ...but it can move it away and put another file in its place; a Linux program
+  // under wine is not held off at all.
+  auto replace = [&] {
+    heldOff();
+    EXPECT_TRUE(::MoveFileExA(name.c_str(), moved.c_str(), 0));
+    writeFile(name, "theirs");
+  };
+  auto append = [&] {
+    heldOff();
+    EXPECT_TRUE(qztest::RunUnix("printf theirs >> '" + qztest::UnixPath(name) + "'"));
+  };
+  struct Case { const char* what; std::function<void()> writer; bool onLinux, backup, atLink; std::string left; };
+  const Case cases[] = {
+      {"replaced while flushed", replace, false, false, false, "theirs"},
+      {"replaced once backed up", replace, false, true, true, "theirs"},
+      {"appended to while flushed", append, true, true, false, "abctheirs"},
+      {"appended to once backed up", append, true, true, true, "abctheirs"},
+  };
+  for (const Case& c : cases) {
+    if (c.onLinux && !qztest::UnderWineOnLinux()) continue;
+    writeFile(name, "abc");
+    (c.atLink ? ops.atLink : ops.atFlush) = c.writer;
+    EXPECT_EQ(worker.ProcessFile(name, "b", 1, smCaseSensitive, "x", 1, c.backup, 2), srFinishFailed) << c.what;
+    EXPECT_EQ(readFile(name), c.left) << c.what;
+    EXPECT_FALSE(ops.atFlush || ops.atLink) << c.what << ": the writer never came";
+    if (exists(moved)) {
+      EXPECT_EQ(readFile(moved), "abc") << c.what;
+      ::DeleteFileA(moved.c_str());
+    }
+    expectOnly({"a.txt"});  // neither the temporary file nor a backup
+  }
+}
