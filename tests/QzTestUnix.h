@@ -39,39 +39,55 @@ inline std::string UnixPath(const std::string& name) {
   return result;
 }
 
-// Runs a command of the Linux shell (no double quotes or backslashes in it; quote
-// paths with single quotes) and waits until it has ended. Wine does not wait for a
-// Linux child itself, so the command reports its end and its exit status in a file
-// of its own. True when it ran and exited with 0; its output in Output.
-inline bool RunUnix(const std::string& command, std::string* output = nullptr, DWORD timeoutMs = 20000) {
-  char cwd[MAX_PATH];
-  ::GetCurrentDirectoryA(MAX_PATH, cwd);
-  const std::string scratch = UniqueFolderName(cwd, "qzunix-");
-  ::CreateDirectoryA(scratch.c_str(), nullptr);
-  const std::string s = UnixPath(scratch);
-  bool ok = false;
-  if (!s.empty()) {
-    std::string line = "/bin/sh -c \"( " + command + " ) > '" + s + "/out' 2>&1; echo $? > '" + s + "/rc.new'; mv '" +
-                       s + "/rc.new' '" + s + "/rc'\"";
+// A command of the Linux shell (no double quotes or backslashes in it; quote paths
+// with single quotes), started at once and waited for later. Wine does not wait for
+// a Linux child itself, so the command reports its end and its exit status in a
+// file of its own.
+class UnixCommand {
+public:
+  explicit UnixCommand(const std::string& command) {
+    char cwd[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, cwd);
+    scratch_ = UniqueFolderName(cwd, "qzunix-");
+    ::CreateDirectoryA(scratch_.c_str(), nullptr);
+    const std::string s = UnixPath(scratch_);
+    if (s.empty()) return;
+    std::string line = "/bin/sh -c \"( " + command + " ) > '" + s + "/out' 2>&1; echo $? > '" + s +
+                       "/rc.new'; mv '" + s + "/rc.new' '" + s + "/rc'\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-      ::CloseHandle(pi.hThread);
-      ::CloseHandle(pi.hProcess);
-      const std::string rc = scratch + "\\rc";
-      auto read = [](const std::string& f) {
-        std::ifstream in(f, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      };
-      if (WaitUntil([&] { return ::GetFileAttributesA(rc.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs, [] {})) {
-        ok = read(rc) == "0\n";
-        if (output) *output = read(scratch + "\\out");
-      }
-    }
+    started_ = ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
+    if (!started_) return;
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
   }
-  RemoveTree(scratch);
-  return ok;
+  ~UnixCommand() { RemoveTree(scratch_); }
+  UnixCommand(const UnixCommand&) = delete;
+  UnixCommand& operator=(const UnixCommand&) = delete;
+
+  // True when it ended in time with exit status 0; its output in Output.
+  bool wait(std::string* output = nullptr, DWORD timeoutMs = 20000) {
+    const std::string rc = scratch_ + "\\rc";
+    if (!started_ ||
+        !WaitUntil([&] { return ::GetFileAttributesA(rc.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs, [] {}))
+      return false;
+    if (output) *output = read(scratch_ + "\\out");
+    return read(rc) == "0\n";
+  }
+
+private:
+  static std::string read(const std::string& f) {
+    std::ifstream in(f, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::string scratch_;
+  bool started_ = false;
+};
+
+// Runs a command of the Linux shell (see UnixCommand) and waits until it has ended.
+inline bool RunUnix(const std::string& command, std::string* output = nullptr, DWORD timeoutMs = 20000) {
+  return UnixCommand(command).wait(output, timeoutMs);
 }
 
 // The file's mode in octal as the Linux side shows it ("640"); empty on failure.
