@@ -14,20 +14,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// The names in a folder, "." and ".." left out.
-Strings filesIn(const std::string& folder) {
-  Strings names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = ::FindFirstFileA((folder + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string n = fd.cFileName;
-    if (n != "." && n != "..") names.push_back(n);
-  } while (::FindNextFileA(h, &fd));
-  ::FindClose(h);
-  return names;
-}
-
 struct DataFiles : ::testing::Test {
   AppTestDir dir;
 };
@@ -67,7 +53,7 @@ TEST_F(DataFiles, IniEditsFollowTheProfileFunctionsRules) {
   const std::string fresh = dir / "sub.ini";
   ASSERT_TRUE(WriteIniString(fresh, "S", "K", ""));
   EXPECT_EQ(AppTestDir::read(fresh), "[S]\r\nK=\r\n");
-  EXPECT_EQ(filesIn(dir.path()).size(), 2u);
+  EXPECT_EQ(qztest::NamesIn(dir.path()).size(), 2u);
 }
 
 TEST_F(DataFiles, SectionReadsGiveWhatKeyReadsGive) {
@@ -162,7 +148,7 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
     EXPECT_TRUE(AppTestDir::exists(left));
   }
   // The run ended with files left, so its journal stays for the next start.
-  ASSERT_EQ(filesIn(data + "\\").size(), 1u);
+  ASSERT_EQ(qztest::NamesIn(data + "\\").size(), 1u);
 
   // Not removed: a file somebody has open, one that a living run has in
   // progress, and one that is not the file that was noted.
@@ -184,7 +170,7 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
   EXPECT_TRUE(AppTestDir::exists(listed));
   EXPECT_TRUE(AppTestDir::exists(users));
   EXPECT_TRUE(AppTestDir::exists(work + "\\file.txt"));
-  EXPECT_EQ(filesIn(data + "\\"), Strings{"~snrtemp.living.journal"});   // the ended journals are gone
+  EXPECT_EQ(qztest::NamesIn(data + "\\"), Strings{"~snrtemp.living.journal"});   // the ended journals are gone
 
   // A run that ends with nothing left removes its journal itself.
   living = win::FileHandle();
@@ -196,5 +182,5 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
     clean.CreateTempFile(work, "snr", t);
     clean.Delete(t);
   }
-  EXPECT_TRUE(filesIn(data + "\\").empty());
+  EXPECT_TRUE(qztest::NamesIn(data + "\\").empty());
 }

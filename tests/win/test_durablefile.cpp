@@ -32,19 +32,7 @@ struct DurableFileTest : ::testing::Test {
   static void write(const std::string& f, const std::string& bytes) {
     std::ofstream(f, std::ios::binary | std::ios::trunc) << bytes;
   }
-  // The names in the folder, "." and ".." left out.
-  Strings files() const {
-    Strings names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA((dir + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-      const std::string n = fd.cFileName;
-      if (n != "." && n != "..") names.push_back(n);
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
-    return names;
-  }
+  Strings files() const { return qztest::NamesIn(dir); }
   // What another program reads under the name and in the new file beside it.
   std::string seen(const std::string& f) const {
     std::string beside;
