@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 namespace qztest {
 
@@ -86,6 +87,22 @@ inline std::string UniqueFolderName(const std::string& parent, const std::string
   std::string p = parent;
   if (!p.empty() && p.back() != '\\') p += '\\';
   return p + prefix + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
+}
+
+// The names in a folder (with or without its trailing backslash), "." and ".." left
+// out, in the order the system lists them.
+inline std::vector<std::string> NamesIn(std::string folder) {
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = ::FindFirstFileA((folder + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string n = fd.cFileName;
+    if (n != "." && n != "..") names.push_back(n);
+  } while (::FindNextFileA(h, &fd));
+  ::FindClose(h);
+  return names;
 }
 
 inline std::string SystemTempFolder() {

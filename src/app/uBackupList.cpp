@@ -1,5 +1,5 @@
 #include "uBackupList.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include "win/FileNames.h"
 #include <windows.h>
 #include <unordered_map>
@@ -47,7 +47,7 @@ std::wstring BackupListName(const std::string& Line) {
 std::vector<std::wstring> ReadBackupList(const std::string& FileName) {
   std::vector<std::wstring> names;
   std::string data;
-  if (!ReadWholeFile(FileName, data)) return names;
+  if (!win::ReadWholeFile(FileName, data)) return names;
   size_t start = 0;
   for (size_t i = 0; i < data.size(); ++i) {
     if (data[i] != '\r' && data[i] != '\n') continue;
@@ -87,7 +87,7 @@ std::vector<std::wstring> ExistingFiles(const std::vector<std::wstring>& Names) 
 }
 
 bool SaveBackupList(const std::string& FileName, const std::vector<std::wstring>& Names) {
-  return UpdateFileDurably(FileName, listText(Names));
+  return win::UpdateFileDurably(FileName, listText(Names));
 }
 
 void TBackupListFile::SetFileName(const std::string& FileName) {

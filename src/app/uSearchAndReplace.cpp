@@ -7,7 +7,7 @@
 #include "uSnRJobs.h"
 #include "uInstantHelp.h"
 #include "uSnRTexts.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include "uIniFile.h"
 
 TSnRForm* SnRForm = nullptr;
@@ -418,8 +418,8 @@ void TSnRForm::FormCreate() {
   SnRThread->Init(handle());
   // What killed runs left behind goes first; this run's temporary files are noted.
   TSnRTempJournal::CleanUp(GetDataDir());
-  RemoveDurableLeftovers(GetDataDir());
-  RemoveDurableLeftovers(programFolder());
+  win::RemoveDurableLeftovers(GetDataDir());
+  win::RemoveDurableLeftovers(programFolder());
   tempJournal_.BeforeBackup = [this](const std::wstring& name) { backupList_.AppendBeforeMade(name); };
   tempJournal_.Open(GetDataDir());
   SnRThread->SetFileOps(&tempJournal_);
@@ -528,7 +528,7 @@ void TSnRForm::FormCloseQuery(bool& CanClose) {
   backupList_.Save(BackupFileCheckListBox->itemNames());
   win::StringList results;
   for (const std::string& s : ResultListBox->items()) results.add(s);
-  WriteFileDurably(dir + "result.log", results.text());
+  win::WriteFileDurably(dir + "result.log", results.text());
   MaskComboBox->SaveHistory();
   PathComboBox->SaveHistory();
   CombiEditCharHexFrameFromStr->SaveHistory();

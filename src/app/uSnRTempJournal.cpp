@@ -1,5 +1,5 @@
 #include "uSnRTempJournal.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include "win/FileNames.h"
 #include <windows.h>
 #include <atomic>
@@ -187,7 +187,7 @@ int TSnRTempJournal::CleanUp(const std::string& Folder) {
       continue;
     }
     std::string text;
-    if (ReadWholeFile(journal, text))
+    if (win::ReadWholeFile(journal, text))
       for (const auto& entry : inProgress(text)) living.insert(upper(entry.first));
   } while (::FindNextFileA(find, &fd));
   ::FindClose(find);
@@ -195,7 +195,7 @@ int TSnRTempJournal::CleanUp(const std::string& Folder) {
   int removed = 0;
   for (const std::string& journal : ended) {
     std::string text;
-    if (!ReadWholeFile(journal, text)) continue;
+    if (!win::ReadWholeFile(journal, text)) continue;
     for (const auto& [name, id] : inProgress(text))
       if (id.known() && !living.count(upper(name)) && deleteIfSame(name, id)) ++removed;
     ::DeleteFileA(journal.c_str());

@@ -2,6 +2,7 @@
 #include "MailTools.h"
 #include "uSnRTaskPool.h"
 #include "uSnRMatchers.h"
+#include "uSnRNoOutput.h"
 #include "uSnRRegExpr.h"
 #include "uSnRTempOutput.h"
 #include "uSnRViewGuard.h"
@@ -261,7 +262,7 @@ void TSearchAndReplaceThread::execute() {
     TSnRJobResult r = f->rewrite.Result;
     if (!f->rewrite.TempName.empty()) {
       try {
-        r = Finish(f->job->Name, f->rewrite.TempName, f->job->Backup, r);
+        r = Finish(f->job->Name, f->rewrite.TempName, f->job->Backup, r, f->rewrite.Read);
       } catch (...) {
         r = srMapFailed;
       }
@@ -382,11 +383,14 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   size_t size = 0;
   out.Result = srMapFailed;
   try {
-    file.reset(::CreateFileW(LongPath(FileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Others may read it and rename it, but not write it while it is open (held so
+    // until it is replaced).
+    file.reset(::CreateFileW(LongPath(FileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return out;  // locked against reading, or no access
+    if (!ops_->QueryState(file.get(), out.Read.State)) return out;
     LARGE_INTEGER fileSize;
-    if (!::GetFileSizeEx(file.get(), &fileSize)) return out;
+    fileSize.QuadPart = static_cast<LONGLONG>(out.Read.State.Size);
     if (!SnRFileNumber(file.get(), out.Source.Number)) return out;
     // The file is read through one view; one that cannot fit into the address space
     // fails whole rather than being processed in part.
@@ -417,6 +421,10 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   if (SearchLen > 0 && Mode <= smRegExpr) {
     try {
       TSnRTempOutput temp(*ops_, folder, begin, size);
+      // The system replaces no read-only file: its job is counted, not written.
+      TSnRNoOutput none;
+      const bool readOnly = out.Read.State.Attributes & FILE_ATTRIBUTE_READONLY;
+      TSnROutput& output = readOnly ? static_cast<TSnROutput&>(none) : temp;
       int count = srReplaceFailed;
       if (Mode == smRegExpr) {
         const std::string expr = textUpToNul(SearchBuf, SearchLen);
@@ -424,25 +432,43 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
           // Compiled and parsed once for all the file's runs.
           const TSnRRegExpr re(expr);
           const TSnRRegExpr::Template repl(textUpToNul(ReplaceBuf, ReplaceLen), true);
-          count = ReplaceRegExprRuns(begin, end, re, repl, temp);
+          count = ReplaceRegExprRuns(begin, end, re, repl, output);
         }
       } else {
         count = ReplacePlain(begin, end, static_cast<const uint8_t*>(SearchBuf), static_cast<size_t>(SearchLen),
                              static_cast<const uint8_t*>(ReplaceBuf), static_cast<size_t>(ReplaceLen),
-                             Mode == smIgnoreCase, temp);
+                             Mode == smIgnoreCase, output);
       }
+      if (readOnly && count > 0) throw TSnRNoOutput::Replacement();
       // Only a job that replaced something needs its file: 0 matches leave none.
       // Its bytes may still all come from the view here.
       auto keep = [&] { out.Temp = temp.finish(true, out.TempName); };
       if (count > 0 && !snr::RunReadingView(begin, size, keep)) throw snr::ViewReadError();
       out.Result = count;
+      if (out.Temp) CarryOriginal(file, out);
     } catch (const snr::ViewReadError&) {
       out.Result = srMapFailed;  // the temporary file is gone with its output object
+    } catch (const TSnRNoOutput::Replacement&) {
+      out.Result = srFinishFailed;  // as the rename would end
     } catch (...) {
       out.Result = srReplaceFailed;
     }
   }
   return out;
+}
+
+void TSearchAndReplaceThread::CarryOriginal(win::FileHandle& File, Rewrite& Out) {
+  // The new file takes the old one's attributes and rights before its flush; a file
+  // that would come out with other rights (a private one readable by others) is
+  // not replaced.
+  if (!ops_->CarryRights(File.get(), Out.Temp.get())) {
+    Out.Temp.reset();
+    ops_->Delete(Out.TempName);
+    Out.TempName.clear();
+    Out.Result = srReplaceFailed;
+    return;
+  }
+  Out.Read.File = std::move(File);
 }
 
 TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
@@ -456,9 +482,9 @@ TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::wstring& FileName,
                                                    int ReplaceLen, bool Backup, int LogLevel) {
   TSnRTast job;
   job.Init(FileName, SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, Backup, LogLevel);
-  const Rewrite r = ReadAndFlush(job);
+  Rewrite r = ReadAndFlush(job);
   if (r.TempName.empty()) return r.Result;
-  const TSnRJobResult result = Finish(FileName, r.TempName, Backup, r.Result);
+  const TSnRJobResult result = Finish(FileName, r.TempName, Backup, r.Result, r.Read);
   ops_->FlushFolder(folderOf(FileName));
   return result;
 }
@@ -490,6 +516,7 @@ bool TSearchAndReplaceThread::MakeBackup(const std::wstring& FileName, std::wstr
     DWORD got = 0;
     while (ok && (ok = ::ReadFile(in.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr) != 0) && got)
       ok = ops_->Write(copy.get(), buf.data(), got);
+    ok = ok && ops_->CarryRights(in.get(), copy.get());  // a link shares them; a copy is given them
   }
   ok = ok && ops_->Flush(copy.get());
   copy.reset();
@@ -499,7 +526,7 @@ bool TSearchAndReplaceThread::MakeBackup(const std::wstring& FileName, std::wstr
 }
 
 TSnRJobResult TSearchAndReplaceThread::Finish(const std::wstring& FileName, const std::wstring& TempName,
-                                              bool Backup, int Count) {
+                                              bool Backup, int Count, Original& Read) {
   if (Count <= 0) {
     if (!TempName.empty()) ops_->Delete(TempName);
     return Count;
@@ -510,8 +537,12 @@ TSnRJobResult TSearchAndReplaceThread::Finish(const std::wstring& FileName, cons
       ops_->Delete(TempName);
       return srFinishFailed;
     }
+    // What another writer made of the file since it was read stays: the job fails.
+    // The file is let go first, as the system replaces no file that is open.
+    Read.File.reset();
+    const bool changed = ops_->ChangedSince(FileName, Read.State);
     // One step: the name holds the old content up to here and the new one after it.
-    if (!ops_->Rename(TempName, FileName, true)) {
+    if (changed || !ops_->Rename(TempName, FileName, true)) {
       if (Backup) ops_->Delete(backup);  // the original is still in place
       ops_->Delete(TempName);
       return srFinishFailed;

@@ -111,6 +111,13 @@ public:
   // Set before the worker runs.
   void SetBatchedReports(bool On) { batched_ = On; }
 
+  // The file a job read, as it was then, and held open until it is replaced where
+  // the system keeps other writers out meanwhile.
+  struct Original {
+    win::FileHandle File;  // while a temporary file waits to replace it
+    TSnRFileState State;
+  };
+
   // One job after its file was read and its temporary file written and flushed;
   // the backup and the rename follow in the queue's order.
   struct Rewrite {
@@ -118,6 +125,7 @@ public:
     std::wstring TempName;     // the temporary file, when one was made
     win::FileHandle Temp;      // open until its flush
     TSnRFileId Source;         // the file read, once it was opened
+    Original Read;             // the file read
   };
 
 protected:
@@ -127,6 +135,9 @@ private:
   // Reads the file and writes the temporary file (not yet flushed).
   Rewrite Read(const std::wstring& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode,
                const void* ReplaceBuf, int ReplaceLen);
+  // Gives the temporary file the attributes and rights of the file read and keeps
+  // that file held; a temporary file that cannot have them is removed (-3).
+  void CarryOriginal(win::FileHandle& File, Rewrite& Out);
   // Read, then the temporary file's flush (a failed flush: srReplaceFailed).
   Rewrite ReadAndFlush(const TSnRTast& Job);
   void Report(WPARAM Kind, const std::string& Text);
@@ -136,7 +147,8 @@ private:
   // batches, as the batch is delivered).
   void JobDone();
   void DeliverReports();
-  TSnRJobResult Finish(const std::wstring& FileName, const std::wstring& TempName, bool Backup, int Count);
+  TSnRJobResult Finish(const std::wstring& FileName, const std::wstring& TempName, bool Backup, int Count,
+                       Original& Read);
   bool MakeBackup(const std::wstring& FileName, std::wstring& Backup);
   void DropHead(size_t n);
 

@@ -1,5 +1,6 @@
 #include "uSnRFileOps.h"
 #include "win/FileNames.h"
+#include "win/FileRights.h"
 
 using win::LongPath;
 
@@ -36,7 +37,7 @@ win::FileHandle TSnRFileOps::CreateTempFile(const std::wstring& Folder, const st
     std::wstring digits(8, L'0');
     for (size_t i = digits.size(); i-- > 0; number >>= 4) digits[i] = L"0123456789ABCDEF"[number & 15];
     const std::wstring name = folder + Prefix + digits + L".tmp";
-    win::FileHandle f(::CreateFileW(LongPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    win::FileHandle f(::CreateFileW(LongPath(name).c_str(), GENERIC_WRITE | win::kCarryRightsAccess, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (f) {
       Name = name;
@@ -75,6 +76,29 @@ bool TSnRFileOps::FlushFolder(const std::wstring& Folder) {
 }
 
 const void* TSnRFileOps::MapView(HANDLE Mapping) { return ::MapViewOfFile(Mapping, FILE_MAP_READ, 0, 0, 0); }
+
+bool TSnRFileOps::QueryState(HANDLE File, TSnRFileState& State) {
+  FILE_BASIC_INFO info;
+  LARGE_INTEGER size;
+  if (!::GetFileInformationByHandleEx(File, FileBasicInfo, &info, sizeof info) || !::GetFileSizeEx(File, &size))
+    return false;
+  State.Size = static_cast<uint64_t>(size.QuadPart);
+  State.LastWrite = info.LastWriteTime.QuadPart;
+  State.Attributes = info.FileAttributes;
+  return true;
+}
+
+bool TSnRFileOps::ChangedSince(const std::wstring& Name, const TSnRFileState& State) {
+  // By name: a writer that put another file in its place counts too.
+  WIN32_FILE_ATTRIBUTE_DATA now;
+  if (!::GetFileAttributesExW(LongPath(Name).c_str(), GetFileExInfoStandard, &now)) return true;
+  const uint64_t size = static_cast<uint64_t>(now.nFileSizeHigh) << 32 | now.nFileSizeLow;
+  const int64_t lastWrite =
+      static_cast<int64_t>(static_cast<uint64_t>(now.ftLastWriteTime.dwHighDateTime) << 32 | now.ftLastWriteTime.dwLowDateTime);
+  return size != State.Size || lastWrite != State.LastWrite || (now.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool TSnRFileOps::CarryRights(HANDLE From, HANDLE To) { return win::CarryFileRights(From, To); }
 
 TSnRFileOps& TSnRFileOps::System() {
   static TSnRFileOps ops;

@@ -14,6 +14,13 @@
 // file's own record.
 bool SnRFileNumber(HANDLE File, uint64_t& Number);
 
+// What shows that another writer changed a file since it was read.
+struct TSnRFileState {
+  uint64_t Size = 0;
+  int64_t LastWrite = 0;  // in the system's file time units
+  DWORD Attributes = 0;
+};
+
 class TSnRFileOps {
 public:
   virtual ~TSnRFileOps() = default;
@@ -38,6 +45,14 @@ public:
   // A read-only view of the whole mapping; null on failure. Released with
   // UnmapViewOfFile.
   virtual const void* MapView(HANDLE Mapping);
+  // The state of an open file; false when it cannot be asked.
+  virtual bool QueryState(HANDLE File, TSnRFileState& State);
+  // True when the file under Name is not the one State was taken of, as far as
+  // its size and last write show, or has become read-only since, or is gone.
+  virtual bool ChangedSince(const std::wstring& Name, const TSnRFileState& State);
+  // Gives the new file To (made by CreateTempFile) the attributes and access rights
+  // of the open file From (win::CarryFileRights).
+  virtual bool CarryRights(HANDLE From, HANDLE To);
 
   static TSnRFileOps& System();  // the real file system
 };

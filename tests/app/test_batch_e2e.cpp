@@ -1,6 +1,9 @@
 // End to end: the program of this build folder started with a complete
 // command line works off its jobs and ends by itself; a batch file exported
-// for the same job, run by the command interpreter, does it again.
+// for the same job, run by the command interpreter, does it again. The files it
+// rewrites keep their attributes and rights, read-only ones and what another
+// writer made of a file stay as they are.
+#include "QzTestUnix.h"
 #include "test_batch_tools.h"
 #include "uSnRBatchFile.h"
 #include "uSnRControlIds.h"
@@ -261,4 +264,72 @@ TEST_F(BatchEndToEnd, APathLongerThanTheOldLimitIsProcessedAndFound) {
   while (::FindNextFileW(h, &fd));
   ::FindClose(h);
   EXPECT_EQ(entries, 3);
+}
+
+TEST_F(BatchEndToEnd, RewrittenFilesKeepTheirAttributesAndRightsAndReadOnlyOnesStayAsTheyAre) {
+  const bool wine = qztest::UnderWineOnLinux();
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const std::string hidden = file("hidden.txt", "1 AB"), readOnly = file("readonly.txt", "2 AB"),
+                    untouched = file("readonly no match.txt", "3");
+  ASSERT_TRUE(::SetFileAttributesA(hidden.c_str(), kept));
+  ASSERT_TRUE(::SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(::SetFileAttributesA(untouched.c_str(), FILE_ATTRIBUTE_READONLY));
+  const char* modes[] = {"600", "640", "755", "444"};
+  if (wine) {
+    for (const char* m : modes) {
+      const std::string f = file(std::string("mode ") + m + ".txt", "AB");
+      ASSERT_TRUE(qztest::RunUnix(std::string("chmod ") + m + " '" + qztest::UnixPath(f) + "'"));
+    }
+  }
+  ASSERT_TRUE(run("\"" + program + "\" \"-F" + files + "\\*.txt\" -Oh4142 -nH4344 -b -G -C"))
+      << "the program did not end by itself";
+  EXPECT_EQ(exitCode, 0u);
+  const std::string log = resultLog();
+
+  EXPECT_EQ(readFile(hidden), "1 CD");
+  EXPECT_EQ(::GetFileAttributesA(hidden.c_str()) & kept, kept);
+  EXPECT_EQ(::GetFileAttributesA((hidden + ".0.snr_bak").c_str()) & kept, kept);
+  // Read-only: untouched and no backup; with a match the job failed as the system's
+  // rename would, without one it had nothing to do.
+  EXPECT_EQ(readFile(readOnly), "2 AB");
+  EXPECT_EQ(readFile(untouched), "3");
+  EXPECT_NE(log.find(readOnly + "\r\nAB [4142] --> CD [4344] :\r\nFAILED\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(untouched + "\r\nAB [4142] --> CD [4344] :\r\n0 replacements\r\n"), std::string::npos) << log;
+  EXPECT_FALSE(exists(readOnly + ".0.snr_bak"));
+  if (wine) {
+    for (const char* m : modes) {
+      const std::string f = files + "\\mode " + m + ".txt";
+      EXPECT_EQ(qztest::UnixMode(f), m) << f;
+      EXPECT_EQ(readFile(f), std::string(m) == "444" ? "AB" : "CD") << f;
+      EXPECT_EQ(exists(f + ".0.snr_bak"), std::string(m) != "444") << f;
+    }
+  }
+  WIN32_FIND_DATAA fd;
+  EXPECT_EQ(::FindFirstFileA((files + "\\snr*").c_str(), &fd), INVALID_HANDLE_VALUE);  // no temporary file left
+}
+
+TEST_F(BatchEndToEnd, WhatAnotherWriterAppendsWhileAJobRunsStaysAndTheJobFails) {
+  if (!qztest::UnderWineOnLinux()) GTEST_SKIP() << "a writer that no share mode holds off is a Linux program";
+  // Large, with a match in every line: the job runs a while after its temporary
+  // file appears.
+  std::string content;
+  while (content.size() < (16 << 20)) content += "AB 0123456789 abcdefghijklmnopqrstuvwxyz 0123456789\n";
+  const std::string big = file("big.txt", content);
+  // The writer waits for the temporary file, which shows the job between its
+  // reading and its rename, appends at once and tells whether that was still so.
+  writeFile(dir / "writer.sh",
+            "cd '" + qztest::UnixPath(files) + "'\n"
+            "until for t in snr*.tmp; do [ -e \"$t\" ] && break; done; [ -e \"$t\" ]; do :; done\n"
+            "echo theirs >> big.txt\n"
+            "if [ -e \"$t\" ]; then echo during; else echo after; fi\n");
+  qztest::UnixCommand writer("timeout 60 sh '" + qztest::UnixPath(dir / "writer.sh") + "'");
+  ASSERT_TRUE(run("\"" + program + "\" \"-F" + big + "\" -Oh4142 -nH4344 -b -G -C"));
+  std::string when;
+  ASSERT_TRUE(writer.wait(&when)) << when;
+  ASSERT_EQ(when, "during\n") << "the job ended before the writer came";
+  EXPECT_TRUE(readFile(big) == content + "theirs\n");
+  EXPECT_NE(resultLog().find(big + "\r\nAB [4142] --> CD [4344] :\r\nFAILED\r\n"), std::string::npos) << resultLog();
+  WIN32_FIND_DATAA fd;
+  EXPECT_EQ(::FindFirstFileA((files + "\\snr*").c_str(), &fd), INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(exists(big + ".0.snr_bak"));
 }

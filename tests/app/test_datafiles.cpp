@@ -1,10 +1,9 @@
-// The program's own files: durable whole-file writes, INI edits that keep the
-// profile functions' rules, the backup list and the journal of the worker's
-// temporary files.
+// The program's own files: INI edits that keep the profile functions' rules, the
+// backup list and the journal of the worker's temporary files (the durable
+// whole-file writes under them are tested with the Win32 layer).
 #include "AppTestDir.h"
 #include "Iniregi.h"
 #include "uBackupList.h"
-#include "uDurableFile.h"
 #include "uIniFile.h"
 #include "uSnRTempJournal.h"
 #include "win/FileNames.h"
@@ -23,65 +22,11 @@ Names wide(const Strings& v) {
   return out;
 }
 
-// The names in a folder, "." and ".." left out.
-Strings filesIn(const std::string& folder) {
-  Strings names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = ::FindFirstFileA((folder + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string n = fd.cFileName;
-    if (n != "." && n != "..") names.push_back(n);
-  } while (::FindNextFileA(h, &fd));
-  ::FindClose(h);
-  return names;
-}
-
 struct DataFiles : ::testing::Test {
   AppTestDir dir;
 };
 
 }  // namespace
-
-TEST_F(DataFiles, DurableWritesReplaceWholeAndLeaveNothingBehind) {
-  const std::string f = dir / "result.log";
-  ASSERT_TRUE(WriteFileDurably(f, "old\r\n"));
-  ASSERT_TRUE(WriteFileDurably(f, "new content\r\n"));
-  EXPECT_EQ(AppTestDir::read(f), "new content\r\n");
-  ASSERT_TRUE(WriteFileDurably(f, ""));
-  EXPECT_EQ(AppTestDir::read(f), "");
-  EXPECT_EQ(filesIn(dir.path()), Strings{"result.log"});
-
-  // A name that cannot be replaced (here a folder) keeps what it had, and no new file stays.
-  const std::string folder = dir / "taken";
-  ::CreateDirectoryA(folder.c_str(), nullptr);
-  EXPECT_FALSE(WriteFileDurably(folder, "x"));
-  EXPECT_EQ(filesIn(dir.path()).size(), 2u);
-  EXPECT_FALSE(WriteFileDurably(dir / "no folder\\x.log", "x"));
-
-  // An unchanged file is not written again.
-  FILETIME before, after;
-  WIN32_FILE_ATTRIBUTE_DATA a;
-  ::GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &a);
-  before = a.ftLastWriteTime;
-  ::Sleep(20);
-  ASSERT_TRUE(UpdateFileDurably(f, ""));
-  ::GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &a);
-  after = a.ftLastWriteTime;
-  EXPECT_EQ(::CompareFileTime(&before, &after), 0);
-}
-
-TEST_F(DataFiles, LeftoversOfKilledWritesGoUnlessAWriterHoldsThem) {
-  std::string dead, alive;
-  ::CloseHandle(CreateNewFileBeside(dir / "history.ini", dead));   // its writer is gone
-  win::FileHandle writing(CreateNewFileBeside(dir / "backup.dat", alive));
-  ASSERT_TRUE(writing);
-  AppTestDir::write(dir / "user.txt", "not ours");
-  EXPECT_EQ(RemoveDurableLeftovers(dir.path()), 1);
-  EXPECT_FALSE(AppTestDir::exists(dead));
-  EXPECT_TRUE(AppTestDir::exists(alive));
-  EXPECT_TRUE(AppTestDir::exists(dir / "user.txt"));
-}
 
 TEST_F(DataFiles, IniEditsFollowTheProfileFunctionsRules) {
   const std::string ini = dir / "s.ini";
@@ -116,7 +61,7 @@ TEST_F(DataFiles, IniEditsFollowTheProfileFunctionsRules) {
   const std::string fresh = dir / "sub.ini";
   ASSERT_TRUE(WriteIniString(fresh, "S", "K", ""));
   EXPECT_EQ(AppTestDir::read(fresh), "[S]\r\nK=\r\n");
-  EXPECT_EQ(filesIn(dir.path()).size(), 2u);
+  EXPECT_EQ(qztest::NamesIn(dir.path()).size(), 2u);
 }
 
 TEST_F(DataFiles, SectionReadsGiveWhatKeyReadsGive) {
@@ -214,7 +159,7 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
   }
   const std::string left = win::WideToAnsi(wleft), held = win::WideToAnsi(wheld), listed = win::WideToAnsi(wlisted);
   // The run ended with files left, so its journal stays for the next start.
-  ASSERT_EQ(filesIn(data + "\\").size(), 1u);
+  ASSERT_EQ(qztest::NamesIn(data + "\\").size(), 1u);
 
   // Not removed: a file somebody has open, one that a living run has in
   // progress, and one that is not the file that was noted.
@@ -236,7 +181,7 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
   EXPECT_TRUE(AppTestDir::exists(listed));
   EXPECT_TRUE(AppTestDir::exists(users));
   EXPECT_TRUE(AppTestDir::exists(work + "\\file.txt"));
-  EXPECT_EQ(filesIn(data + "\\"), Strings{"~snrtemp.living.journal"});   // the ended journals are gone
+  EXPECT_EQ(qztest::NamesIn(data + "\\"), Strings{"~snrtemp.living.journal"});   // the ended journals are gone
 
   // A run that ends with nothing left removes its journal itself.
   living = win::FileHandle();
@@ -248,7 +193,7 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
     clean.CreateTempFile(wwork, L"snr", t);
     clean.Delete(t);
   }
-  EXPECT_TRUE(filesIn(data + "\\").empty());
+  EXPECT_TRUE(qztest::NamesIn(data + "\\").empty());
 }
 
 TEST_F(DataFiles, NamesOutsideTheCodePageKeepTheirCharactersInTheBackupListAndTheJournal) {
