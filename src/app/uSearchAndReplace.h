@@ -193,6 +193,8 @@ private:
   void setQueueCaption();
   void updateResultExtent();
   static void setSelectAll(win::CheckListBox* list, win::CheckBox* box);
+  // The first search or drop uncovers the file list for good.
+  void hideWarranty();
 
   TListBoxStrings fileItems_{nullptr};
   TBackupListFile backupList_;       // "backup.dat", kept true while the worker makes backups

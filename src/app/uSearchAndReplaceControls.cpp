@@ -48,6 +48,14 @@ void TSnRForm::FileCheckListBoxClick() {
   UpdateHelp();
 }
 
+void TSnRForm::hideWarranty() {
+  if (!WarrantyMemo->visible()) return;
+  const bool hadFocus = WarrantyMemo->focused();
+  WarrantyMemo->setVisible(false);
+  FileCheckListBox->setTabStop(true);
+  if (hadFocus) FileCheckListBox->setFocus();
+}
+
 void TSnRForm::FileCheckListBoxDblClick() {
   for (int i = FileCheckListBox->count() - 1; i >= 0; --i)
     if (FileCheckListBox->selected(i) && !FileCheckListBox->checked(i)) FileCheckListBox->deleteItem(i);
@@ -64,7 +72,7 @@ void TSnRForm::WMDropFiles(HDROP drop) {
     if (fileExists(file)) FileCheckListBox->addItem(file, false);
   }
   ::DragFinish(drop);
-  if (WarrantyMemo->visible()) WarrantyMemo->setVisible(false);
+  hideWarranty();
   UpdateHelp();
 }
 

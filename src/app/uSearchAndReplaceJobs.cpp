@@ -8,7 +8,7 @@
 void TSnRForm::RekursivCheckBoxClck() { RestartFileSearch(); }
 
 void TSnRForm::RestartFileSearch() {
-  if (WarrantyMemo->visible()) WarrantyMemo->setVisible(false);
+  hideWarranty();
   if (!ScanThread) {
     SnRButton->setEnabled(false);
   } else {

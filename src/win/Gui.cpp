@@ -238,6 +238,11 @@ bool Control::focused() const {
   HWND f = ::GetFocus();
   return handle_ && f && (f == handle_ || ::IsChild(handle_, f));
 }
+void Control::setTabStop(bool t) {
+  if (!handle_) return;
+  const LONG style = ::GetWindowLongA(handle_, GWL_STYLE);
+  ::SetWindowLongA(handle_, GWL_STYLE, t ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+}
 
 void Control::setAnchors(unsigned a) { anchors_ = a; recordAnchorMargins(); }
 void Control::setAlign(Align a) { align_ = a; if (parent_) parent_->realign(); }
@@ -385,6 +390,8 @@ LRESULT Control::satelliteProc(HWND h, WNDPROC old, UINT msg, WPARAM wp, LPARAM 
   if (handleMessage(msg, wp, lp, r)) return r;
   if (keyMessage(msg, wp)) return 0;
   if (msg == WM_SETCURSOR && cursor_) { ::SetCursor(::LoadCursorA(nullptr, cursor_)); return TRUE; }
+  if (msg == WM_SETFOCUS)
+    if (Form* f = parentForm()) f->focusMoved(h);
   return ::CallWindowProcA(old, h, msg, wp, lp);
 }
 
@@ -419,7 +426,10 @@ LRESULT Control::wndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return res;
       }
       break;
-    case WM_SETFOCUS: if (onEnter) onEnter(*this); break;
+    case WM_SETFOCUS:
+      if (Form* f = parentForm()) f->focusMoved(handle_);
+      if (onEnter) onEnter(*this);
+      break;
     case WM_KILLFOCUS: if (onExit) onExit(*this); break;
     case WM_SETCURSOR:
       if (cursor_ && reinterpret_cast<HWND>(wp) == handle_) { ::SetCursor(::LoadCursorA(nullptr, cursor_)); return TRUE; }
@@ -529,6 +539,13 @@ void Application::dispatch(MSG& msg) {
   HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   Form* f = dynamic_cast<Form*>(Control::fromHandle(root));
   if (f && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && f->isShortCut(msg)) return;
+  // Alt with a letter, or a letter where the focused control takes no
+  // characters, may be a caption's underlined letter.
+  if (f && (msg.message == WM_SYSCHAR ||
+            (msg.message == WM_CHAR && !(::SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+                                         (DLGC_WANTCHARS | DLGC_WANTALLKEYS)))) &&
+      f->dialogChar(static_cast<char>(msg.wParam)))
+    return;
   if (f && ::IsDialogMessageA(root, &msg)) return;
   ::TranslateMessage(&msg);
   ::DispatchMessageA(&msg);

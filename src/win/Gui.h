@@ -101,6 +101,8 @@ public:
   virtual void setEnabled(bool e);
   void setFocus();
   bool focused() const;   // this window or one of its children has the focus
+  // Whether Tab stops here (the window's WS_TABSTOP).
+  void setTabStop(bool t);
 
   // Anchored sides keep their distance to the parent's sides when it resizes.
   unsigned anchors() const { return anchors_; }

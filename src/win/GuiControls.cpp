@@ -224,6 +224,14 @@ void Memo::setLines(const std::vector<std::string>& lines) {
 int Memo::lineCount() const { return static_cast<int>(::SendMessageA(handle_, EM_GETLINECOUNT, 0, 0)); }
 int Memo::firstVisibleLine() const { return static_cast<int>(::SendMessageA(handle_, EM_GETFIRSTVISIBLELINE, 0, 0)); }
 
+bool Memo::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg != WM_GETDLGCODE) return Edit::handleMessage(msg, wp, lp, result);
+  result = defaultProc(msg, wp, lp);
+  const MSG* m = reinterpret_cast<const MSG*>(lp);
+  if (m && m->message == WM_KEYDOWN && m->wParam == VK_TAB) result &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+  return true;
+}
+
 void Memo::addLine(const std::string& line) {
   std::string t = text();
   if (!t.empty() && (t.size() < 2 || t.compare(t.size() - 2, 2, "\r\n") != 0)) t += "\r\n";

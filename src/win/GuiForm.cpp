@@ -32,6 +32,28 @@ struct DisabledWindows {
   std::vector<HWND> list;
 };
 
+char upperOf(char c) {
+  char s[2] = {c, 0};
+  ::CharUpperBuffA(s, 1);
+  return s[0];
+}
+
+// The first visible, enabled control below c (depth first, in creation
+// order) whose caption underlines ch and that acts on it.
+Control* acceleratorControl(Control* c, char ch) {
+  for (Control* child : c->controls()) {
+    if (!child->handle() || !child->visible() || !child->enabled()) continue;
+    const bool acts = (dynamic_cast<Label*>(child) && static_cast<Label*>(child)->focusControl) ||
+                      dynamic_cast<Button*>(child) || dynamic_cast<CheckBox*>(child);
+    if (acts) {
+      const char a = acceleratorOf(child->caption());
+      if (a && upperOf(a) == ch) return child;
+    }
+    if (Control* found = acceleratorControl(child, ch)) return found;
+  }
+  return nullptr;
+}
+
 BOOL CALLBACK disableOthers(HWND h, LPARAM lp) {
   auto* d = reinterpret_cast<DisabledWindows*>(lp);
   if (h != d->except && ::IsWindowVisible(h) && ::IsWindowEnabled(h)) {
@@ -41,6 +63,15 @@ BOOL CALLBACK disableOthers(HWND h, LPARAM lp) {
   return TRUE;
 }
 }  // namespace
+
+char acceleratorOf(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return caption[i + 1];
+    ++i;   // "&&" shows one ampersand
+  }
+  return 0;
+}
 
 // ---------------------------------------------------------------- Form
 
@@ -196,6 +227,38 @@ void Form::addHintTool(HWND tool) {
   ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+bool Form::dialogChar(char ch) {
+  if (!ch || !::IsCharAlphaNumericA(ch)) return false;
+  Control* c = acceleratorControl(this, upperOf(ch));
+  if (!c) return false;
+  if (auto* label = dynamic_cast<Label*>(c)) {
+    Control* target = label->focusControl;
+    if (!target->visible() || !target->enabled()) return true;
+    target->setFocus();
+    // As Tab does: the text of an edit field arrives selected.
+    HWND f = ::GetFocus();
+    if (f && (::SendMessageA(f, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)) ::SendMessageA(f, EM_SETSEL, 0, -1);
+  } else if (auto* box = dynamic_cast<CheckBox*>(c)) {
+    box->setFocus();
+    box->toggle();
+  } else {
+    c->click();
+  }
+  return true;
+}
+
+void Form::focusMoved(HWND window) {
+  if (window && window != handle_ && ::IsChild(handle_, window)) lastFocus_ = window;
+}
+
+void Form::restoreFocus() {
+  HWND target = lastFocus_;
+  if (!target || !::IsWindow(target) || !::IsChild(handle_, target) || !::IsWindowVisible(target) ||
+      !::IsWindowEnabled(target))
+    target = ::GetNextDlgTabItem(handle_, nullptr, FALSE);   // the first control, as at the start
+  if (target) ::SetFocus(target);
+}
+
 bool Form::isShortCut(const MSG& msg) {
   if (!menu_) return false;
   ShortCut sc;
@@ -248,10 +311,18 @@ LRESULT Form::wndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp && onShow) onShow(*this);
       if (!wp && onHide) onHide(*this);
       break;
-    case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE) { if (onActivate) onActivate(*this); }
-      else if (onDeactivate) onDeactivate(*this);
-      break;
+    case WM_ACTIVATE: {
+      // The system gives the focus to the form itself; the control that had
+      // it (or the first one) should have it, so that typing and Tab work.
+      const LRESULT res = defaultProc(msg, wp, lp);
+      if (LOWORD(wp) != WA_INACTIVE) {
+        if (!HIWORD(wp)) restoreFocus();
+        if (onActivate) onActivate(*this);
+      } else if (onDeactivate) {
+        onDeactivate(*this);
+      }
+      return res;
+    }
     case WM_ACTIVATEAPP:
       app().activeChanged(wp != FALSE);
       break;
