@@ -276,8 +276,17 @@ void TSnRForm::bindEvents() {
   click(DeleteBackupfilesButton, &TSnRForm::DeleteBackupfilesButtonClick, this);
   // The strings decide the start button and the help steps.
   for (TCombiEditCharHexFrame* frame : {CombiEditCharHexFrameFromStr, CombiEditCharHexFrameToStr}) {
+    frame->CharComboBox->onChange = [this, frame](Control&) {
+      frame->CharComboBoxChange();
+      UpdateHelp();
+    };
     frame->CharComboBox->onKeyUp = [this, frame](Control&, WORD&) {
       frame->CharComboBoxKeyUp();
+      UpdateHelp();
+    };
+    frame->CharComboBox->onKeyPress = [this, frame](Control&, char& key) {
+      if (!frame->CharComboBoxKeyPress(key)) return;
+      key = 0;
       UpdateHelp();
     };
     frame->CharComboBox->onClick = [this, frame](Control&) {

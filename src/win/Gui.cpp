@@ -376,6 +376,13 @@ LRESULT Control::defaultProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool Control::keyMessage(UINT msg, WPARAM& wp) {
+  if (msg == WM_CHAR && onKeyPress) {
+    char key = static_cast<char>(wp);
+    onKeyPress(*this, key);
+    if (key == 0) return true;
+    wp = static_cast<unsigned char>(key);
+    return false;
+  }
   KeyEvent* ev = msg == WM_KEYDOWN ? &onKeyDown : msg == WM_KEYUP ? &onKeyUp : nullptr;
   if (!ev || !*ev) return false;
   WORD key = static_cast<WORD>(wp);

@@ -25,6 +25,8 @@ enum class Kind {
 
 using Notify = std::function<void(Control& sender)>;
 using KeyEvent = std::function<void(Control& sender, WORD& key)>;
+// A typed character (WM_CHAR); setting it to 0 swallows it.
+using KeyPressEvent = std::function<void(Control& sender, char& key)>;
 using FormNotify = std::function<void(Form& sender)>;
 
 // A named object owned by another; the owner frees what it owns, newest first.
@@ -123,6 +125,7 @@ public:
 
   Notify onClick, onDblClick, onChange, onEnter, onExit, onMouseEnter, onMouseLeave, onResize;
   KeyEvent onKeyDown, onKeyUp;
+  KeyPressEvent onKeyPress;
 
   // Fired when the mouse enters or leaves the control's area (children included).
   virtual void mouseEnter() { if (onMouseEnter) onMouseEnter(*this); }

@@ -174,6 +174,8 @@ public:
 protected:
   void command(WORD code) override;
   void drawItem(DRAWITEMSTRUCT* di) override;
+  // A drop-down list that shows a text no item has answers with that text.
+  bool handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 private:
   void build(int l, int t, int w, int h);
   ComboStyle style_;

@@ -121,6 +121,22 @@ TEST_F(GuiTest, AltWithAnUnderlinedLetterFocusesTheLabelledControlOrPressesTheBu
   EXPECT_FALSE(form->dialogChar('d')) << "a disabled button";
 }
 
+TEST_F(GuiTest, ListShowsTheTextTheBoxHadNotTheItemItHadSelected) {
+  auto* combo = new ComboBox(form, form, "Combo", 10, 10, 150, 21);
+  combo->addItem("XYZ");
+  combo->setItemIndex(0);
+  combo->setText("..");                     // a box keeps its selection when its text is set
+  combo->setStyle(ComboStyle::DropDownList);
+  EXPECT_EQ(combo->text(), "..");
+  char shown[16] = {};
+  ::GetWindowTextA(combo->handle(), shown, sizeof shown);
+  EXPECT_STREQ(shown, "..") << "the window answers with the text it shows";
+  combo->setItemIndex(0);
+  combo->setStyle(ComboStyle::DropDown);
+  EXPECT_EQ(combo->itemIndex(), 0);         // a selection that names the text stays
+  EXPECT_EQ(combo->text(), "XYZ");
+}
+
 TEST_F(GuiTest, PointerOverAWindowOfNoControlLeavesOnlyWhenOutside) {
   form->setVisible(true);
   auto* combo = new ComboBox(form, form, "Combo", 10, 10, 150, 21);
