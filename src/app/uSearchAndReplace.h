@@ -3,6 +3,7 @@
 #pragma once
 #include "ComboBoxExt.h"
 #include "uCombiEditCharHexFrame.h"
+#include "uHelpSteps.h"
 #include "uBackupList.h"
 #include "uQzSnRMainForm.h"
 #include "uSnRTempJournal.h"
@@ -200,6 +201,8 @@ private:
   TBackupListFile backupList_;       // "backup.dat", kept true while the worker makes backups
   TSnRTempJournal tempJournal_;      // the worker's temporary files in progress
   bool coupling_ = false;
+  bool scanFinishShown_ = false;            // the help has been refreshed since the scan finished
+  std::vector<THelpStep> shownSteps_;       // the steps the help list shows; the guides follow them
   bool closePosted_ = false;
   bool destroying_ = false;   // the threads' last reports must not show the window again
   int resultMeasured_ = 0, resultExtent_ = 0;   // result lines measured, their widest

@@ -535,6 +535,36 @@ void Application::forget(Control* c) {
   if (mainForm_ == c) mainForm_ = nullptr;
 }
 
+namespace {
+struct ShownForms {
+  HWND except;
+  std::vector<HWND> forms;
+};
+
+BOOL CALLBACK collectShownForm(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<ShownForms*>(lp);
+  // A modal form stays: hiding it would end its run.
+  auto* f = dynamic_cast<Form*>(Control::fromHandle(h));
+  if (h != s->except && f && !f->modal() && ::IsWindowVisible(h)) s->forms.push_back(h);
+  return TRUE;
+}
+}  // namespace
+
+void Application::mainFormIconic(bool iconic) {
+  if (!iconic) {
+    std::vector<HWND> back;
+    back.swap(hiddenWithMain_);
+    for (HWND h : back)
+      if (::IsWindow(h)) ::ShowWindow(h, SW_SHOWNOACTIVATE);
+    return;
+  }
+  if (!hiddenWithMain_.empty() || !mainForm_) return;   // down already
+  ShownForms shown{mainForm_->handle(), {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &collectShownForm, reinterpret_cast<LPARAM>(&shown));
+  for (HWND h : shown.forms) ::ShowWindow(h, SW_HIDE);
+  hiddenWithMain_ = shown.forms;
+}
+
 void Application::activeChanged(bool active) {
   if (active == active_) return;
   active_ = active;

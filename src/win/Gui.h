@@ -224,6 +224,9 @@ public:
   void trackMouseOver(HWND window, const POINT* screen = nullptr);
   void forget(Control* c);
   void activeChanged(bool active);
+  // The program's other shown forms go down with the main form and come
+  // back with it, as the windows of one application do.
+  void mainFormIconic(bool iconic);
 
 private:
   Application() = default;
@@ -233,6 +236,7 @@ private:
   Form* mainForm_ = nullptr;
   std::vector<Control*> underMouse_;   // deepest first
   std::vector<Control*> pendingLeave_;
+  std::vector<HWND> hiddenWithMain_;
 };
 
 inline Application& app() { return Application::instance(); }

@@ -32,6 +32,12 @@ struct DisabledWindows {
   std::vector<HWND> list;
 };
 
+// Posted by a form to itself to apply its own size once more: a size that
+// the form refused while wine took over a size change of the X window (the
+// window manager's or another client's) leaves the X window at the refused
+// size until the next change of the form's own.
+const UINT kReapplySize = WM_APP + 0x3A1;
+
 char upperOf(char c) {
   char s[2] = {c, 0};
   ::CharUpperBuffA(s, 1);
@@ -323,13 +329,34 @@ LRESULT Form::wndProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return res;
     }
+    case WM_SIZE:
+      if (app().mainForm() == this) app().mainFormIconic(wp == SIZE_MINIMIZED);
+      break;
+    case WM_GETMINMAXINFO:
+      if (onCanResize) {
+        // The smallest size the form allows, for the window manager too.
+        int w = 0, h = 0;
+        onCanResize(*this, w, h);
+        auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+        mmi->ptMinTrackSize.x = std::max<LONG>(mmi->ptMinTrackSize.x, w);
+        mmi->ptMinTrackSize.y = std::max<LONG>(mmi->ptMinTrackSize.y, h);
+        return 0;
+      }
+      break;
+    case kReapplySize:
+      ::SetWindowPos(handle_, nullptr, 0, 0, width(), height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
     case WM_ACTIVATEAPP:
       app().activeChanged(wp != FALSE);
       break;
     case WM_WINDOWPOSCHANGING:
       if (onCanResize) {
         auto* wpos = reinterpret_cast<WINDOWPOS*>(lp);
-        if (!(wpos->flags & SWP_NOSIZE) && !::IsIconic(handle_)) onCanResize(*this, wpos->cx, wpos->cy);
+        if (!(wpos->flags & SWP_NOSIZE) && !::IsIconic(handle_)) {
+          const int w = wpos->cx, h = wpos->cy;
+          onCanResize(*this, wpos->cx, wpos->cy);
+          if (wpos->cx != w || wpos->cy != h) ::PostMessageA(handle_, kReapplySize, 0, 0);
+        }
       }
       break;
     case WM_SIZING:
