@@ -109,6 +109,8 @@ void TSnRForm::buildComponents() {
   FilenameLabel = new Label(this, FileNameGroupBox, "FilenameLabel", "Filen&ame (including wild cards (\"*\", \"?\"):",
                             432, 16);
   MaskComboBox = new TComboBoxExt(this, FileNameGroupBox, "MaskComboBox", 432, 32, 240, 21);
+  PathLabel->focusControl = PathComboBox;
+  FilenameLabel->focusControl = MaskComboBox;
   RekursivCheckBox = new CheckBox(this, FileNameGroupBox, "RekursivCheckBox", "rekursiv", 8, 58, 100, 17);
   SelectAllNoneCheckBox =
       new CheckBox(this, FileNameGroupBox, "SelectAllNoneCheckBox", "select all/none", 120, 58, 160, 17);
@@ -121,10 +123,14 @@ void TSnRForm::buildComponents() {
   FileCheckListBox->setFont(courier);
   WarrantyMemo = new Memo(this, FileNameGroupBox, "WarrantyMemo", 3, 80, 670, 200, ScrollBars::Vertical, true);
   WarrantyMemo->setReadOnly(true);
-  // The warning lies over the file list until the first search or drop.
+  // The warning lies over the file list until the first search or drop:
+  // directly above it, so that it also takes the list's place in the tab
+  // order, and the list hidden under it takes no focus meanwhile.
   ::SetWindowLongA(FileCheckListBox->handle(), GWL_STYLE,
                    ::GetWindowLongA(FileCheckListBox->handle(), GWL_STYLE) | WS_CLIPSIBLINGS);
-  ::SetWindowPos(WarrantyMemo->handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(WarrantyMemo->handle(), ::GetWindow(FileCheckListBox->handle(), GW_HWNDPREV), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  FileCheckListBox->setTabStop(false);
 
   // The strings.
   StringGroupBox = new GroupBox(this, T, "StringGroupBox", 0, 310, 676, 150);
@@ -152,6 +158,7 @@ void TSnRForm::buildComponents() {
   MemoToStrLinebreaks = new Memo(this, MultiLineTabSheet, "MemoToStrLinebreaks", 645, 14, 17, 58);
   for (Memo* column : {MemoFromStrLinebreaks, MemoToStrLinebreaks}) {
     column->setReadOnly(true);
+    column->setTabStop(false);   // marks beside the memo, nothing to edit or read on their own
     Font blue = font();
     blue.color = RGB(0, 0, 255);
     column->setFont(blue);
@@ -274,8 +281,17 @@ void TSnRForm::bindEvents() {
   click(DeleteBackupfilesButton, &TSnRForm::DeleteBackupfilesButtonClick, this);
   // The strings decide the start button and the help steps.
   for (TCombiEditCharHexFrame* frame : {CombiEditCharHexFrameFromStr, CombiEditCharHexFrameToStr}) {
+    frame->CharComboBox->onChange = [this, frame](Control&) {
+      frame->CharComboBoxChange();
+      UpdateHelp();
+    };
     frame->CharComboBox->onKeyUp = [this, frame](Control&, WORD&) {
       frame->CharComboBoxKeyUp();
+      UpdateHelp();
+    };
+    frame->CharComboBox->onKeyPress = [this, frame](Control&, char& key) {
+      if (!frame->CharComboBoxKeyPress(key)) return;
+      key = 0;
       UpdateHelp();
     };
     frame->CharComboBox->onClick = [this, frame](Control&) {

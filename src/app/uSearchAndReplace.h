@@ -3,6 +3,7 @@
 #pragma once
 #include "ComboBoxExt.h"
 #include "uCombiEditCharHexFrame.h"
+#include "uHelpSteps.h"
 #include "uBackupList.h"
 #include "uQzSnRMainForm.h"
 #include "uSnRTempJournal.h"
@@ -198,11 +199,15 @@ private:
   void setQueueCaption();
   void updateResultExtent();
   static void setSelectAll(win::CheckListBox* list, win::CheckBox* box);
+  // The first search or drop uncovers the file list for good.
+  void hideWarranty();
 
   TListBoxStrings fileItems_{nullptr};
   TBackupListFile backupList_;       // "backup.dat", kept true while the worker makes backups
   TSnRTempJournal tempJournal_;      // the worker's temporary files in progress
   bool coupling_ = false;
+  bool scanFinishShown_ = false;            // the help has been refreshed since the scan finished
+  std::vector<THelpStep> shownSteps_;       // the steps the help list shows; the guides follow them
   bool closePosted_ = false;
   bool destroying_ = false;   // the threads' last reports must not show the window again
   int resultMeasured_ = 0, resultExtent_ = 0;   // result lines measured, their widest

@@ -51,6 +51,14 @@ void TSnRForm::FileCheckListBoxClick() {
   UpdateHelp();
 }
 
+void TSnRForm::hideWarranty() {
+  if (!WarrantyMemo->visible()) return;
+  const bool hadFocus = WarrantyMemo->focused();
+  WarrantyMemo->setVisible(false);
+  FileCheckListBox->setTabStop(true);
+  if (hadFocus) FileCheckListBox->setFocus();
+}
+
 void TSnRForm::FileCheckListBoxDblClick() {
   for (int i = FileCheckListBox->count() - 1; i >= 0; --i)
     if (FileCheckListBox->selected(i) && !FileCheckListBox->checked(i)) FileCheckListBox->deleteItem(i);
@@ -68,7 +76,7 @@ void TSnRForm::WMDropFiles(HDROP drop) {
     if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY)) FileCheckListBox->addFileItem(file);
   }
   ::DragFinish(drop);
-  if (WarrantyMemo->visible()) WarrantyMemo->setVisible(false);
+  hideWarranty();
   UpdateHelp();
 }
 

@@ -79,7 +79,8 @@ void TSnRForm::UpdateHelp() {
 
   DrawHelpLinesTimer.setEnabled(false);
   guideSink().Clear();
-  InstantHelpForm->ShowSteps(HelpStepTexts(OpenHelpSteps(state), GetLanguage()));
+  shownSteps_ = OpenHelpSteps(state);
+  InstantHelpForm->ShowSteps(HelpStepTexts(shownSteps_, GetLanguage()));
   if (GuidesWanted(InstantHelpForm->GuidingHelpCheckBox->checked(), MainPageControl->activePageIndex()))
     DrawHelpLinesTimer.setEnabled(true);
 }
@@ -96,7 +97,8 @@ void TSnRForm::DrawHelpLinesTimerTimer() {
   const bool shown = InstantHelpForm && win::app().active() && InstantHelpForm->visible() &&
                      windowState() != win::WindowState::Minimized && enabled();
   const THelpItemRects none;
-  DrawHelpGuides(guideSink(), shown, OpenHelpSteps(helpState(*this)), PageControlLineMode->activePageIndex(),
+  // The guides belong to the entries the list shows, whatever changed since.
+  DrawHelpGuides(guideSink(), shown, shownSteps_, PageControlLineMode->activePageIndex(),
                  [this](THelpTarget t) { return guideTarget(targetControl(*this, t)); },
                  InstantHelpForm ? InstantHelpForm->HelpItemRects : none);
 }

@@ -10,7 +10,7 @@
 void TSnRForm::RekursivCheckBoxClck() { RestartFileSearch(); }
 
 void TSnRForm::RestartFileSearch() {
-  if (WarrantyMemo->visible()) WarrantyMemo->setVisible(false);
+  hideWarranty();
   if (!ScanThread) {
     SnRButton->setEnabled(false);
   } else {
@@ -18,6 +18,7 @@ void TSnRForm::RestartFileSearch() {
     ScanThread->Target = nullptr;
     ScanThread.reset();
     ScanThread = std::make_unique<TScanDirThread>();
+    scanFinishShown_ = false;
     FileCheckListBox->clearItems();
     if (!PathComboBox->text().empty() && !MaskComboBox->text().empty()) {
       SelectAllNoneCheckBox->setState(win::CheckState::Grayed);
@@ -36,7 +37,10 @@ void TSnRForm::CheckFileSearchTimerTimer() {
   if (ScanThread) {
     const int found = FileCheckListBox->count();
     const bool finished = ScanThread->Finished;
-    if (finished && found != LastFileCount) {
+    // A scan that ends changes the steps even when it found nothing
+    // ("nothing found" opens).
+    if (finished && (found != LastFileCount || !scanFinishShown_)) {
+      scanFinishShown_ = true;
       UpdateHelp();
       LastFileCount = found;
     }

@@ -225,6 +225,14 @@ void Memo::setLines(const std::vector<std::string>& lines) {
 int Memo::lineCount() const { return static_cast<int>(::SendMessageA(handle_, EM_GETLINECOUNT, 0, 0)); }
 int Memo::firstVisibleLine() const { return static_cast<int>(::SendMessageA(handle_, EM_GETFIRSTVISIBLELINE, 0, 0)); }
 
+bool Memo::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg != WM_GETDLGCODE) return Edit::handleMessage(msg, wp, lp, result);
+  result = defaultProc(msg, wp, lp);
+  const MSG* m = reinterpret_cast<const MSG*>(lp);
+  if (m && m->message == WM_KEYDOWN && m->wParam == VK_TAB) result &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+  return true;
+}
+
 void Memo::addLine(const std::string& line) {
   std::string t = text();
   if (!t.empty() && (t.size() < 2 || t.compare(t.size() - 2, 2, "\r\n") != 0)) t += "\r\n";
@@ -290,7 +298,12 @@ void ComboBox::setStyle(ComboStyle s) {
   ::SetWindowLongPtrA(handle_, GWLP_ID, id);
   ::SetWindowPos(handle_, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (const auto& it : list) addItem(it);
-  if (index >= 0) setItemIndex(index); else setText(txt);
+  // The text shown stays; the selection only while it still names that text
+  // (a drop-down box keeps its selection when its text is set).
+  if (index >= 0 && index < static_cast<int>(list.size()) && list[static_cast<size_t>(index)] == txt)
+    setItemIndex(index);
+  else
+    setText(txt);
   setVisible(vis);
   setEnabled(en);
   if (hadFocus) setFocus();
@@ -328,6 +341,24 @@ void ComboBox::drawItem(DRAWITEMSTRUCT* di) {
   SelectScope font(di->hDC, reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0)));
   ::DrawTextA(di->hDC, s.c_str(), static_cast<int>(s.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   if (di->itemState & ODS_FOCUS) ::DrawFocusRect(di->hDC, &di->rcItem);
+}
+
+bool ComboBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if ((msg != WM_GETTEXT && msg != WM_GETTEXTLENGTH) || style_ != ComboStyle::DropDownList || listText_.empty() ||
+      itemIndex() >= 0)
+    return false;
+  if (msg == WM_GETTEXTLENGTH) {
+    result = static_cast<LRESULT>(listText_.size());
+  } else {
+    const size_t n = wp ? std::min(static_cast<size_t>(wp) - 1, listText_.size()) : 0;
+    if (wp) {
+      char* out = reinterpret_cast<char*>(lp);
+      listText_.copy(out, n);
+      out[n] = '\0';
+    }
+    result = static_cast<LRESULT>(n);
+  }
+  return true;
 }
 
 int ComboBox::count() const { return static_cast<int>(::SendMessageA(handle_, CB_GETCOUNT, 0, 0)); }

@@ -43,6 +43,8 @@ public:
   Label(Component* owner, Control* parent, const std::string& name = {}, const std::string& caption = {},
         int l = 0, int t = 0, int w = 0, int h = 0);
   Kind kind() const override { return Kind::Label; }
+  // The control that Alt with the caption's underlined letter moves to.
+  Control* focusControl = nullptr;
   void setCaption(const std::string& s) override;
   void setAutoSize(bool a) { autoSize_ = a; adjustSize(); }
 protected:
@@ -129,6 +131,10 @@ public:
   void clearLines() override { setText({}); }
   void addLine(const std::string& line) override;
   void hideCaret() { if (handle_) ::HideCaret(handle_); }
+protected:
+  // Tab moves on to the next control, as from any other control, instead of
+  // being typed: a read-only memo would otherwise keep the focus for ever.
+  bool handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 
 enum class ComboStyle { DropDown, DropDownList, Simple };
@@ -168,6 +174,8 @@ public:
 protected:
   void command(WORD code) override;
   void drawItem(DRAWITEMSTRUCT* di) override;
+  // A drop-down list that shows a text no item has answers with that text.
+  bool handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 private:
   void build(int l, int t, int w, int h);
   ComboStyle style_;
