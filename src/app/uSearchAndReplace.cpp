@@ -1,5 +1,6 @@
 // The main window: its components, start-up, activation and closing.
 #include "uSearchAndReplace.h"
+#include "uSnRForms.h"
 #include "Iniregi.h"
 #include "QzScreenOverlay.h"
 #include "fileinst.h"
@@ -466,6 +467,7 @@ void TSnRForm::FormCreate() {
 }
 
 void TSnRForm::FormShow() {
+  if (!BatchMode && ShowHelpWindow) MakeSecondaryForms(TSnRSecondaryForm::Help);
   if (!BatchMode && InstantHelpForm && !InstantHelpForm->visible() && ShowHelpWindow) {
     InstantHelpForm->show();
     UpdateHelp();

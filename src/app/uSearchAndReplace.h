@@ -22,7 +22,8 @@ class TInstantHelpForm;
 class TChoseDirectoryForm;
 class TSnRAboutForm;
 
-// The program's four windows (created in this order by the program block).
+// The program's four windows: the main window, made by the program block, and the
+// others, made when first needed (uSnRForms).
 class TSnRForm;
 extern TSnRForm* SnRForm;
 extern TInstantHelpForm* InstantHelpForm;         // uInstantHelp

@@ -3,6 +3,7 @@
 #include "QzScreenOverlay.h"
 #include "uChosseDirectoryNormal.h"
 #include "uSearchAndReplace.h"
+#include "uSnRForms.h"
 #include "uSnRLayout.h"
 #include "uInstantHelp.h"
 #include "uSnRTexts.h"
@@ -84,6 +85,7 @@ void TSnRForm::WMDropFiles(HDROP drop) {
 
 void TSnRForm::SelectDirSpeedButtonClick() {
   QzScreenOverlay_Clear();
+  MakeSecondaryForms(TSnRSecondaryForm::Directory);
   if (ChoseDirectoryForm) {
     ChoseDirectoryForm->InitTexts();
     ChoseDirectoryForm->showModal();

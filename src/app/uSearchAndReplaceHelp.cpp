@@ -4,6 +4,7 @@
 #include "uHelpSteps.h"
 #include "uInstantHelp.h"
 #include "uSearchAndReplace.h"
+#include "uSnRForms.h"
 #include "uSnRAbout.h"
 
 namespace {
@@ -104,6 +105,7 @@ void TSnRForm::DrawHelpLinesTimerTimer() {
 }
 
 void TSnRForm::HelpWindow1Click() {
+  MakeSecondaryForms(TSnRSecondaryForm::Help);
   if (!InstantHelpForm) return;
   // Decided by the window's visibility, not the check mark: a shortcut
   // press does not open the menu that refreshes the mark.
@@ -121,6 +123,7 @@ void TSnRForm::File1Click() { SaveasBatchFile1->setEnabled(SnRButton->enabled())
 
 void TSnRForm::About1Click() {
   guideSink().Clear();
+  MakeSecondaryForms(TSnRSecondaryForm::About);
   if (SnRAboutForm) SnRAboutForm->showModal();
   UpdateHelp();
 }
