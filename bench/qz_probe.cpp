@@ -47,9 +47,9 @@ struct TimingOps : TSnRFileOps {
     double s = now(); auto h = TSnRFileOps::CreateTempFile(F, P, N); create += now() - s; return h; }
   bool Write(HANDLE f, const void* d, DWORD n) override {
     ++writes; if (discard) return true; double s = now(); bool ok = TSnRFileOps::Write(f, d, n); write += now() - s; return ok; }
-  bool Rename(const std::wstring& a, const std::wstring& b, bool r) override {
+  bool Rename(const std::wstring& a, const std::wstring& b, bool r, win::FileHandle* o) override {
     if (discard) { TSnRFileOps::Delete(a); return true; }
-    double s = now(); bool ok = TSnRFileOps::Rename(a, b, r); rename += now() - s; return ok; }
+    double s = now(); bool ok = TSnRFileOps::Rename(a, b, r, o); rename += now() - s; return ok; }
   bool Delete(const std::wstring& n) override { double s = now(); bool ok = TSnRFileOps::Delete(n); del += now() - s; return ok; }
   bool Flush(HANDLE f) override { if (discard) return true; double s = now(); bool ok = TSnRFileOps::Flush(f); flush += now() - s; return ok; }
   bool FlushFolder(const std::wstring& d) override { if (discard) return true; double s = now(); bool ok = TSnRFileOps::FlushFolder(d); flush += now() - s; return ok; }

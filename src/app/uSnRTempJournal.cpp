@@ -148,9 +148,9 @@ bool isBackupName(const std::wstring& name) {
 }
 }  // namespace
 
-bool TSnRTempJournal::Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting) {
+bool TSnRTempJournal::Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting, win::FileHandle* Open) {
   if (BeforeBackup && isBackupName(To)) BeforeBackup(To);
-  const bool ok = TSnRFileOps::Rename(From, To, ReplaceExisting);
+  const bool ok = TSnRFileOps::Rename(From, To, ReplaceExisting, Open);
   if (ok) done(From);
   return ok;
 }

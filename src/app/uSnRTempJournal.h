@@ -31,7 +31,7 @@ public:
   bool Open(const std::string& Folder);
 
   win::FileHandle CreateTempFile(const std::wstring& Folder, const std::wstring& Prefix, std::wstring& Name) override;
-  bool Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting) override;
+  bool Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting, win::FileHandle* Open) override;
   bool Delete(const std::wstring& Name) override;
   bool Link(const std::wstring& Existing, const std::wstring& NewName) override;
 

@@ -250,20 +250,21 @@ void TSearchAndReplaceThread::execute() {
     // Replacements every job still in progress was started after are of no concern.
     while (!replaced.empty() && replaced.front().second <= f->dispatched) replaced.pop_front();
     if (skip) {
-      if (!f->rewrite.TempName.empty()) ops_->Delete(f->rewrite.TempName);
+      DiscardTemp(f->rewrite);
       ReportSkipped(*f->job);
       JobDone();
       return;
     }
     if (readAgain(*f)) {
-      if (!f->rewrite.TempName.empty()) ops_->Delete(f->rewrite.TempName);
+      DiscardTemp(f->rewrite);
       f->rewrite = ReadAndFlush(*f->job);
     }
     TSnRJobResult r = f->rewrite.Result;
     if (!f->rewrite.TempName.empty()) {
       try {
-        r = Finish(f->job->Name, f->rewrite.TempName, f->job->Backup, r, f->rewrite.Read);
+        r = Finish(f->job->Name, f->rewrite, f->job->Backup);
       } catch (...) {
+        DiscardTemp(f->rewrite);
         r = srMapFailed;
       }
       if (r > 0) replaced.emplace_back(f->rewrite.Source, ++renames);
@@ -353,15 +354,19 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::ReadAndFlush(const TSn
     return r;
   }
   if (!r.Temp) return r;
-  // The new content reaches the disk before any name points to it.
-  const bool flushed = ops_->Flush(r.Temp.get());
-  r.Temp.reset();
-  if (!flushed) {
-    ops_->Delete(r.TempName);
-    r.TempName.clear();
+  // The new content reaches the disk before any name points to it. The file stays
+  // open: it is renamed through its handle, which spares looking up its name.
+  if (!ops_->Flush(r.Temp.get())) {
+    DiscardTemp(r);
     r.Result = srReplaceFailed;
   }
   return r;
+}
+
+void TSearchAndReplaceThread::DiscardTemp(Rewrite& R) {
+  R.Temp.reset();  // closed first: the system deletes no file its writer has open
+  if (!R.TempName.empty()) ops_->Delete(R.TempName);
+  R.TempName.clear();
 }
 
 TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
@@ -462,9 +467,7 @@ void TSearchAndReplaceThread::CarryOriginal(win::FileHandle& File, Rewrite& Out)
   // that would come out with other rights (a private one readable by others) is
   // not replaced.
   if (!ops_->CarryRights(File.get(), Out.Temp.get())) {
-    Out.Temp.reset();
-    ops_->Delete(Out.TempName);
-    Out.TempName.clear();
+    DiscardTemp(Out);
     Out.Result = srReplaceFailed;
     return;
   }
@@ -484,7 +487,7 @@ TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::wstring& FileName,
   job.Init(FileName, SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, Backup, LogLevel);
   Rewrite r = ReadAndFlush(job);
   if (r.TempName.empty()) return r.Result;
-  const TSnRJobResult result = Finish(FileName, r.TempName, Backup, r.Result, r.Read);
+  const TSnRJobResult result = Finish(FileName, r, Backup);
   ops_->FlushFolder(folderOf(FileName));
   return result;
 }
@@ -520,33 +523,35 @@ bool TSearchAndReplaceThread::MakeBackup(const std::wstring& FileName, std::wstr
   }
   ok = ok && ops_->Flush(copy.get());
   copy.reset();
-  if (ok && ops_->Rename(copyName, Backup, false)) return true;
+  if (ok && ops_->Rename(copyName, Backup, false, nullptr)) return true;
   ops_->Delete(copyName);
   return false;
 }
 
-TSnRJobResult TSearchAndReplaceThread::Finish(const std::wstring& FileName, const std::wstring& TempName,
-                                              bool Backup, int Count, Original& Read) {
+TSnRJobResult TSearchAndReplaceThread::Finish(const std::wstring& FileName, Rewrite& R, bool Backup) {
+  const int Count = R.Result;
   if (Count <= 0) {
-    if (!TempName.empty()) ops_->Delete(TempName);
+    DiscardTemp(R);
     return Count;
   }
   try {
     std::wstring backup;
     if (Backup && !MakeBackup(FileName, backup)) {
-      ops_->Delete(TempName);
+      DiscardTemp(R);
       return srFinishFailed;
     }
     // What another writer made of the file since it was read stays: the job fails.
     // The file is let go first, as the system replaces no file that is open.
-    Read.File.reset();
-    const bool changed = ops_->ChangedSince(FileName, Read.State);
+    R.Read.File.reset();
+    const bool changed = ops_->ChangedSince(FileName, R.Read.State);
     // One step: the name holds the old content up to here and the new one after it.
-    if (changed || !ops_->Rename(TempName, FileName, true)) {
+    if (changed || !ops_->Rename(R.TempName, FileName, true, &R.Temp)) {
       if (Backup) ops_->Delete(backup);  // the original is still in place
-      ops_->Delete(TempName);
+      DiscardTemp(R);
       return srFinishFailed;
     }
+    R.Temp.reset();
+    R.TempName.clear();
     if (Backup) {
       // The report's text is 8-bit; the receiver reads the real name meanwhile.
       reportedBackup_ = backup;
@@ -554,7 +559,7 @@ TSnRJobResult TSearchAndReplaceThread::Finish(const std::wstring& FileName, cons
       reportedBackup_.clear();
     }
   } catch (...) {
-    ops_->Delete(TempName);
+    DiscardTemp(R);
     return srFinishFailed;
   }
   return Count;

@@ -123,7 +123,7 @@ public:
   struct Rewrite {
     TSnRJobResult Result = 0;  // the count, or a failure; final when there is no TempName
     std::wstring TempName;     // the temporary file, when one was made
-    win::FileHandle Temp;      // open until its flush
+    win::FileHandle Temp;      // open until it is renamed
     TSnRFileId Source;         // the file read, once it was opened
     Original Read;             // the file read
   };
@@ -147,8 +147,11 @@ private:
   // batches, as the batch is delivered).
   void JobDone();
   void DeliverReports();
-  TSnRJobResult Finish(const std::wstring& FileName, const std::wstring& TempName, bool Backup, int Count,
-                       Original& Read);
+  // The backup and the rename of a rewrite with replacements (R.Result above 0);
+  // the temporary file is gone or renamed afterwards.
+  TSnRJobResult Finish(const std::wstring& FileName, Rewrite& R, bool Backup);
+  // Closes and removes the rewrite's temporary file.
+  void DiscardTemp(Rewrite& R);
   bool MakeBackup(const std::wstring& FileName, std::wstring& Backup);
   void DropHead(size_t n);
 

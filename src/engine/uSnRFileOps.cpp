@@ -1,4 +1,5 @@
 #include "uSnRFileOps.h"
+#include <vector>
 #include "win/FileNames.h"
 #include "win/FileRights.h"
 
@@ -37,8 +38,8 @@ win::FileHandle TSnRFileOps::CreateTempFile(const std::wstring& Folder, const st
     std::wstring digits(8, L'0');
     for (size_t i = digits.size(); i-- > 0; number >>= 4) digits[i] = L"0123456789ABCDEF"[number & 15];
     const std::wstring name = folder + Prefix + digits + L".tmp";
-    win::FileHandle f(::CreateFileW(LongPath(name).c_str(), GENERIC_WRITE | win::kCarryRightsAccess, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    win::FileHandle f(::CreateFileW(LongPath(name).c_str(), GENERIC_WRITE | DELETE | win::kCarryRightsAccess, 0,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (f) {
       Name = name;
       return f;
@@ -56,7 +57,26 @@ bool TSnRFileOps::Write(HANDLE File, const void* Data, DWORD Size) {
 
 bool TSnRFileOps::Flush(HANDLE File) { return ::FlushFileBuffers(File) != 0; }
 
-bool TSnRFileOps::Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting) {
+bool TSnRFileOps::Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting,
+                         win::FileHandle* Open) {
+  if (Open && *Open) {
+    // Closed at once, renamed or not: until then no one may open the new content
+    // without sharing its deletion.
+    const win::FileHandle file = std::move(*Open);
+    const std::wstring to = LongPath(To);
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + (to.size() + 1) * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = ReplaceExisting;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+    std::copy(to.begin(), to.end(), info->FileName);
+    info->FileName[to.size()] = 0;
+    if (::SetFileInformationByHandle(file.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size()))) return true;
+    const DWORD error = ::GetLastError();
+    // A system without renames through a handle does it by name.
+    if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION)
+      return false;
+  }
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (ReplaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
   return ::MoveFileExW(LongPath(From).c_str(), LongPath(To).c_str(), flags) != 0;
 }

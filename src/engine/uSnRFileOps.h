@@ -25,15 +25,18 @@ class TSnRFileOps {
 public:
   virtual ~TSnRFileOps() = default;
   // Creates a new, unique, empty file with the prefix in Folder and opens it for
-  // exclusive writing. Returns an invalid handle (Name untouched) on failure.
+  // exclusive writing (and for its rename and its rights). Returns an invalid
+  // handle (Name untouched) on failure.
   virtual win::FileHandle CreateTempFile(const std::wstring& Folder, const std::wstring& Prefix,
                                          std::wstring& Name);
   virtual bool Write(HANDLE File, const void* Data, DWORD Size);
   // Makes a written file's data durable (the system's flush of the file).
   virtual bool Flush(HANDLE File);
   // Renames From to To, written through; ReplaceExisting replaces a file To in the
-  // same step.
-  virtual bool Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting);
+  // same step. Open, when given, is From opened with delete access (as
+  // CreateTempFile opens it): the rename goes through it, without a look-up of
+  // From by its name, and closes it, as a rename by name closes what it opens.
+  virtual bool Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting, win::FileHandle* Open);
   virtual bool Delete(const std::wstring& Name);
   // Gives the file Existing the second name NewName (a hard link). On failure the
   // last error tells why: ERROR_ALREADY_EXISTS (or ERROR_FILE_EXISTS) when NewName

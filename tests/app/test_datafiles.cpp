@@ -143,9 +143,9 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
     // One renamed into place, one deleted: both done. Three left in progress.
     std::wstring renamed, deleted;
     killed.CreateTempFile(wwork, L"snr", renamed);
-    ASSERT_TRUE(killed.Rename(renamed, wwork + L"\\file.txt", true));
-    ASSERT_TRUE(killed.Rename(wwork + L"\\file.txt", wwork + L"\\file.txt.0.snr_bak", false));
-    ASSERT_TRUE(killed.Rename(wwork + L"\\file.txt.0.snr_bak", wwork + L"\\file.txt", false));
+    ASSERT_TRUE(killed.Rename(renamed, wwork + L"\\file.txt", true, nullptr));
+    ASSERT_TRUE(killed.Rename(wwork + L"\\file.txt", wwork + L"\\file.txt.0.snr_bak", false, nullptr));
+    ASSERT_TRUE(killed.Rename(wwork + L"\\file.txt.0.snr_bak", wwork + L"\\file.txt", false, nullptr));
     EXPECT_EQ(backups, Strings{work + "\\file.txt.0.snr_bak"});   // named before it was there
     killed.CreateTempFile(wwork, L"snr", deleted);
     ASSERT_TRUE(killed.Delete(deleted));

@@ -45,9 +45,9 @@ public:
     return TSnRFileOps::CreateTempFile(f, p, n);
   }
   bool Write(HANDLE h, const void* d, DWORD s) override { return !failWrite && TSnRFileOps::Write(h, d, s); }
-  bool Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
+  bool Rename(const std::wstring& from, const std::wstring& to, bool replace, win::FileHandle* open) override {
     if (refuseRename && refuseRename(win::WideToAnsi(from), win::WideToAnsi(to))) return false;
-    return TSnRFileOps::Rename(from, to, replace);
+    return TSnRFileOps::Rename(from, to, replace, open);
   }
   DWORD linkError = 0;  // not 0: links fail with this error
   bool Link(const std::wstring& existing, const std::wstring& name) override {
@@ -391,8 +391,8 @@ public:
     log.push_back("flush " + std::string(h == handle_ ? "TEMP" : "?"));
     return TSnRFileOps::Flush(h);
   }
-  bool Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
-    return step("rename " + shortName(from) + " " + shortName(to), [&] { return TSnRFileOps::Rename(from, to, replace); });
+  bool Rename(const std::wstring& from, const std::wstring& to, bool replace, win::FileHandle* open) override {
+    return step("rename " + shortName(from) + " " + shortName(to), [&] { return TSnRFileOps::Rename(from, to, replace, open); });
   }
   bool Link(const std::wstring& existing, const std::wstring& name) override {
     return step("link " + shortName(existing) + " " + shortName(name), [&] { return TSnRFileOps::Link(existing, name); });

@@ -269,13 +269,13 @@ TEST_F(WorkerTest, EachJobFlushesItsNewContentBeforeTheRename) {
       flushed.insert(open[h]);
       return ok;
     }
-    bool Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
+    bool Rename(const std::wstring& from, const std::wstring& to, bool replace, win::FileHandle* open) override {
       {
         std::lock_guard<std::mutex> lock(m);
         ++renames;
         early += !flushed.count(from);
       }
-      return TSnRFileOps::Rename(from, to, replace);
+      return TSnRFileOps::Rename(from, to, replace, open);
     }
   } ops;
   worker->SetFileOps(&ops);
