@@ -22,29 +22,50 @@ bool SnRFileNumber(HANDLE File, uint64_t& Number) {
   return true;
 }
 
+namespace {
+
+// Makes a new name by Make, given the form of the name to make it under: the one
+// that spares a look-up through the whole folder where there is one, else (or
+// when that one fails for another reason than a name taken) the usual one.
+// Returns ERROR_SUCCESS, or the last error of the attempt that counted.
+template <class Make>
+DWORD OnNewName(const std::wstring& name, Make make) {
+  const std::wstring fast = win::NewFilePath(name), usual = LongPath(name);
+  if (make(fast)) return ERROR_SUCCESS;
+  DWORD error = ::GetLastError();
+  if (fast == usual || error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return error;
+  if (make(usual)) return ERROR_SUCCESS;
+  error = ::GetLastError();
+  return error;
+}
+
+}  // namespace
+
 win::FileHandle TSnRFileOps::CreateTempFile(const std::wstring& Folder, const std::wstring& Prefix,
                                             std::wstring& Name) {
   // A new file under a name not yet taken, made in one step (CREATE_NEW), so no
   // existing file is ever overwritten and two runs in one folder never collide.
   // The name is the prefix, eight hex digits and ".tmp": longer than a short (8.3)
-  // name, because under wine every name that does not exist yet costs a walk
-  // through the whole folder, and one that could be a short name costs a short
-  // name worked out for every entry on top.
+  // name, since one that could be a short name makes the system work out the
+  // short names of the folder's entries.
   static LONG counter = static_cast<LONG>(::GetTickCount());
   std::wstring folder = Folder;
   if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/' && folder.back() != L':') folder += L'\\';
+  win::FileHandle f;
   for (int attempt = 0; attempt < 1000; ++attempt) {
     unsigned number = static_cast<unsigned>(::InterlockedIncrement(&counter)) * 2654435761u;
     std::wstring digits(8, L'0');
     for (size_t i = digits.size(); i-- > 0; number >>= 4) digits[i] = L"0123456789ABCDEF"[number & 15];
     const std::wstring name = folder + Prefix + digits + L".tmp";
-    win::FileHandle f(::CreateFileW(LongPath(name).c_str(), GENERIC_WRITE | DELETE | win::kCarryRightsAccess, 0,
-                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const DWORD error = OnNewName(name, [&](const std::wstring& path) {
+      f.reset(::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE | win::kCarryRightsAccess, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+      return static_cast<bool>(f);
+    });
     if (f) {
       Name = name;
       return f;
     }
-    const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
   return win::FileHandle();
@@ -84,7 +105,12 @@ bool TSnRFileOps::Rename(const std::wstring& From, const std::wstring& To, bool 
 bool TSnRFileOps::Delete(const std::wstring& Name) { return ::DeleteFileW(LongPath(Name).c_str()) != 0; }
 
 bool TSnRFileOps::Link(const std::wstring& Existing, const std::wstring& NewName) {
-  return ::CreateHardLinkW(LongPath(NewName).c_str(), LongPath(Existing).c_str(), nullptr) != 0;
+  const std::wstring existing = LongPath(Existing);
+  const DWORD error = OnNewName(NewName, [&](const std::wstring& path) {
+    return ::CreateHardLinkW(path.c_str(), existing.c_str(), nullptr) != 0;
+  });
+  ::SetLastError(error);
+  return error == ERROR_SUCCESS;
 }
 
 bool TSnRFileOps::FlushFolder(const std::wstring& Folder) {

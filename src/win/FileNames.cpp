@@ -86,4 +86,25 @@ std::wstring LongPath(const std::wstring& path) {
   return full;
 }
 
+std::wstring NewFilePath(const std::wstring& path) {
+  // wine's kernel32 names a path's host path; the system itself has no such call.
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  static const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  const std::wstring dosPath = LongPath(path);
+  const size_t cut = dosPath.find_last_of(L'\\');
+  if (!unixName || cut == std::wstring::npos) return dosPath;
+  // The folder exists (its look-up is cheap); the new name is appended as it is.
+  char* folder = unixName(dosPath.substr(0, cut + 1).c_str());
+  if (!folder) return dosPath;
+  std::wstring host;
+  const bool converted = Utf8ToWide(folder, host);
+  ::HeapFree(::GetProcessHeap(), 0, folder);
+  if (!converted || host.empty() || host[0] != L'/') return dosPath;
+  for (wchar_t& c : host)
+    if (c == L'/') c = L'\\';
+  if (host.back() != L'\\') host += L'\\';
+  return L"\\\\?\\unix" + host + dosPath.substr(cut + 1);
+}
+
 }  // namespace win

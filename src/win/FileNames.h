@@ -36,4 +36,13 @@ std::wstring FullPath(const std::wstring& path);
 // already are in a device or long form, stay as they are.
 std::wstring LongPath(const std::wstring& path);
 
+// The form of Path to make a file under a name that does not exist yet. Under
+// wine a name that is not there is looked up by reading its whole folder (the
+// host's file system tells names apart by case, the system's names do not), so
+// every new file costs time in the size of its folder; wine's own namespace for
+// host paths ("\\?\unix\...") takes the name as it is. Elsewhere, or when
+// the host path is not known, LongPath(Path). The file made is the same either
+// way; later calls name it by Path.
+std::wstring NewFilePath(const std::wstring& path);
+
 }  // namespace win

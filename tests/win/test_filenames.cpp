@@ -3,6 +3,8 @@
 #include "win/GuiControls.h"
 #include "win/GuiForm.h"
 #include <gtest/gtest.h>
+#include "QzTestFiles.h"
+#include "QzTestUnix.h"
 
 using namespace win;
 
@@ -69,6 +71,36 @@ TEST(FileNames, LongPathTakesTheLongFormOnlyWhereThePathCouldPassTheOldLimit) {
   const std::wstring rel = std::wstring(260, L'r');
   EXPECT_EQ(LongPath(rel), L"\\\\?\\" + std::wstring(cwd) + L"\\" + rel);
   EXPECT_EQ(FullPath(L"x.txt"), std::wstring(cwd) + L"\\x.txt");
+}
+
+// A new name made through the form NewFilePath gives is the file every later call
+// finds under the usual name, in a folder whose name needs the long form and
+// holds characters outside the code page too.
+TEST(FileNames, ANewNameMadeThroughItsFastFormIsTheFileOfItsUsualName) {
+  wchar_t cwd[MAX_PATH];
+  ::GetCurrentDirectoryW(MAX_PATH, cwd);
+  const std::wstring top = std::wstring(cwd) + L"\\newname-" + kChinese;
+  const std::wstring folder = top + L"\\" + std::wstring(250, L'f');
+  qztest::RemoveTree(top);
+  ASSERT_TRUE(qztest::MakeFolder(top));
+  ASSERT_TRUE(qztest::MakeFolder(folder));
+  const std::wstring name = folder + L"\\new " + kEmoji;
+  const std::wstring fast = NewFilePath(name);
+  if (qztest::UnderWineOnLinux()) {
+    EXPECT_EQ(fast.compare(0, 9, L"\\\\?\\unix\\"), 0) << WideToAnsi(fast);
+  }
+  {
+    HANDLE h = ::CreateFileW(fast.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD put = 0;
+    ::WriteFile(h, "made", 4, &put, nullptr);
+    ::CloseHandle(h);
+  }
+  EXPECT_EQ(qztest::ReadWideFile(name), "made");
+  // Taken is taken, through either form.
+  EXPECT_EQ(::CreateFileW(fast.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  qztest::RemoveTree(top);
 }
 
 TEST(FileNames, ListItemsKeepTheirRealNamesWhereverTheyMove) {
