@@ -2,6 +2,7 @@
 #include "win/FileNames.h"
 #include "win/Handles.h"
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstring>
 #include <cwchar>
@@ -145,7 +146,32 @@ uint8_t* HexTextToBuffer(const std::string& Text, uint8_t* Dest, int Size) {
   return Dest;
 }
 
-void DebugOut(const std::string& Text) { ::OutputDebugStringA(Text.substr(0, 1024).c_str()); }
+namespace {
+
+// Whether a program collects debugger output (a debugger, or a viewer that has
+// made the system's shared buffer for it). Without one the text goes nowhere, but
+// the system still looks the buffer up by name for every text, a round trip to
+// the wine server each under wine, twice for every job. A viewer that starts is
+// seen within a second.
+bool DebugOutputWanted() {
+  if (::IsDebuggerPresent()) return true;
+  static std::atomic<DWORD> checkedAt{0};
+  static std::atomic<bool> viewer{false};
+  const DWORD now = ::GetTickCount() | 1;  // 0: never checked
+  const DWORD last = checkedAt.load();
+  if (last && now - last < 1000) return viewer.load();
+  HANDLE buffer = ::OpenFileMappingA(FILE_MAP_READ, FALSE, "DBWIN_BUFFER");
+  viewer = buffer != nullptr;
+  if (buffer) ::CloseHandle(buffer);
+  checkedAt = now;
+  return viewer.load();
+}
+
+}  // namespace
+
+void DebugOut(const std::string& Text) {
+  if (DebugOutputWanted()) ::OutputDebugStringA(Text.substr(0, 1024).c_str());
+}
 
 void SetListBoxHorizontalExtent(HWND ListBox, int Width) {
   if (Width < 0) {

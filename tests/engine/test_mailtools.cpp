@@ -1,5 +1,29 @@
 #include "MailTools.h"
 #include <gtest/gtest.h>
+#include <string>
+
+// A viewer of debugger output as such tools make one: the shared buffer and its
+// two events. DebugOut's texts reach it, cut to 1024 characters.
+TEST(MailTools, DebugOutReachesAViewerCutTo1024Characters) {
+  HANDLE buffer = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
+  HANDLE bufferReady = ::CreateEventA(nullptr, FALSE, TRUE, "DBWIN_BUFFER_READY");
+  HANDLE dataReady = ::CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY");
+  ASSERT_TRUE(buffer && bufferReady && dataReady);
+  const char* view = static_cast<const char*>(::MapViewOfFile(buffer, FILE_MAP_READ, 0, 0, 4096));
+  ASSERT_TRUE(view);
+  auto receive = [&](const std::string& text) {
+    DebugOut(text);
+    EXPECT_EQ(::WaitForSingleObject(dataReady, 5000), WAIT_OBJECT_0);
+    const std::string got(view + 4);
+    ::SetEvent(bufferReady);
+    return got;
+  };
+  EXPECT_EQ(receive("a.txt Start"), "a.txt Start");
+  const std::string longText = std::string(1000, 'x') + std::string(1000, 'y');
+  EXPECT_EQ(receive(longText), longText.substr(0, 1024));
+  ::UnmapViewOfFile(view);
+  for (HANDLE h : {buffer, bufferReady, dataReady}) ::CloseHandle(h);
+}
 
 TEST(MailTools, ListBoxHorizontalExtent) {
   HWND lb = ::CreateWindowExA(0, "LISTBOX", "", WS_POPUP | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 100, 100,
