@@ -11,13 +11,14 @@
 # byte for byte the same before a time counts. Prints medians with min and max, and
 # each contender's time over the first's (above 1: the first is faster).
 # Usage (by "./qz bench files", with the display and wine prefix set):
-#   many_files.sh BUILD_DIR [runs, default 3] [folder sizes, default "2000 20000"]
+#   many_files.sh BUILD_DIR [runs, default 3] [folder sizes, default "2000 20000"; "-" for none]
 #     [source tree, default /usr/include; "-" for none] [scan files, default 50000; 0 for none]
 set -euo pipefail
 
 BUILD=$1
 RUNS=${2:-3}
 SIZES=${3:-2000 20000}
+[ "$SIZES" = - ] && SIZES=""
 TREE=${4:-/usr/include}
 SCAN_FILES=${5:-50000}
 PROGRAM="$BUILD/QzSearchAndReplace.exe"
