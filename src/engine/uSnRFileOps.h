@@ -3,6 +3,8 @@
 // a view that cannot be read) and so that a caller can watch every file it makes.
 #pragma once
 #include <windows.h>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include "win/Handles.h"
 
@@ -27,9 +29,9 @@ public:
   // Makes the folder's entries (names made, replaced or removed) durable where the
   // system can; false where it cannot.
   virtual bool FlushFolder(const std::string& Folder);
-  // A read-only view of the whole mapping; null on failure. Released with
-  // UnmapViewOfFile.
-  virtual const void* MapView(HANDLE Mapping);
+  // A read-only view of Size bytes of the mapping from Offset, a multiple of the
+  // system's allocation granularity; null on failure. Released with UnmapViewOfFile.
+  virtual const void* MapViewAt(HANDLE Mapping, uint64_t Offset, size_t Size);
 
   static TSnRFileOps& System();  // the real file system
 };

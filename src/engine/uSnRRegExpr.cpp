@@ -308,6 +308,9 @@ const uint32_t kStepsPerByte = 8;
 const uint32_t kHeapLimitKiB = 256 * 1024;  // the interpreter's backtracking frames
 const size_t kSmallJitStack = 1u << 20;
 const size_t kJitStackSizes[] = {256u << 20, 64u << 20, 16u << 20};
+// More look-behind than any real expression needs; it keeps the bytes held for one
+// bounded.
+const uint64_t kMaxLookbehind = 16u << 20;
 
 uint32_t matchLimitFor(size_t length) {
   const uint64_t steps = static_cast<uint64_t>(length) * kStepsPerByte;
@@ -348,6 +351,19 @@ int codeUnit(const pcre2_code* code, uint32_t typeInfo, uint32_t unitInfo) {
   if (pcre2_pattern_info(code, typeInfo, &type) != 0 || type != 1) return -1;
   if (pcre2_pattern_info(code, unitInfo, &unit) != 0 || unit > 255) return -1;
   return static_cast<int>(unit);
+}
+
+// The bytes before a search's start that a match may look at. The library tells
+// the longest single look-behind; nested ones can reach further, by at most one
+// such length each, so every group that could be one counts. At least one byte: a
+// word boundary looks at the byte before.
+size_t lookbehindBytes(const pcre2_code* code, const std::string& expr) {
+  uint32_t longest = 0;
+  if (pcre2_pattern_info(code, PCRE2_INFO_MAXLOOKBEHIND, &longest) != 0) longest = 0;
+  if (!longest) return 1;
+  const size_t groups = static_cast<size_t>(std::count(expr.begin(), expr.end(), '('));
+  const uint64_t bytes = (static_cast<uint64_t>(longest) + 1) * (groups + 1);
+  return static_cast<size_t>(std::min<uint64_t>(bytes, kMaxLookbehind));
 }
 
 }  // namespace
@@ -408,6 +424,11 @@ struct TSnRRegExpr::Impl {
   mutable pcre2_jit_stack* jitStack = nullptr;
   mutable bool jitStackGrown = false;
   size_t minLength = 0;
+  size_t lookbehind = 1;
+  // The compiled code for searches that more of the input may follow, made when
+  // first needed (most inputs fit into one window).
+  mutable bool partialTried = false;
+  mutable bool partialJit = false;
   // A byte that every match holds (in one of its cases): no match starts where
   // neither form follows. The library looks for it only so far into a long run.
   bool hasRequired = false;
@@ -439,27 +460,38 @@ struct TSnRRegExpr::Impl {
     return false;
   }
 
-  // The next match in the subject from Start: its offsets, or false for none.
-  bool match(const char* begin, size_t length, size_t start, size_t& mBegin, size_t& mEnd) const {
+  bool canJit(uint32_t options) const {
+    if (!jit) return false;
+    if (!(options & PCRE2_PARTIAL_HARD)) return true;
+    if (!partialTried) {
+      partialTried = true;
+      partialJit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE | PCRE2_JIT_PARTIAL_HARD) == 0;
+    }
+    return partialJit;
+  }
+
+  // The next match in the subject from Start, or the start of a partial one.
+  Found match(const char* begin, size_t length, size_t start, uint32_t options, size_t& mBegin,
+              size_t& mEnd) const {
     pcre2_set_match_limit(matchContext, matchLimitFor(length - start));
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(begin);
     int rc = PCRE2_ERROR_JIT_STACKLIMIT;
-    if (jit) {
-      rc = pcre2_jit_match(code, subject, length, start, 0, matchData, matchContext);
+    if (canJit(options)) {
+      rc = pcre2_jit_match(code, subject, length, start, options, matchData, matchContext);
       if (rc == PCRE2_ERROR_JIT_STACKLIMIT && growJitStack())
-        rc = pcre2_jit_match(code, subject, length, start, 0, matchData, matchContext);
+        rc = pcre2_jit_match(code, subject, length, start, options, matchData, matchContext);
     }
     // Without the compiled code, or when even its larger stack is too small: the
     // interpreter, whose backtracking lives on the heap.
     if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
-      rc = pcre2_match(code, subject, length, start, PCRE2_NO_JIT, matchData, matchContext);
-    if (rc == PCRE2_ERROR_NOMATCH) return false;
-    if (rc < 0) throw std::runtime_error("regular expression: " + errorText(rc));
+      rc = pcre2_match(code, subject, length, start, options | PCRE2_NO_JIT, matchData, matchContext);
+    if (rc == PCRE2_ERROR_NOMATCH) return Found::None;
+    if (rc < 0 && rc != PCRE2_ERROR_PARTIAL) throw std::runtime_error("regular expression: " + errorText(rc));
     const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(matchData);
     if (ov[1] < ov[0]) throw std::runtime_error("regular expression: a match that ends before it starts");
     mBegin = ov[0];
     mEnd = ov[1];
-    return true;
+    return rc == PCRE2_ERROR_PARTIAL ? Found::Partial : Found::Match;
   }
 };
 
@@ -484,6 +516,7 @@ TSnRRegExpr::TSnRRegExpr(const std::string& Expr, bool AllowJit) : impl_(new Imp
   compile(0);
   uint32_t value = 0;
   if (pcre2_pattern_info(m.code, PCRE2_INFO_MINLENGTH, &value) == 0) m.minLength = value;
+  m.lookbehind = lookbehindBytes(m.code, expr);
   const int required = codeUnit(m.code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
   if (required >= 0) {
     m.hasRequired = true;
@@ -510,48 +543,73 @@ TSnRRegExpr::TSnRRegExpr(const std::string& Expr, bool AllowJit) : impl_(new Imp
 
 TSnRRegExpr::~TSnRRegExpr() = default;
 
-void TSnRRegExpr::Replace(const char* Begin, const char* End, const Template& T, int& Count, const Sink& Out) const {
+TSnRRegExpr::Found TSnRRegExpr::Find(const Subject& S, size_t Start, size_t& Begin, size_t& End) const {
   const Impl& m = *impl_;
-  const size_t length = static_cast<size_t>(End - Begin);
-  size_t from = 0;  // start of the text not yet written
-  if (length >= m.minLength) {
-    // Where the next required byte is (length: none left), found anew only once the
-    // search has passed it, so that the run is scanned once in all.
-    size_t required = 0;
-    bool searched = false;
-    size_t pos = 0;  // where the next search starts
-    size_t mBegin = 0, mEnd = 0;
-    for (;;) {
-      if (m.hasRequired) {
-        if (!searched || required < pos) {
-          required = static_cast<size_t>(findEither(Begin + pos, End, m.required[0], m.required[1]) - Begin);
-          searched = true;
-        }
-        if (required == length) break;
+  if (Start > S.Length) return Found::None;
+  uint32_t options = S.AtStart ? 0 : PCRE2_NOTBOL;
+  if (S.AtEnd) {
+    // Shortcuts that hold only where the subject ends with the input (the library
+    // drops its own for partial searches).
+    if (S.Length - Start < m.minLength) return Found::None;
+    if (m.hasRequired) {
+      // Found anew only once the search has passed it, so that the subject is
+      // scanned once in all.
+      if (!S.searched || S.required < Start) {
+        S.required = static_cast<size_t>(findEither(S.Begin + Start, S.Begin + S.Length, m.required[0], m.required[1]) -
+                                         S.Begin);
+        S.searched = true;
       }
-      if (!m.match(Begin, length, pos, mBegin, mEnd)) break;
-      if (mBegin > from) Out(Begin + from, mBegin - from);
-      const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(m.matchData);
-      const uint32_t groups = pcre2_get_ovector_count(m.matchData);
-      for (const Template::Piece& p : T.pieces_) {
-        if (p.group < 0) {
-          if (!p.text.empty()) Out(p.text.data(), p.text.size());
-        } else if (static_cast<uint32_t>(p.group) < groups) {
-          const PCRE2_SIZE gBegin = ov[2 * p.group], gEnd = ov[2 * p.group + 1];
-          if (gBegin != PCRE2_UNSET && gEnd > gBegin) Out(Begin + gBegin, gEnd - gBegin);
-        }
-      }
-      from = mEnd;
-      ++Count;
-      if (mBegin == mEnd) {
-        if (mEnd >= length) break;
-        pos = mEnd + 1;
-      } else {
-        pos = mEnd;
+      if (S.required == S.Length) return Found::None;
+    }
+  } else {
+    // Not with PCRE2_NOTEOL: "$" at the subject's end must give a partial match,
+    // which more bytes decide, not no match.
+    options |= PCRE2_PARTIAL_HARD;
+  }
+  return m.match(S.Begin, S.Length, Start, options, Begin, End);
+}
+
+TSnRRegExpr::Found TSnRRegExpr::ReplaceFrom(const Subject& S, size_t& Pos, size_t& From, const Template& T,
+                                            int64_t& Count, const Sink& Out) const {
+  const Impl& m = *impl_;
+  size_t mBegin = 0, mEnd = 0;
+  for (;;) {
+    const Found found = Find(S, Pos, mBegin, mEnd);
+    if (found != Found::Match) {
+      if (found == Found::Partial) Pos = mBegin;
+      return found;
+    }
+    if (mBegin > From) Out(S.Begin + From, mBegin - From);
+    const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(m.matchData);
+    const uint32_t groups = pcre2_get_ovector_count(m.matchData);
+    for (const Template::Piece& p : T.pieces_) {
+      if (p.group < 0) {
+        if (!p.text.empty()) Out(p.text.data(), p.text.size());
+      } else if (static_cast<uint32_t>(p.group) < groups) {
+        const PCRE2_SIZE gBegin = ov[2 * p.group], gEnd = ov[2 * p.group + 1];
+        if (gBegin != PCRE2_UNSET && gEnd > gBegin) Out(S.Begin + gBegin, gEnd - gBegin);
       }
     }
+    From = mEnd;
+    ++Count;
+    if (mBegin == mEnd) {
+      Pos = mEnd + 1;
+      if (mEnd >= S.Length) return Found::None;
+    } else {
+      Pos = mEnd;
+    }
   }
-  if (length > from) Out(Begin + from, length - from);
+}
+
+size_t TSnRRegExpr::Lookbehind() const { return impl_->lookbehind; }
+
+void TSnRRegExpr::Replace(const char* Begin, const char* End, const Template& T, int& Count, const Sink& Out) const {
+  const Subject s{Begin, static_cast<size_t>(End - Begin)};
+  size_t pos = 0, from = 0;
+  int64_t count = 0;
+  ReplaceFrom(s, pos, from, T, count, Out);
+  Count = static_cast<int>(std::min<int64_t>(Count + count, INT32_MAX));
+  if (s.Length > from) Out(Begin + from, s.Length - from);
 }
 
 std::string TSnRRegExpr::Replace(const std::string& Input, const std::string& Replacement, bool UseSubstitution,
