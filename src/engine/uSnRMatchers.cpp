@@ -259,6 +259,14 @@ const uint8_t* findText(const uint8_t* p, const uint8_t* end, const bool* text) 
   return p;
 }
 
+// The length of [P, End) up to and including its last byte that Stops marks; 0
+// when there is none.
+size_t lastStop(const char* p, const char* end, const bool* stops) {
+  for (const char* q = end; q > p; --q)
+    if (stops[static_cast<uint8_t>(q[-1])]) return static_cast<size_t>(q - p);
+  return 0;
+}
+
 }  // namespace
 
 int ReplaceRegExprRuns(TSnRInput& In, const TSnRRegExpr& Expr, const TSnRRegExpr::Template& Repl, TSnROutput& Out) {
@@ -269,6 +277,7 @@ int ReplaceRegExprRuns(TSnRInput& In, const TSnRRegExpr& Expr, const TSnRRegExpr
   // Each window holds, besides the bytes to search, those before a search's start
   // that the expression may look at.
   const size_t history = Expr.Lookbehind();
+  const bool* const stops = Expr.Stops();
   int64_t count = 0;
   // Offsets in the input. Every byte before From has been written.
   uint64_t from = 0;
@@ -302,9 +311,21 @@ int ReplaceRegExprRuns(TSnRInput& In, const TSnRRegExpr& Expr, const TSnRRegExpr
         textEnd = offsetOf(findText<false>(at(textEnd), at(wEnd), text));
         const bool runEnds = textEnd < wEnd || wEnd == size;
         const uint64_t start = std::max(runStart, w.Offset);
-        const TSnRRegExpr::Subject s{reinterpret_cast<const char*>(at(start)), static_cast<size_t>(textEnd - start),
-                                     start == runStart, runEnds};
+        const char* const subject = reinterpret_cast<const char*>(at(start));
         size_t p = static_cast<size_t>(pos - start), f = static_cast<size_t>(from - start);
+        if (!runEnds && stops) {
+          // Up to the last byte that no match passes, the search needs no more of
+          // the run and goes as over a whole input (the library's partial search
+          // skips less); only the bytes after it wait for the next window.
+          const size_t stop = lastStop(subject + p, subject + (textEnd - start), stops);
+          if (stop) {
+            const size_t cut = p + stop;
+            const TSnRRegExpr::Subject part{subject, cut, start == runStart, false, true};
+            Expr.ReplaceFrom(part, p, f, Repl, count, sink);
+            p = std::max(p, cut);
+          }
+        }
+        const TSnRRegExpr::Subject s{subject, static_cast<size_t>(textEnd - start), start == runStart, runEnds};
         const TSnRRegExpr::Found found = Expr.ReplaceFrom(s, p, f, Repl, count, sink);
         pos = start + p;
         from = start + f;

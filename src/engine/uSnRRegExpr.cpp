@@ -2,6 +2,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <emmintrin.h>
@@ -296,6 +297,184 @@ const uint8_t* codePageTables() {
   return tables.get();
 }
 
+// ---- Bytes no match can pass --------------------------------------------------------
+//
+// A superset of the bytes a match can consume, its look-arounds included: a byte
+// outside it ends every attempt that reaches it, so a long text can be searched as
+// a whole input up to such a byte. Literal characters, escapes and classes add
+// their bytes; every other character of the expression (group headers, verbs,
+// comments, quantifiers in braces) is taken as a literal too, which adds bytes and
+// never leaves one out. Where the text could mean more than it is read as here
+// (".", an escape not known here, POSIX classes, the extended syntax, whose
+// comments may hide syntax), every byte counts.
+class ConsumedBytes {
+public:
+  ConsumedBytes(const std::string& expr, const uint8_t* tables) : e_(expr), n_(expr.size()), cbits_(tables + 512) {}
+
+  // False when every byte may be consumed.
+  bool run(std::bitset<256>& out) {
+    bool fold = false;
+    while (i_ < n_) {
+      const char c = e_[i_];
+      if (c == '\\') {
+        if (!escapeOutside()) return false;
+      } else if (c == '[') {
+        if (!characterClass()) return false;
+      } else if (c == '.') {
+        return false;
+      } else if (c == '(' && e_.compare(i_, 2, "(?") == 0) {
+        if (!groupHeader(fold)) return false;
+      } else {
+        if (!oneOf(c, "()|*+?^$")) set_.set(static_cast<uint8_t>(c));
+        ++i_;
+      }
+    }
+    if (fold) {
+      const std::bitset<256> plain = set_;
+      for (int a = 0; a < 256; ++a)
+        for (int b = 0; plain[a] && b < 256; ++b)
+          if (SameByteIgnoreCase(static_cast<uint8_t>(a), static_cast<uint8_t>(b))) set_.set(b);
+    }
+    out = set_;
+    return true;
+  }
+
+private:
+  std::bitset<256> table(int offset) const {  // one of the library's class bit maps
+    std::bitset<256> s;
+    for (int b = 0; b < 256; ++b)
+      if (cbits_[offset + b / 8] & (1 << (b % 8))) s.set(b);
+    return s;
+  }
+  // The escape at i_: a single byte (0..255), Set when it added a class to Into
+  // or is an assertion, Unknown when it is not judged here.
+  static const int kSet = -1, kUnknown = -2;
+  int escape(bool inClass, std::bitset<256>& into) {
+    if (i_ + 1 >= n_) return kUnknown;
+    const char x = e_[i_ + 1];
+    i_ += 2;
+    switch (x) {
+      case 'd': into |= table(64); return kSet;
+      case 'D': into |= ~table(64); return kSet;
+      case 'w': into |= table(160); return kSet;
+      case 'W': into |= ~table(160); return kSet;
+      case 's': into |= table(0); return kSet;
+      case 'S': into |= ~table(0); return kSet;
+      case 't': return 9;
+      case 'n': return 10;
+      case 'r': return 13;
+      case 'f': return 12;
+      case 'e': return 27;
+      case 'a': return 7;
+      case 'b': return inClass ? 8 : kSet;
+      case 'B': case 'A': case 'z': case 'Z': case 'G':
+        return inClass ? kUnknown : kSet;
+      case 'x': return hexEscape();
+      default: break;
+    }
+    if (x >= '1' && x <= '9' && !inClass && !(i_ < n_ && isDigit(e_[i_]))) return kSet;  // a back reference
+    if (isLetter(x) || isDigit(x)) return kUnknown;
+    return static_cast<uint8_t>(x);  // an escaped sign stands for itself
+  }
+  // After "\x": up to two hex digits, or digits in braces.
+  int hexEscape() {
+    auto digit = [](char c) { return isDigit(c) ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1; };
+    int v = 0;
+    if (i_ < n_ && e_[i_] == '{') {
+      size_t j = i_ + 1;
+      for (; j < n_ && digit(e_[j]) >= 0; ++j) v = v * 16 + digit(e_[j]);
+      if (j == i_ + 1 || j >= n_ || e_[j] != '}' || v > 255) return kUnknown;
+      i_ = j + 1;
+      return v;
+    }
+    for (int k = 0; k < 2 && i_ < n_ && digit(e_[i_]) >= 0; ++k) v = v * 16 + digit(e_[i_++]);
+    return v;
+  }
+  bool escapeOutside() {
+    if (e_.compare(i_, 2, "\\Q") == 0) {  // literal up to "\E"
+      const size_t end = e_.find("\\E", i_ + 2);
+      const size_t stop = end == std::string::npos ? n_ : end;
+      for (size_t j = i_ + 2; j < stop; ++j) set_.set(static_cast<uint8_t>(e_[j]));
+      i_ = end == std::string::npos ? n_ : end + 2;
+      return true;
+    }
+    if (e_.compare(i_, 2, "\\E") == 0) {
+      i_ += 2;
+      return true;
+    }
+    const int v = escape(false, set_);
+    if (v == kUnknown) return false;
+    if (v >= 0) set_.set(v);
+    return true;
+  }
+  bool characterClass() {
+    ++i_;
+    const bool negate = i_ < n_ && e_[i_] == '^';
+    if (negate) ++i_;
+    std::bitset<256> s;
+    for (bool first = true; i_ < n_; first = false) {
+      const char c = e_[i_];
+      if (c == ']' && !first) {
+        ++i_;
+        set_ |= negate ? ~s : s;
+        return true;
+      }
+      if (c == '[' && i_ + 1 < n_ && oneOf(e_[i_ + 1], ":.=")) return false;
+      int lo = static_cast<uint8_t>(c);
+      if (c == '\\') {
+        lo = escape(true, s);
+        if (lo == kUnknown) return false;
+      } else {
+        ++i_;
+      }
+      if (lo < 0) continue;
+      int hi = lo;
+      if (i_ + 1 < n_ && e_[i_] == '-' && e_[i_ + 1] != ']') {
+        ++i_;
+        hi = static_cast<uint8_t>(e_[i_]);
+        if (e_[i_] == '\\') {
+          hi = escape(true, s);
+          if (hi < 0) return false;
+        } else if (e_[i_] == '[') {
+          return false;
+        } else {
+          ++i_;
+        }
+        if (hi < lo) return false;
+      }
+      for (int b = lo; b <= hi; ++b) s.set(b);
+    }
+    return false;  // not closed: the library refuses it
+  }
+  // "(?" at i_: settings are read for "i" (folding) and "x" (not judged here);
+  // a comment adds nothing; any other header goes on as literals.
+  bool groupHeader(bool& fold) {
+    if (e_.compare(i_, 3, "(?#") == 0) {
+      const size_t end = e_.find(')', i_);
+      i_ = end == std::string::npos ? n_ : end + 1;
+      return true;
+    }
+    size_t p = i_ + 2;
+    while (p < n_ && (isLetter(e_[p]) || e_[p] == '-' || e_[p] == '^')) ++p;
+    if (p < n_ && (e_[p] == ')' || e_[p] == ':')) {
+      for (size_t j = i_ + 2; j < p; ++j) {
+        if (e_[j] == 'x') return false;
+        if (e_[j] == 'i') fold = true;  // on or off: counted as on
+      }
+      i_ = p + 1;
+      return true;
+    }
+    i_ += 2;
+    return true;
+  }
+
+  const std::string& e_;
+  const size_t n_;
+  const uint8_t* const cbits_;
+  size_t i_ = 0;
+  std::bitset<256> set_;
+};
+
 // ---- Limits ----------------------------------------------------------------------
 //
 // The library's limits count backtracking steps and memory for one start position.
@@ -425,6 +604,8 @@ struct TSnRRegExpr::Impl {
   mutable bool jitStackGrown = false;
   size_t minLength = 0;
   size_t lookbehind = 1;
+  bool hasStops = false;
+  bool stops[256] = {};
   // The compiled code for searches that more of the input may follow, made when
   // first needed (most inputs fit into one window).
   mutable bool partialTried = false;
@@ -517,6 +698,11 @@ TSnRRegExpr::TSnRRegExpr(const std::string& Expr, bool AllowJit) : impl_(new Imp
   uint32_t value = 0;
   if (pcre2_pattern_info(m.code, PCRE2_INFO_MINLENGTH, &value) == 0) m.minLength = value;
   m.lookbehind = lookbehindBytes(m.code, expr);
+  std::bitset<256> consumed;
+  if (tables && ConsumedBytes(expr, tables).run(consumed)) {
+    for (int b = 0; b < 256; ++b) m.stops[b] = !consumed[b];
+    m.hasStops = !consumed.all();
+  }
   const int required = codeUnit(m.code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
   if (required >= 0) {
     m.hasRequired = true;
@@ -547,7 +733,8 @@ TSnRRegExpr::Found TSnRRegExpr::Find(const Subject& S, size_t Start, size_t& Beg
   const Impl& m = *impl_;
   if (Start > S.Length) return Found::None;
   uint32_t options = S.AtStart ? 0 : PCRE2_NOTBOL;
-  if (S.AtEnd) {
+  if (S.AtStop && Start >= S.Length) return Found::None;
+  if (S.AtEnd || S.AtStop) {
     // Shortcuts that hold only where the subject ends with the input (the library
     // drops its own for partial searches).
     if (S.Length - Start < m.minLength) return Found::None;
@@ -566,7 +753,9 @@ TSnRRegExpr::Found TSnRRegExpr::Find(const Subject& S, size_t Start, size_t& Beg
     // which more bytes decide, not no match.
     options |= PCRE2_PARTIAL_HARD;
   }
-  return m.match(S.Begin, S.Length, Start, options, Begin, End);
+  const Found found = m.match(S.Begin, S.Length, Start, options, Begin, End);
+  // Past the stop byte the subject does not end: nothing starts there.
+  return S.AtStop && found == Found::Match && Begin >= S.Length ? Found::None : found;
 }
 
 TSnRRegExpr::Found TSnRRegExpr::ReplaceFrom(const Subject& S, size_t& Pos, size_t& From, const Template& T,
@@ -602,6 +791,8 @@ TSnRRegExpr::Found TSnRRegExpr::ReplaceFrom(const Subject& S, size_t& Pos, size_
 }
 
 size_t TSnRRegExpr::Lookbehind() const { return impl_->lookbehind; }
+
+const bool* TSnRRegExpr::Stops() const { return impl_->hasStops ? impl_->stops : nullptr; }
 
 void TSnRRegExpr::Replace(const char* Begin, const char* End, const Template& T, int& Count, const Sink& Out) const {
   const Subject s{Begin, static_cast<size_t>(End - Begin)};

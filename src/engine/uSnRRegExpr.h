@@ -45,11 +45,14 @@ public:
   // (Lookbehind); "^" and "\A" never match at its first byte. A part that does not
   // end where the input ends is searched so that every match that more bytes
   // could change is left for later (Partial).
+  // A part may also end just after a byte that no match can pass (Stops): it is
+  // searched as a whole input, except that no match starts at its end.
   struct Subject {
     const char* Begin;
     size_t Length;
     bool AtStart = true;  // Begin is where the input begins
     bool AtEnd = true;    // the input ends at Begin + Length
+    bool AtStop = false;  // more follows, but no match passes the last byte
     // Where the next byte that every match holds was found (Length: nowhere).
     mutable size_t required = 0;
     mutable bool searched = false;
@@ -70,6 +73,10 @@ public:
                     const Sink& Out) const;
   // The bytes before a search's start that a match may look at; at least 1.
   size_t Lookbehind() const;
+  // For each byte value, whether no match can consume it (in a look-around
+  // neither), so that every attempt ends at it; null when that holds for none.
+  // Where the expression cannot be judged simply, every byte may be consumed.
+  const bool* Stops() const;
 
   // Writes Input [Begin, End) to Out with every match replaced, leftmost first and
   // not overlapping; after an empty match the search goes on one character further.
