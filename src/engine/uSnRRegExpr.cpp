@@ -652,7 +652,8 @@ struct TSnRRegExpr::Impl {
   }
 
   // The next match in the subject from Start, or the start of a partial one.
-  Found match(const char* begin, size_t length, size_t start, uint32_t options, size_t& mBegin,
+  enum class Result { None, Match, Partial };
+  Result match(const char* begin, size_t length, size_t start, uint32_t options, size_t& mBegin,
               size_t& mEnd) const {
     pcre2_set_match_limit(matchContext, matchLimitFor(length - start));
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(begin);
@@ -666,13 +667,13 @@ struct TSnRRegExpr::Impl {
     // interpreter, whose backtracking lives on the heap.
     if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
       rc = pcre2_match(code, subject, length, start, options | PCRE2_NO_JIT, matchData, matchContext);
-    if (rc == PCRE2_ERROR_NOMATCH) return Found::None;
+    if (rc == PCRE2_ERROR_NOMATCH) return Result::None;
     if (rc < 0 && rc != PCRE2_ERROR_PARTIAL) throw std::runtime_error("regular expression: " + errorText(rc));
     const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(matchData);
     if (ov[1] < ov[0]) throw std::runtime_error("regular expression: a match that ends before it starts");
     mBegin = ov[0];
     mEnd = ov[1];
-    return rc == PCRE2_ERROR_PARTIAL ? Found::Partial : Found::Match;
+    return rc == PCRE2_ERROR_PARTIAL ? Result::Partial : Result::Match;
   }
 };
 
@@ -729,45 +730,45 @@ TSnRRegExpr::TSnRRegExpr(const std::string& Expr, bool AllowJit) : impl_(new Imp
 
 TSnRRegExpr::~TSnRRegExpr() = default;
 
-TSnRRegExpr::Found TSnRRegExpr::Find(const Subject& S, size_t Start, size_t& Begin, size_t& End) const {
-  const Impl& m = *impl_;
-  if (Start > S.Length) return Found::None;
-  uint32_t options = S.AtStart ? 0 : PCRE2_NOTBOL;
-  if (S.AtStop && Start >= S.Length) return Found::None;
-  if (S.AtEnd || S.AtStop) {
-    // Shortcuts that hold only where the subject ends with the input (the library
-    // drops its own for partial searches).
-    if (S.Length - Start < m.minLength) return Found::None;
-    if (m.hasRequired) {
-      // Found anew only once the search has passed it, so that the subject is
-      // scanned once in all.
-      if (!S.searched || S.required < Start) {
-        S.required = static_cast<size_t>(findEither(S.Begin + Start, S.Begin + S.Length, m.required[0], m.required[1]) -
-                                         S.Begin);
-        S.searched = true;
-      }
-      if (S.required == S.Length) return Found::None;
-    }
-  } else {
-    // Not with PCRE2_NOTEOL: "$" at the subject's end must give a partial match,
-    // which more bytes decide, not no match.
-    options |= PCRE2_PARTIAL_HARD;
-  }
-  const Found found = m.match(S.Begin, S.Length, Start, options, Begin, End);
-  // Past the stop byte the subject does not end: nothing starts there.
-  return S.AtStop && found == Found::Match && Begin >= S.Length ? Found::None : found;
-}
-
 TSnRRegExpr::Found TSnRRegExpr::ReplaceFrom(const Subject& S, size_t& Pos, size_t& From, const Template& T,
                                             int64_t& Count, const Sink& Out) const {
   const Impl& m = *impl_;
+  const size_t length = S.Length;
+  const bool whole = S.AtEnd || S.AtStop;  // searched as a whole input
+  uint32_t options = S.AtStart ? 0 : PCRE2_NOTBOL;
+  // Not with PCRE2_NOTEOL: "$" at the subject's end must give a partial match,
+  // which more bytes decide, not no match.
+  if (!whole) options |= PCRE2_PARTIAL_HARD;
+  // Where the next byte that every match holds is (length: nowhere), found anew
+  // only once the search has passed it, so that the subject is scanned once.
+  size_t required = 0;
+  bool searched = false;
   size_t mBegin = 0, mEnd = 0;
   for (;;) {
-    const Found found = Find(S, Pos, mBegin, mEnd);
-    if (found != Found::Match) {
-      if (found == Found::Partial) Pos = mBegin;
-      return found;
+    if (Pos > length || (S.AtStop && Pos == length)) return Found::None;
+    if (whole) {
+      // Shortcuts that hold only where no match reaches past the subject (the
+      // library drops its own for partial searches).
+      if (length - Pos < m.minLength) return Found::None;
+      if (m.hasRequired) {
+        if (!searched || required < Pos) {
+          required = static_cast<size_t>(findEither(S.Begin + Pos, S.Begin + length, m.required[0], m.required[1]) -
+                                         S.Begin);
+          searched = true;
+        }
+        if (required == length) return Found::None;
+      }
     }
+    switch (m.match(S.Begin, length, Pos, options, mBegin, mEnd)) {
+      case Impl::Result::None:
+        return Found::None;
+      case Impl::Result::Partial:
+        Pos = mBegin;
+        return Found::Partial;
+      case Impl::Result::Match:
+        break;
+    }
+    if (S.AtStop && mBegin == length) return Found::None;  // past the stop byte the subject goes on
     if (mBegin > From) Out(S.Begin + From, mBegin - From);
     const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(m.matchData);
     const uint32_t groups = pcre2_get_ovector_count(m.matchData);
@@ -783,7 +784,7 @@ TSnRRegExpr::Found TSnRRegExpr::ReplaceFrom(const Subject& S, size_t& Pos, size_
     ++Count;
     if (mBegin == mEnd) {
       Pos = mEnd + 1;
-      if (mEnd >= S.Length) return Found::None;
+      if (mEnd >= length) return Found::None;
     } else {
       Pos = mEnd;
     }

@@ -39,36 +39,29 @@ public:
   TSnRRegExpr(const TSnRRegExpr&) = delete;
   TSnRRegExpr& operator=(const TSnRRegExpr&) = delete;
 
-  // The text one search looks at: a whole input, or the part of a long one that is
+  // The text a search looks at: a whole input, or the part of a long one that is
   // at hand. A part that does not begin where the input begins starts with enough
   // of the bytes before the search's start for the expression to look back at
   // (Lookbehind); "^" and "\A" never match at its first byte. A part that does not
   // end where the input ends is searched so that every match that more bytes
-  // could change is left for later (Partial).
-  // A part may also end just after a byte that no match can pass (Stops): it is
-  // searched as a whole input, except that no match starts at its end.
+  // could change is left for later, unless it ends just after a byte that no
+  // match can pass (Stops): then it is searched as a whole input, except that no
+  // match starts at its end.
   struct Subject {
     const char* Begin;
     size_t Length;
     bool AtStart = true;  // Begin is where the input begins
     bool AtEnd = true;    // the input ends at Begin + Length
     bool AtStop = false;  // more follows, but no match passes the last byte
-    // Where the next byte that every match holds was found (Length: nowhere).
-    mutable size_t required = 0;
-    mutable bool searched = false;
   };
-  enum class Found { None, Match, Partial };
+  enum class Found { None, Partial };
 
-  // The leftmost match that starts at Start or later: Match with its offsets in the
-  // subject; Partial (only where more of the input follows) when a match may begin
-  // at Begin, which more bytes decide, and nothing starts before it; None when no
-  // match starts here. Raises std::runtime_error when the matcher gives up (an
-  // expression whose backtracking outgrows the limits).
-  Found Find(const Subject& S, size_t Start, size_t& Begin, size_t& End) const;
   // Replaces in S from Pos on, as Replace does, as far as S tells: writes the text
   // from From up to each match, then its substitution, and leaves Pos and From
   // past the last match. Returns None when no further match starts in S, Partial
-  // (Pos at its start) when one may start that more bytes decide.
+  // (Pos at its start) when one may start that more bytes decide. Raises
+  // std::runtime_error when the matcher gives up (an expression whose
+  // backtracking outgrows the limits).
   Found ReplaceFrom(const Subject& S, size_t& Pos, size_t& From, const Template& T, int64_t& Count,
                     const Sink& Out) const;
   // The bytes before a search's start that a match may look at; at least 1.
@@ -81,7 +74,7 @@ public:
   // Writes Input [Begin, End) to Out with every match replaced, leftmost first and
   // not overlapping; after an empty match the search goes on one character further.
   // Count grows by one per match. Unmatched text reaches Out as pointers into the
-  // input. Raises as Find does; Out may then have had part of the output.
+  // input. Raises as ReplaceFrom does; Out may then have had part of the output.
   void Replace(const char* Begin, const char* End, const Template& T, int& Count, const Sink& Out) const;
   std::string Replace(const std::string& Input, const std::string& Replacement, bool UseSubstitution,
                       int& Count) const;

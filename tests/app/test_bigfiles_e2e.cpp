@@ -4,6 +4,7 @@
 // with the whole file in one window, and a regular-expression match longer than a
 // window fails its job alone. The program may use the address space above 2 GiB.
 #include "test_batch_tools.h"
+#include "uExtPChar.h"
 #include "uSearchAndReplaceThread.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -16,14 +17,11 @@ using batchtest::writeFile;
 
 namespace {
 
+// The hex digits the command line takes, as the batch files give them.
 std::string hex(const std::string& bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string h;
-  for (unsigned char c : bytes) {
-    h += digits[c >> 4];
-    h += digits[c & 15];
-  }
-  return h;
+  TExtPChar v;
+  v.SetText(bytes);
+  return v.GetHex();
 }
 
 // Text lines of words, numbers and needles, with a few bytes between runs of
