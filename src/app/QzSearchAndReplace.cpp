@@ -3,6 +3,7 @@
 #include "uQzSnRMainForm.h"
 #include "uSearchAndReplace.h"
 #include "uSnRForms.h"
+#include "uSnRInput.h"
 #include <windows.h>
 #include <cstdlib>
 
@@ -23,6 +24,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitMainFormUnitFor(programFile(), appData);
   else
     InitMainFormUnit();
+  // A test seam: tests make the engine read through small windows, so that their
+  // small files cross many window boundaries.
+  if (const char* window = std::getenv("QZ_TEST_INPUT_WINDOW"); window && *window)
+    TSnRInput::SetDefaultWindow(std::strtoul(window, nullptr, 10));
   ReadInstallDirectory();
 
   win::app().initialize();

@@ -1,6 +1,7 @@
 #include "uSearchAndReplaceThread.h"
 #include "MailTools.h"
 #include "uSnRTaskPool.h"
+#include "uSnRInput.h"
 #include "uSnRMatchers.h"
 #include "uSnRNoOutput.h"
 #include "uSnRRegExpr.h"
@@ -92,7 +93,6 @@ namespace {
 // Jobs read ahead of their turn at most, and the threads that read, write and flush
 // them (and flush folders).
 constexpr size_t kJobsInFlight = 32;
-constexpr size_t kReadWhole = 64 << 10;  // files up to this size are read, not mapped
 constexpr size_t kPoolThreads = 8;
 // Batched reports are delivered at least this often while jobs end, and at most this big.
 constexpr DWORD kBatchMs = 50;
@@ -382,10 +382,7 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   }
 
   win::FileHandle file;
-  win::KernelHandle mapping;
-  win::MappedView view;
-  std::vector<uint8_t> small;  // the content of a small file, in place of a view
-  size_t size = 0;
+  std::unique_ptr<TSnRInput> input;
   out.Result = srMapFailed;
   try {
     // Others may read it and rename it, but not write it while it is open (held so
@@ -397,35 +394,20 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
     LARGE_INTEGER fileSize;
     fileSize.QuadPart = static_cast<LONGLONG>(out.Read.State.Size);
     if (!SnRFileNumber(file.get(), out.Source.Number)) return out;
-    // The file is read through one view; one that cannot fit into the address space
-    // fails whole rather than being processed in part.
-    if (fileSize.QuadPart <= 0 || static_cast<uint64_t>(fileSize.QuadPart) > SIZE_MAX) return out;
-    size = static_cast<size_t>(fileSize.QuadPart);
-    if (size <= kReadWhole) {
-      // A small file is read with one call: under wine a mapping and its view cost
-      // twice the rest of opening and reading a small file.
-      small.resize(size);
-      DWORD got = 0;
-      if (!::ReadFile(file.get(), small.data(), static_cast<DWORD>(size), &got, nullptr) || got == 0) return out;
-      size = got;
-    } else {
-      mapping.reset(::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-      if (!mapping) return out;
-      view.reset(ops_->MapView(mapping.get()));
-      if (!view) return out;
-    }
+    // The file is read through a window that slides through it, whatever its size.
+    if (fileSize.QuadPart <= 0) return out;
+    input = TSnRInput::OpenFile(*ops_, file.get(), static_cast<uint64_t>(fileSize.QuadPart));
+    if (!input) return out;
   } catch (...) {
     out.Result = srOpenFailed;
     return out;
   }
 
-  const auto* begin = view ? static_cast<const uint8_t*>(view.get()) : small.data();
-  const auto* end = begin + size;
   const std::wstring folder = folderOf(FileName);
   out.Result = srReplaceFailed;
   if (SearchLen > 0 && Mode <= smRegExpr) {
     try {
-      TSnRTempOutput temp(*ops_, folder, begin, size);
+      TSnRTempOutput temp(*ops_, folder, *input);
       // The system replaces no read-only file: its job is counted, not written.
       TSnRNoOutput none;
       const bool readOnly = out.Read.State.Attributes & FILE_ATTRIBUTE_READONLY;
@@ -437,18 +419,17 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
           // Compiled and parsed once for all the file's runs.
           const TSnRRegExpr re(expr);
           const TSnRRegExpr::Template repl(textUpToNul(ReplaceBuf, ReplaceLen), true);
-          count = ReplaceRegExprRuns(begin, end, re, repl, output);
+          count = ReplaceRegExprRuns(*input, re, repl, output);
         }
       } else {
-        count = ReplacePlain(begin, end, static_cast<const uint8_t*>(SearchBuf), static_cast<size_t>(SearchLen),
+        count = ReplacePlain(*input, static_cast<const uint8_t*>(SearchBuf), static_cast<size_t>(SearchLen),
                              static_cast<const uint8_t*>(ReplaceBuf), static_cast<size_t>(ReplaceLen),
                              Mode == smIgnoreCase, output);
       }
       if (readOnly && count > 0) throw TSnRNoOutput::Replacement();
       // Only a job that replaced something needs its file: 0 matches leave none.
-      // Its bytes may still all come from the view here.
-      auto keep = [&] { out.Temp = temp.finish(true, out.TempName); };
-      if (count > 0 && !snr::RunReadingView(begin, size, keep)) throw snr::ViewReadError();
+      // Its bytes may still all come from the input here.
+      if (count > 0) out.Temp = temp.finish(true, out.TempName);
       out.Result = count;
       if (out.Temp) CarryOriginal(file, out);
     } catch (const snr::ViewReadError&) {

@@ -23,7 +23,7 @@ constexpr TSnRJobResult srFileMissing = -1;    // the file does not exist
 constexpr TSnRJobResult srOpenFailed = -2;     // opening or mapping raised an error
 constexpr TSnRJobResult srReplaceFailed = -3;  // temporary file not written; bad expression; empty search
 constexpr TSnRJobResult srFinishFailed = -4;   // backup or rename failed
-constexpr TSnRJobResult srMapFailed = -5;      // no mapping (empty, locked, too large) or any other error
+constexpr TSnRJobResult srMapFailed = -5;      // no mapping (empty, locked, unreadable) or any other error
 
 // The worker's report: wParam one of the kinds below, lParam a NUL-terminated text
 // valid only during the call (at most 4095 bytes; longer texts arrive cut).

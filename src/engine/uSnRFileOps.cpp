@@ -121,7 +121,9 @@ bool TSnRFileOps::FlushFolder(const std::wstring& Folder) {
   return dir && ::FlushFileBuffers(dir.get());
 }
 
-const void* TSnRFileOps::MapView(HANDLE Mapping) { return ::MapViewOfFile(Mapping, FILE_MAP_READ, 0, 0, 0); }
+const void* TSnRFileOps::MapViewAt(HANDLE Mapping, uint64_t Offset, size_t Size) {
+  return ::MapViewOfFile(Mapping, FILE_MAP_READ, static_cast<DWORD>(Offset >> 32), static_cast<DWORD>(Offset), Size);
+}
 
 bool TSnRFileOps::QueryState(HANDLE File, TSnRFileState& State) {
   FILE_BASIC_INFO info;

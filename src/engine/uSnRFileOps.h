@@ -4,6 +4,7 @@
 // Names are the system's own (wide) names; each operation takes them at any length.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include "win/Handles.h"
@@ -45,9 +46,9 @@ public:
   // Makes the folder's entries (names made, replaced or removed) durable where the
   // system can; false where it cannot.
   virtual bool FlushFolder(const std::wstring& Folder);
-  // A read-only view of the whole mapping; null on failure. Released with
-  // UnmapViewOfFile.
-  virtual const void* MapView(HANDLE Mapping);
+  // A read-only view of Size bytes of the mapping from Offset, a multiple of the
+  // system's allocation granularity; null on failure. Released with UnmapViewOfFile.
+  virtual const void* MapViewAt(HANDLE Mapping, uint64_t Offset, size_t Size);
   // The state of an open file; false when it cannot be asked.
   virtual bool QueryState(HANDLE File, TSnRFileState& State);
   // True when the file under Name is not the one State was taken of, as far as

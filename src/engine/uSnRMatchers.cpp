@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <emmintrin.h>
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 #include "uSnRBytes.h"
 #include "uSnRViewGuard.h"
@@ -173,38 +174,51 @@ struct IdentityTable {
   }
 };
 
-// Modes 0 and 1: leftmost, non-overlapping matches; never reads past End. Mode 1
-// compares the ANSI upper-case forms.
 }  // namespace
 
-int ReplacePlain(const uint8_t* Begin, const uint8_t* End, const uint8_t* Search, size_t SearchLen,
-                 const uint8_t* Replace, size_t ReplaceLen, bool IgnoreCase, TSnROutput& Out) {
+int ReplacePlain(TSnRInput& In, const uint8_t* Search, size_t SearchLen, const uint8_t* Replace, size_t ReplaceLen,
+                 bool IgnoreCase, TSnROutput& Out) {
   static const IdentityTable identity;
   const uint8_t* map = IgnoreCase ? upperTable() : identity.map;
   std::vector<uint8_t> pattern(SearchLen);
   for (size_t i = 0; i < SearchLen; ++i) pattern[i] = map[Search[i]];
 
   int64_t count = 0;
-  const uint8_t* from = Begin;  // start of the bytes not yet written
   const PatternSearch search(pattern.data(), SearchLen, map, !IgnoreCase);
-  // Hits are written in batches: the scan's loop then stays small, and so does the
-  // cost of its mispredicted branches.
-  const uint8_t* hits[64];
-  size_t n = 0;
-  auto scan = [&] {
-    search.forEach(Begin, End, [&](const uint8_t* q) {
-      hits[n++] = q;
-      if (n == 64) {
-        from = Out.putHits(from, hits, n, SearchLen, Replace, ReplaceLen, End);
-        count += n;
-        n = 0;
-      }
-    });
-    from = Out.putHits(from, hits, n, SearchLen, Replace, ReplaceLen, End);
-    count += n;
-    Out.put(from, static_cast<size_t>(End - from));
-  };
-  if (!snr::RunReadingView(Begin, static_cast<size_t>(End - Begin), scan)) throw snr::ViewReadError();
+  // Each window is searched for the matches that lie in it whole; a start whose
+  // match would reach past the window's end is looked at again in the next
+  // window, which begins there. Everything before that start has been written.
+  uint64_t next = 0;
+  for (;;) {
+    const TSnRInput::Window& w = In.Move(next, SearchLen);
+    const uint8_t* const begin = w.Data;
+    const uint8_t* const end = begin + w.Size;
+    const bool last = In.AtEnd();
+    const uint8_t* from = begin;  // start of the bytes not yet written
+    // Hits are written in batches: the scan's loop then stays small, and so does
+    // the cost of its mispredicted branches.
+    const uint8_t* hits[64];
+    size_t n = 0;
+    auto scan = [&] {
+      search.forEach(begin, end, [&](const uint8_t* q) {
+        hits[n++] = q;
+        if (n == 64) {
+          from = Out.putHits(from, hits, n, SearchLen, Replace, ReplaceLen, end);
+          count += n;
+          n = 0;
+        }
+      });
+      from = Out.putHits(from, hits, n, SearchLen, Replace, ReplaceLen, end);
+      count += n;
+      n = 0;
+      const uint8_t* rest = last ? end : std::max(from, end - (SearchLen - 1));
+      Out.put(from, static_cast<size_t>(rest - from));
+      from = rest;
+    };
+    In.Read(scan);
+    if (last) break;
+    next = w.Offset + static_cast<size_t>(from - begin);
+  }
   return static_cast<int>(std::min<int64_t>(count, INT32_MAX));
 }
 
@@ -245,29 +259,99 @@ const uint8_t* findText(const uint8_t* p, const uint8_t* end, const bool* text) 
   return p;
 }
 
-}  // namespace
-
-int ReplaceRegExprRuns(const uint8_t* Begin, const uint8_t* End, const TSnRRegExpr& Expr,
-                       const TSnRRegExpr::Template& Repl, TSnROutput& Out) {
-  static const TextBytes bytes;
-  const bool* text = bytes.text;
-  int count = 0;
-  const TSnRRegExpr::Sink sink = [&Out](const char* d, size_t n) { Out.put(d, n); };
-  auto scan = [&] {
-    const uint8_t* p = Begin;
-    do {
-      const uint8_t* runEnd = findText<false>(p, End, text);
-      Expr.Replace(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(runEnd), Repl, count, sink);
-      const uint8_t* next = findText<true>(runEnd, End, text);
-      Out.put(runEnd, static_cast<size_t>(next - runEnd));
-      p = next;
-    } while (p < End);
-  };
-  // A fault leaves the matcher's own small state behind (it is not freed).
-  if (!snr::RunReadingView(Begin, static_cast<size_t>(End - Begin), scan)) throw snr::ViewReadError();
-  return count;
+// The length of [P, End) up to and including its last byte that Stops marks; 0
+// when there is none.
+size_t lastStop(const char* p, const char* end, const bool* stops) {
+  for (const char* q = end; q > p; --q)
+    if (stops[static_cast<uint8_t>(q[-1])]) return static_cast<size_t>(q - p);
+  return 0;
 }
 
+}  // namespace
+
+int ReplaceRegExprRuns(TSnRInput& In, const TSnRRegExpr& Expr, const TSnRRegExpr::Template& Repl, TSnROutput& Out) {
+  static const TextBytes bytes;
+  const bool* text = bytes.text;
+  const TSnRRegExpr::Sink sink = [&Out](const char* d, size_t n) { Out.put(d, n); };
+  const uint64_t size = In.Size();
+  // Each window holds, besides the bytes to search, those before a search's start
+  // that the expression may look at.
+  const size_t history = Expr.Lookbehind();
+  const bool* const stops = Expr.Stops();
+  int64_t count = 0;
+  // Offsets in the input. Every byte before From has been written.
+  uint64_t from = 0;
+  bool inRun = true;      // in a run of text bytes (the first may be empty), else between runs
+  uint64_t runStart = 0;  // where the run begins
+  uint64_t textEnd = 0;   // the run's bytes are known up to here
+  uint64_t pos = 0;       // where the run's next search starts
+  uint64_t next = 0;      // the next window's start; the input's size once all is done
+  do {
+    const TSnRInput::Window& w = In.Move(next, history + 1);
+    const uint8_t* const base = w.Data;
+    const uint64_t wEnd = w.End();
+    auto at = [&](uint64_t offset) { return base + static_cast<size_t>(offset - w.Offset); };
+    auto offsetOf = [&](const uint8_t* p) { return w.Offset + static_cast<size_t>(p - base); };
+    auto write = [&](uint64_t until) {
+      Out.put(at(from), static_cast<size_t>(until - from));
+      from = until;
+    };
+    auto step = [&] {
+      for (;;) {
+        if (!inRun) {
+          const uint64_t t = offsetOf(findText<true>(at(from), at(wEnd), text));
+          write(t);
+          if (t == wEnd) {  // the input's end, or more bytes between runs in the next window
+            next = wEnd;
+            return;
+          }
+          inRun = true;
+          runStart = textEnd = pos = t;
+        }
+        textEnd = offsetOf(findText<false>(at(textEnd), at(wEnd), text));
+        const bool runEnds = textEnd < wEnd || wEnd == size;
+        const uint64_t start = std::max(runStart, w.Offset);
+        const char* const subject = reinterpret_cast<const char*>(at(start));
+        size_t p = static_cast<size_t>(pos - start), f = static_cast<size_t>(from - start);
+        if (!runEnds && stops) {
+          // Up to the last byte that no match passes, the search needs no more of
+          // the run and goes as over a whole input (the library's partial search
+          // skips less); only the bytes after it wait for the next window.
+          const size_t stop = lastStop(subject + p, subject + (textEnd - start), stops);
+          if (stop) {
+            const size_t cut = p + stop;
+            const TSnRRegExpr::Subject part{subject, cut, start == runStart, false, true};
+            Expr.ReplaceFrom(part, p, f, Repl, count, sink);
+            p = std::max(p, cut);
+          }
+        }
+        const TSnRRegExpr::Subject s{subject, static_cast<size_t>(textEnd - start), start == runStart, runEnds};
+        const TSnRRegExpr::Found found = Expr.ReplaceFrom(s, p, f, Repl, count, sink);
+        pos = start + p;
+        from = start + f;
+        if (runEnds) {
+          write(textEnd);
+          inRun = false;
+          if (textEnd == size) {
+            next = size;
+            return;
+          }
+          continue;
+        }
+        // More of the run follows: the next window begins where a match may still
+        // start, with the bytes a match may look back at before it.
+        if (found == TSnRRegExpr::Found::None) pos = textEnd;
+        write(pos);
+        next = std::max(runStart, pos - std::min<uint64_t>(pos, history));
+        if (next == w.Offset)
+          throw std::runtime_error("regular expression: a match would reach further than the bytes held at once");
+        return;
+      }
+    };
+    In.Read(step);
+  } while (next < size);
+  return static_cast<int>(std::min<int64_t>(count, INT32_MAX));
+}
 
 bool SameByte(uint8_t a, uint8_t b) { return a == b; }
 

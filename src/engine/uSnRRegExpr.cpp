@@ -2,6 +2,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <emmintrin.h>
@@ -296,6 +297,184 @@ const uint8_t* codePageTables() {
   return tables.get();
 }
 
+// ---- Bytes no match can pass --------------------------------------------------------
+//
+// A superset of the bytes a match can consume, its look-arounds included: a byte
+// outside it ends every attempt that reaches it, so a long text can be searched as
+// a whole input up to such a byte. Literal characters, escapes and classes add
+// their bytes; every other character of the expression (group headers, verbs,
+// comments, quantifiers in braces) is taken as a literal too, which adds bytes and
+// never leaves one out. Where the text could mean more than it is read as here
+// (".", an escape not known here, POSIX classes, the extended syntax, whose
+// comments may hide syntax), every byte counts.
+class ConsumedBytes {
+public:
+  ConsumedBytes(const std::string& expr, const uint8_t* tables) : e_(expr), n_(expr.size()), cbits_(tables + 512) {}
+
+  // False when every byte may be consumed.
+  bool run(std::bitset<256>& out) {
+    bool fold = false;
+    while (i_ < n_) {
+      const char c = e_[i_];
+      if (c == '\\') {
+        if (!escapeOutside()) return false;
+      } else if (c == '[') {
+        if (!characterClass()) return false;
+      } else if (c == '.') {
+        return false;
+      } else if (c == '(' && e_.compare(i_, 2, "(?") == 0) {
+        if (!groupHeader(fold)) return false;
+      } else {
+        if (!oneOf(c, "()|*+?^$")) set_.set(static_cast<uint8_t>(c));
+        ++i_;
+      }
+    }
+    if (fold) {
+      const std::bitset<256> plain = set_;
+      for (int a = 0; a < 256; ++a)
+        for (int b = 0; plain[a] && b < 256; ++b)
+          if (SameByteIgnoreCase(static_cast<uint8_t>(a), static_cast<uint8_t>(b))) set_.set(b);
+    }
+    out = set_;
+    return true;
+  }
+
+private:
+  std::bitset<256> table(int offset) const {  // one of the library's class bit maps
+    std::bitset<256> s;
+    for (int b = 0; b < 256; ++b)
+      if (cbits_[offset + b / 8] & (1 << (b % 8))) s.set(b);
+    return s;
+  }
+  // The escape at i_: a single byte (0..255), Set when it added a class to Into
+  // or is an assertion, Unknown when it is not judged here.
+  static const int kSet = -1, kUnknown = -2;
+  int escape(bool inClass, std::bitset<256>& into) {
+    if (i_ + 1 >= n_) return kUnknown;
+    const char x = e_[i_ + 1];
+    i_ += 2;
+    switch (x) {
+      case 'd': into |= table(64); return kSet;
+      case 'D': into |= ~table(64); return kSet;
+      case 'w': into |= table(160); return kSet;
+      case 'W': into |= ~table(160); return kSet;
+      case 's': into |= table(0); return kSet;
+      case 'S': into |= ~table(0); return kSet;
+      case 't': return 9;
+      case 'n': return 10;
+      case 'r': return 13;
+      case 'f': return 12;
+      case 'e': return 27;
+      case 'a': return 7;
+      case 'b': return inClass ? 8 : kSet;
+      case 'B': case 'A': case 'z': case 'Z': case 'G':
+        return inClass ? kUnknown : kSet;
+      case 'x': return hexEscape();
+      default: break;
+    }
+    if (x >= '1' && x <= '9' && !inClass && !(i_ < n_ && isDigit(e_[i_]))) return kSet;  // a back reference
+    if (isLetter(x) || isDigit(x)) return kUnknown;
+    return static_cast<uint8_t>(x);  // an escaped sign stands for itself
+  }
+  // After "\x": up to two hex digits, or digits in braces.
+  int hexEscape() {
+    auto digit = [](char c) { return isDigit(c) ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1; };
+    int v = 0;
+    if (i_ < n_ && e_[i_] == '{') {
+      size_t j = i_ + 1;
+      for (; j < n_ && digit(e_[j]) >= 0; ++j) v = v * 16 + digit(e_[j]);
+      if (j == i_ + 1 || j >= n_ || e_[j] != '}' || v > 255) return kUnknown;
+      i_ = j + 1;
+      return v;
+    }
+    for (int k = 0; k < 2 && i_ < n_ && digit(e_[i_]) >= 0; ++k) v = v * 16 + digit(e_[i_++]);
+    return v;
+  }
+  bool escapeOutside() {
+    if (e_.compare(i_, 2, "\\Q") == 0) {  // literal up to "\E"
+      const size_t end = e_.find("\\E", i_ + 2);
+      const size_t stop = end == std::string::npos ? n_ : end;
+      for (size_t j = i_ + 2; j < stop; ++j) set_.set(static_cast<uint8_t>(e_[j]));
+      i_ = end == std::string::npos ? n_ : end + 2;
+      return true;
+    }
+    if (e_.compare(i_, 2, "\\E") == 0) {
+      i_ += 2;
+      return true;
+    }
+    const int v = escape(false, set_);
+    if (v == kUnknown) return false;
+    if (v >= 0) set_.set(v);
+    return true;
+  }
+  bool characterClass() {
+    ++i_;
+    const bool negate = i_ < n_ && e_[i_] == '^';
+    if (negate) ++i_;
+    std::bitset<256> s;
+    for (bool first = true; i_ < n_; first = false) {
+      const char c = e_[i_];
+      if (c == ']' && !first) {
+        ++i_;
+        set_ |= negate ? ~s : s;
+        return true;
+      }
+      if (c == '[' && i_ + 1 < n_ && oneOf(e_[i_ + 1], ":.=")) return false;
+      int lo = static_cast<uint8_t>(c);
+      if (c == '\\') {
+        lo = escape(true, s);
+        if (lo == kUnknown) return false;
+      } else {
+        ++i_;
+      }
+      if (lo < 0) continue;
+      int hi = lo;
+      if (i_ + 1 < n_ && e_[i_] == '-' && e_[i_ + 1] != ']') {
+        ++i_;
+        hi = static_cast<uint8_t>(e_[i_]);
+        if (e_[i_] == '\\') {
+          hi = escape(true, s);
+          if (hi < 0) return false;
+        } else if (e_[i_] == '[') {
+          return false;
+        } else {
+          ++i_;
+        }
+        if (hi < lo) return false;
+      }
+      for (int b = lo; b <= hi; ++b) s.set(b);
+    }
+    return false;  // not closed: the library refuses it
+  }
+  // "(?" at i_: settings are read for "i" (folding) and "x" (not judged here);
+  // a comment adds nothing; any other header goes on as literals.
+  bool groupHeader(bool& fold) {
+    if (e_.compare(i_, 3, "(?#") == 0) {
+      const size_t end = e_.find(')', i_);
+      i_ = end == std::string::npos ? n_ : end + 1;
+      return true;
+    }
+    size_t p = i_ + 2;
+    while (p < n_ && (isLetter(e_[p]) || e_[p] == '-' || e_[p] == '^')) ++p;
+    if (p < n_ && (e_[p] == ')' || e_[p] == ':')) {
+      for (size_t j = i_ + 2; j < p; ++j) {
+        if (e_[j] == 'x') return false;
+        if (e_[j] == 'i') fold = true;  // on or off: counted as on
+      }
+      i_ = p + 1;
+      return true;
+    }
+    i_ += 2;
+    return true;
+  }
+
+  const std::string& e_;
+  const size_t n_;
+  const uint8_t* const cbits_;
+  size_t i_ = 0;
+  std::bitset<256> set_;
+};
+
 // ---- Limits ----------------------------------------------------------------------
 //
 // The library's limits count backtracking steps and memory for one start position.
@@ -308,6 +487,9 @@ const uint32_t kStepsPerByte = 8;
 const uint32_t kHeapLimitKiB = 256 * 1024;  // the interpreter's backtracking frames
 const size_t kSmallJitStack = 1u << 20;
 const size_t kJitStackSizes[] = {256u << 20, 64u << 20, 16u << 20};
+// More look-behind than any real expression needs; it keeps the bytes held for one
+// bounded.
+const uint64_t kMaxLookbehind = 16u << 20;
 
 uint32_t matchLimitFor(size_t length) {
   const uint64_t steps = static_cast<uint64_t>(length) * kStepsPerByte;
@@ -348,6 +530,19 @@ int codeUnit(const pcre2_code* code, uint32_t typeInfo, uint32_t unitInfo) {
   if (pcre2_pattern_info(code, typeInfo, &type) != 0 || type != 1) return -1;
   if (pcre2_pattern_info(code, unitInfo, &unit) != 0 || unit > 255) return -1;
   return static_cast<int>(unit);
+}
+
+// The bytes before a search's start that a match may look at. The library tells
+// the longest single look-behind; nested ones can reach further, by at most one
+// such length each, so every group that could be one counts. At least one byte: a
+// word boundary looks at the byte before.
+size_t lookbehindBytes(const pcre2_code* code, const std::string& expr) {
+  uint32_t longest = 0;
+  if (pcre2_pattern_info(code, PCRE2_INFO_MAXLOOKBEHIND, &longest) != 0) longest = 0;
+  if (!longest) return 1;
+  const size_t groups = static_cast<size_t>(std::count(expr.begin(), expr.end(), '('));
+  const uint64_t bytes = (static_cast<uint64_t>(longest) + 1) * (groups + 1);
+  return static_cast<size_t>(std::min<uint64_t>(bytes, kMaxLookbehind));
 }
 
 }  // namespace
@@ -408,6 +603,13 @@ struct TSnRRegExpr::Impl {
   mutable pcre2_jit_stack* jitStack = nullptr;
   mutable bool jitStackGrown = false;
   size_t minLength = 0;
+  size_t lookbehind = 1;
+  bool hasStops = false;
+  bool stops[256] = {};
+  // The compiled code for searches that more of the input may follow, made when
+  // first needed (most inputs fit into one window).
+  mutable bool partialTried = false;
+  mutable bool partialJit = false;
   // A byte that every match holds (in one of its cases): no match starts where
   // neither form follows. The library looks for it only so far into a long run.
   bool hasRequired = false;
@@ -439,27 +641,39 @@ struct TSnRRegExpr::Impl {
     return false;
   }
 
-  // The next match in the subject from Start: its offsets, or false for none.
-  bool match(const char* begin, size_t length, size_t start, size_t& mBegin, size_t& mEnd) const {
+  bool canJit(uint32_t options) const {
+    if (!jit) return false;
+    if (!(options & PCRE2_PARTIAL_HARD)) return true;
+    if (!partialTried) {
+      partialTried = true;
+      partialJit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE | PCRE2_JIT_PARTIAL_HARD) == 0;
+    }
+    return partialJit;
+  }
+
+  // The next match in the subject from Start, or the start of a partial one.
+  enum class Result { None, Match, Partial };
+  Result match(const char* begin, size_t length, size_t start, uint32_t options, size_t& mBegin,
+              size_t& mEnd) const {
     pcre2_set_match_limit(matchContext, matchLimitFor(length - start));
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(begin);
     int rc = PCRE2_ERROR_JIT_STACKLIMIT;
-    if (jit) {
-      rc = pcre2_jit_match(code, subject, length, start, 0, matchData, matchContext);
+    if (canJit(options)) {
+      rc = pcre2_jit_match(code, subject, length, start, options, matchData, matchContext);
       if (rc == PCRE2_ERROR_JIT_STACKLIMIT && growJitStack())
-        rc = pcre2_jit_match(code, subject, length, start, 0, matchData, matchContext);
+        rc = pcre2_jit_match(code, subject, length, start, options, matchData, matchContext);
     }
     // Without the compiled code, or when even its larger stack is too small: the
     // interpreter, whose backtracking lives on the heap.
     if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
-      rc = pcre2_match(code, subject, length, start, PCRE2_NO_JIT, matchData, matchContext);
-    if (rc == PCRE2_ERROR_NOMATCH) return false;
-    if (rc < 0) throw std::runtime_error("regular expression: " + errorText(rc));
+      rc = pcre2_match(code, subject, length, start, options | PCRE2_NO_JIT, matchData, matchContext);
+    if (rc == PCRE2_ERROR_NOMATCH) return Result::None;
+    if (rc < 0 && rc != PCRE2_ERROR_PARTIAL) throw std::runtime_error("regular expression: " + errorText(rc));
     const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(matchData);
     if (ov[1] < ov[0]) throw std::runtime_error("regular expression: a match that ends before it starts");
     mBegin = ov[0];
     mEnd = ov[1];
-    return true;
+    return rc == PCRE2_ERROR_PARTIAL ? Result::Partial : Result::Match;
   }
 };
 
@@ -484,6 +698,12 @@ TSnRRegExpr::TSnRRegExpr(const std::string& Expr, bool AllowJit) : impl_(new Imp
   compile(0);
   uint32_t value = 0;
   if (pcre2_pattern_info(m.code, PCRE2_INFO_MINLENGTH, &value) == 0) m.minLength = value;
+  m.lookbehind = lookbehindBytes(m.code, expr);
+  std::bitset<256> consumed;
+  if (tables && ConsumedBytes(expr, tables).run(consumed)) {
+    for (int b = 0; b < 256; ++b) m.stops[b] = !consumed[b];
+    m.hasStops = !consumed.all();
+  }
   const int required = codeUnit(m.code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
   if (required >= 0) {
     m.hasRequired = true;
@@ -510,48 +730,78 @@ TSnRRegExpr::TSnRRegExpr(const std::string& Expr, bool AllowJit) : impl_(new Imp
 
 TSnRRegExpr::~TSnRRegExpr() = default;
 
-void TSnRRegExpr::Replace(const char* Begin, const char* End, const Template& T, int& Count, const Sink& Out) const {
+TSnRRegExpr::Found TSnRRegExpr::ReplaceFrom(const Subject& S, size_t& Pos, size_t& From, const Template& T,
+                                            int64_t& Count, const Sink& Out) const {
   const Impl& m = *impl_;
-  const size_t length = static_cast<size_t>(End - Begin);
-  size_t from = 0;  // start of the text not yet written
-  if (length >= m.minLength) {
-    // Where the next required byte is (length: none left), found anew only once the
-    // search has passed it, so that the run is scanned once in all.
-    size_t required = 0;
-    bool searched = false;
-    size_t pos = 0;  // where the next search starts
-    size_t mBegin = 0, mEnd = 0;
-    for (;;) {
+  const size_t length = S.Length;
+  const bool whole = S.AtEnd || S.AtStop;  // searched as a whole input
+  uint32_t options = S.AtStart ? 0 : PCRE2_NOTBOL;
+  // Not with PCRE2_NOTEOL: "$" at the subject's end must give a partial match,
+  // which more bytes decide, not no match.
+  if (!whole) options |= PCRE2_PARTIAL_HARD;
+  // Where the next byte that every match holds is (length: nowhere), found anew
+  // only once the search has passed it, so that the subject is scanned once.
+  size_t required = 0;
+  bool searched = false;
+  size_t mBegin = 0, mEnd = 0;
+  for (;;) {
+    if (Pos > length || (S.AtStop && Pos == length)) return Found::None;
+    if (whole) {
+      // Shortcuts that hold only where no match reaches past the subject (the
+      // library drops its own for partial searches).
+      if (length - Pos < m.minLength) return Found::None;
       if (m.hasRequired) {
-        if (!searched || required < pos) {
-          required = static_cast<size_t>(findEither(Begin + pos, End, m.required[0], m.required[1]) - Begin);
+        if (!searched || required < Pos) {
+          required = static_cast<size_t>(findEither(S.Begin + Pos, S.Begin + length, m.required[0], m.required[1]) -
+                                         S.Begin);
           searched = true;
         }
-        if (required == length) break;
-      }
-      if (!m.match(Begin, length, pos, mBegin, mEnd)) break;
-      if (mBegin > from) Out(Begin + from, mBegin - from);
-      const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(m.matchData);
-      const uint32_t groups = pcre2_get_ovector_count(m.matchData);
-      for (const Template::Piece& p : T.pieces_) {
-        if (p.group < 0) {
-          if (!p.text.empty()) Out(p.text.data(), p.text.size());
-        } else if (static_cast<uint32_t>(p.group) < groups) {
-          const PCRE2_SIZE gBegin = ov[2 * p.group], gEnd = ov[2 * p.group + 1];
-          if (gBegin != PCRE2_UNSET && gEnd > gBegin) Out(Begin + gBegin, gEnd - gBegin);
-        }
-      }
-      from = mEnd;
-      ++Count;
-      if (mBegin == mEnd) {
-        if (mEnd >= length) break;
-        pos = mEnd + 1;
-      } else {
-        pos = mEnd;
+        if (required == length) return Found::None;
       }
     }
+    switch (m.match(S.Begin, length, Pos, options, mBegin, mEnd)) {
+      case Impl::Result::None:
+        return Found::None;
+      case Impl::Result::Partial:
+        Pos = mBegin;
+        return Found::Partial;
+      case Impl::Result::Match:
+        break;
+    }
+    if (S.AtStop && mBegin == length) return Found::None;  // past the stop byte the subject goes on
+    if (mBegin > From) Out(S.Begin + From, mBegin - From);
+    const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(m.matchData);
+    const uint32_t groups = pcre2_get_ovector_count(m.matchData);
+    for (const Template::Piece& p : T.pieces_) {
+      if (p.group < 0) {
+        if (!p.text.empty()) Out(p.text.data(), p.text.size());
+      } else if (static_cast<uint32_t>(p.group) < groups) {
+        const PCRE2_SIZE gBegin = ov[2 * p.group], gEnd = ov[2 * p.group + 1];
+        if (gBegin != PCRE2_UNSET && gEnd > gBegin) Out(S.Begin + gBegin, gEnd - gBegin);
+      }
+    }
+    From = mEnd;
+    ++Count;
+    if (mBegin == mEnd) {
+      Pos = mEnd + 1;
+      if (mEnd >= length) return Found::None;
+    } else {
+      Pos = mEnd;
+    }
   }
-  if (length > from) Out(Begin + from, length - from);
+}
+
+size_t TSnRRegExpr::Lookbehind() const { return impl_->lookbehind; }
+
+const bool* TSnRRegExpr::Stops() const { return impl_->hasStops ? impl_->stops : nullptr; }
+
+void TSnRRegExpr::Replace(const char* Begin, const char* End, const Template& T, int& Count, const Sink& Out) const {
+  const Subject s{Begin, static_cast<size_t>(End - Begin)};
+  size_t pos = 0, from = 0;
+  int64_t count = 0;
+  ReplaceFrom(s, pos, from, T, count, Out);
+  Count = static_cast<int>(std::min<int64_t>(Count + count, INT32_MAX));
+  if (s.Length > from) Out(Begin + from, s.Length - from);
 }
 
 std::string TSnRRegExpr::Replace(const std::string& Input, const std::string& Replacement, bool UseSubstitution,

@@ -6,6 +6,7 @@
 // "\" makes the next character literal). The only module that knows the library.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -38,11 +39,42 @@ public:
   TSnRRegExpr(const TSnRRegExpr&) = delete;
   TSnRRegExpr& operator=(const TSnRRegExpr&) = delete;
 
+  // The text a search looks at: a whole input, or the part of a long one that is
+  // at hand. A part that does not begin where the input begins starts with enough
+  // of the bytes before the search's start for the expression to look back at
+  // (Lookbehind); "^" and "\A" never match at its first byte. A part that does not
+  // end where the input ends is searched so that every match that more bytes
+  // could change is left for later, unless it ends just after a byte that no
+  // match can pass (Stops): then it is searched as a whole input, except that no
+  // match starts at its end.
+  struct Subject {
+    const char* Begin;
+    size_t Length;
+    bool AtStart = true;  // Begin is where the input begins
+    bool AtEnd = true;    // the input ends at Begin + Length
+    bool AtStop = false;  // more follows, but no match passes the last byte
+  };
+  enum class Found { None, Partial };
+
+  // Replaces in S from Pos on, as Replace does, as far as S tells: writes the text
+  // from From up to each match, then its substitution, and leaves Pos and From
+  // past the last match. Returns None when no further match starts in S, Partial
+  // (Pos at its start) when one may start that more bytes decide. Raises
+  // std::runtime_error when the matcher gives up (an expression whose
+  // backtracking outgrows the limits).
+  Found ReplaceFrom(const Subject& S, size_t& Pos, size_t& From, const Template& T, int64_t& Count,
+                    const Sink& Out) const;
+  // The bytes before a search's start that a match may look at; at least 1.
+  size_t Lookbehind() const;
+  // For each byte value, whether no match can consume it (in a look-around
+  // neither), so that every attempt ends at it; null when that holds for none.
+  // Where the expression cannot be judged simply, every byte may be consumed.
+  const bool* Stops() const;
+
   // Writes Input [Begin, End) to Out with every match replaced, leftmost first and
   // not overlapping; after an empty match the search goes on one character further.
   // Count grows by one per match. Unmatched text reaches Out as pointers into the
-  // input. Raises std::runtime_error when the matcher gives up (an expression whose
-  // backtracking outgrows the limits); Out may then have had part of the output.
+  // input. Raises as ReplaceFrom does; Out may then have had part of the output.
   void Replace(const char* Begin, const char* End, const Template& T, int& Count, const Sink& Out) const;
   std::string Replace(const std::string& Input, const std::string& Replacement, bool UseSubstitution,
                       int& Count) const;

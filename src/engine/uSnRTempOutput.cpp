@@ -93,8 +93,8 @@ private:
   std::thread thread_;  // last: starts once the rest is set up
 };
 
-TSnRTempOutput::TSnRTempOutput(TSnRFileOps& ops, const std::wstring& folder, const uint8_t* input, size_t inputSize)
-    : ops_(ops), folder_(folder), input_(input), inputSize_(inputSize) {}
+TSnRTempOutput::TSnRTempOutput(TSnRFileOps& ops, const std::wstring& folder, TSnRInput& input)
+    : ops_(ops), folder_(folder), input_(input) {}
 
 TSnRTempOutput::~TSnRTempOutput() {
   writer_.reset();
@@ -173,10 +173,10 @@ win::FileHandle TSnRTempOutput::finish(bool needed, std::wstring& name) {
 __attribute__((noinline)) void TSnRTempOutput::open() {
   file_ = ops_.CreateTempFile(folder_, L"snr", name_);
   if (!file_) throw std::runtime_error("cannot create the temporary file");
-  buffer_.resize(std::min(kBufferSize, std::max(inputSize_, kMinBuffer)));
-  const size_t same = same_;
+  buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kBufferSize, std::max<uint64_t>(input_.Size(), kMinBuffer))));
+  const uint64_t same = same_;
   same_ = 0;
-  if (same) put(input_, same);
+  if (same) input_.Copy(0, same, [this](const uint8_t* p, size_t n) { put(p, n); });
 }
 
 __attribute__((noinline)) void TSnRTempOutput::putLong(const char* p, size_t size) {
@@ -190,7 +190,7 @@ __attribute__((noinline)) void TSnRTempOutput::putLong(const char* p, size_t siz
       if (!ops_.Write(file_.get(), p, static_cast<DWORD>(n))) {
         // The system reads the view itself here, so a fault in it arrives as a
         // failed write.
-        if (fromInput(p, n) && !snr::CanReadView(p, n)) throw snr::ViewReadError();
+        if (input_.Holds(p, n) && !snr::CanReadView(p, n)) throw snr::ViewReadError();
         throw std::runtime_error("cannot write the temporary file");
       }
       p += n;
@@ -206,11 +206,6 @@ __attribute__((noinline)) void TSnRTempOutput::putLong(const char* p, size_t siz
     p += n;
     size -= n;
   }
-}
-
-bool TSnRTempOutput::fromInput(const char* p, size_t n) const {
-  const char* in = reinterpret_cast<const char*>(input_);
-  return p >= in && n <= inputSize_ && static_cast<size_t>(p - in) <= inputSize_ - n;
 }
 
 // Hands the buffer to the writer and goes on with the oldest of the others, which

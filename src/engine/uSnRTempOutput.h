@@ -5,7 +5,8 @@
 // The file is made only when it is needed: as long as every piece handed over is
 // the input's own bytes at the place reached so far, the pieces are only counted,
 // so a file without a match is read and nothing is written. The first other piece
-// makes the file and writes the input's bytes before it from the view.
+// makes the file and writes the input's bytes before it, read again from the
+// input (they may lie in windows left behind).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <vector>
 #include "uSnRBytes.h"
 #include "uSnRFileOps.h"
+#include "uSnRInput.h"
 #include "uSnROutput.h"
 #include "win/Handles.h"
 
@@ -21,9 +23,9 @@ class TSnRBackgroundWriter;
 
 class TSnRTempOutput : public TSnROutput {
 public:
-  // Input: the view being rewritten; its size also sizes the buffer, since a small
+  // Input: the input being rewritten; its size also sizes the buffer, since a small
   // file's time is mostly that of setting its output up.
-  TSnRTempOutput(TSnRFileOps& ops, const std::wstring& folder, const uint8_t* input, size_t inputSize);
+  TSnRTempOutput(TSnRFileOps& ops, const std::wstring& folder, TSnRInput& input);
   ~TSnRTempOutput() override;
   TSnRTempOutput(const TSnRTempOutput&) = delete;
   TSnRTempOutput& operator=(const TSnRTempOutput&) = delete;
@@ -31,7 +33,7 @@ public:
   // Inline for the usual short piece; long ones go past the buffer.
   void put(const void* data, size_t size) override {
     if (!file_) {
-      if (data == input_ + same_ || !size) {
+      if (!size || input_.IsAt(data, same_)) {
         same_ += size;
         return;
       }
@@ -75,16 +77,14 @@ private:
   // Makes the file and writes the input's bytes counted so far.
   void open();
   void putLong(const char* p, size_t size);
-  bool fromInput(const char* p, size_t n) const;
   void flush();
   TSnRBackgroundWriter& writer();
   void write(const void* data, size_t size);
 
   TSnRFileOps& ops_;
   const std::wstring folder_;
-  const uint8_t* const input_;
-  const size_t inputSize_;
-  size_t same_ = 0;  // input bytes handed over unchanged before the file exists
+  TSnRInput& input_;
+  uint64_t same_ = 0;  // input bytes handed over unchanged before the file exists
   std::wstring name_;
   win::FileHandle file_;
   std::vector<char> buffer_;

@@ -1,6 +1,7 @@
 #include "EngineTest.h"
 #include <winioctl.h>
 #include "QzTestUnix.h"
+#include "uSnRInput.h"
 #include "uSnRRegExpr.h"
 #include "win/FileNames.h"
 #include <gtest/gtest.h>
@@ -262,25 +263,58 @@ TEST_F(ProcessFileTest, FailedRenameReportsFailureAndLosesNothing) {
   expectOnly({"a.txt"});
 }
 
-TEST_F(ProcessFileTest, FileTooLargeForOneViewFailsWhole) {
-  // 4 GiB and a few bytes, sparse: a 32-bit size would see 3 bytes.
-  const std::string name = dir.file("big.bin");
-  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD bytes = 0;
-  ::DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &bytes, nullptr);
-  LARGE_INTEGER size;
-  size.QuadPart = (1LL << 32) + 3;
-  ASSERT_TRUE(::SetFilePointerEx(h, size, nullptr, FILE_BEGIN));
-  ASSERT_TRUE(::SetEndOfFile(h));
-  ::CloseHandle(h);
+// The window size of new inputs while it lives.
+struct SmallWindows {
+  explicit SmallWindows(size_t bytes) { TSnRInput::SetDefaultWindow(bytes); }
+  ~SmallWindows() { TSnRInput::SetDefaultWindow(0); }
+};
 
-  EXPECT_EQ(worker.ProcessFile(name, "\0", 1, smCaseSensitive, "x", 1, false, 2), srMapFailed);
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  ASSERT_TRUE(::GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data));
-  EXPECT_EQ(data.nFileSizeHigh, 1u);
-  EXPECT_EQ(data.nFileSizeLow, 3u);
-  expectOnly({"big.bin"});
+TEST_F(ProcessFileTest, SmallWindowsGiveTheFilesOneWindowGives) {
+  // Files read through a mapping and small ones read at once, in each mode; the
+  // first change far behind many windows, so that the bytes before it are read
+  // again from windows left behind; an output equal to the input, written whole
+  // from them at the end.
+  std::string text;
+  for (unsigned i = 0; text.size() < 150000; ++i)
+    text += i % 7 ? "needle " : (i % 3 ? "neeedle 12 " : "x\r\n" + std::to_string(i * 7919u) + "\x01");
+  const std::string late = std::string(200000, 'q') + "needle" + std::string(1000, 'q');
+  struct Case { std::string content, search, repl; uint8_t mode; };
+  const Case cases[] = {
+      {text, "needle", "pin", smCaseSensitive},
+      {text, "NEEDLE", "pin", smIgnoreCase},
+      {text, "[0-9]+", "#", smRegExpr},
+      {text, "(ne+)dle(?= 1)", "$1DLE", smRegExpr},
+      {text.substr(0, 5000), "e n", "_", smCaseSensitive},
+      {text.substr(0, 5000), "^x|[0-9]$", "", smRegExpr},
+      {late, "needle", "pin", smCaseSensitive},
+      {late, "ne+dle", "pin", smRegExpr},
+      {late, "q", "q", smCaseSensitive},
+  };
+  for (const Case& c : cases) {
+    const Outcome whole = run(c.content, c.search, c.repl, c.mode);
+    ASSERT_GT(whole.result, 0) << c.search;
+    for (size_t window : {997u, 4096u, 65536u}) {
+      SmallWindows small(window);
+      const Outcome o = run(c.content, c.search, c.repl, c.mode);
+      EXPECT_EQ(o.result, whole.result) << c.search << " window " << window;
+      EXPECT_TRUE(o.content == whole.content) << c.search << " window " << window;
+    }
+  }
+  expectOnly({"a.txt"});
+}
+
+TEST_F(ProcessFileTest, AMatchLongerThanTheWindowFailsItsJobAlone) {
+  SmallWindows small(4096);
+  for (size_t length : {10000u, 100000u}) {  // read at once, and mapped
+    const std::string content = "x" + std::string(length, 'a') + "y";
+    Outcome o = run(content, "xa+y", "z", smRegExpr);
+    EXPECT_EQ(o.result, srReplaceFailed) << length;
+    EXPECT_TRUE(o.content == content) << length;
+    expectOnly({"a.txt"});
+    o = run(content, "a{1000}y", "z", smRegExpr);  // within the window: found
+    EXPECT_EQ(o.result, 1) << length;
+    EXPECT_TRUE(o.content == "x" + std::string(length - 1000, 'a') + "z") << length;
+  }
 }
 
 TEST_F(ProcessFileTest, PlainMatchingAgreesWithTheSimpleScan) {
@@ -431,8 +465,8 @@ private:
 // share or a pulled disk would.
 class FaultyViewOps : public TSnRFileOps {
 public:
-  const void* MapView(HANDLE mapping) override {
-    const void* view = TSnRFileOps::MapView(mapping);
+  const void* MapViewAt(HANDLE mapping, uint64_t offset, size_t size) override {
+    const void* view = TSnRFileOps::MapViewAt(mapping, offset, size);
     MEMORY_BASIC_INFORMATION info;
     if (view && ::VirtualQuery(view, &info, sizeof info) && info.RegionSize >= 3 * 4096) {
       DWORD old = 0;
@@ -505,11 +539,14 @@ TEST_F(ProcessFileTest, AReadFaultInTheViewFailsTheJobAndLeavesTheFile) {
       {"output equal to the input", dense, "q*", "", smRegExpr},  // all of it written from the view at the end
       {"long piece", sparse, "abc", "x", smCaseSensitive},
   };
-  for (const auto& c : cases) {
-    Outcome o = run(c.content, c.search, c.repl, c.mode, true);
-    EXPECT_EQ(o.result, srMapFailed) << c.what;
-    EXPECT_TRUE(o.content == c.content) << c.what;
-    expectOnly({"a.txt"});
+  for (size_t window : {size_t(0), size_t(20000)}) {  // one window, and many
+    SmallWindows small(window);
+    for (const auto& c : cases) {
+      Outcome o = run(c.content, c.search, c.repl, c.mode, true);
+      EXPECT_EQ(o.result, srMapFailed) << c.what << " window " << window;
+      EXPECT_TRUE(o.content == c.content) << c.what << " window " << window;
+      expectOnly({"a.txt"});
+    }
   }
   worker.SetFileOps(nullptr);  // the same worker goes on as before
   EXPECT_EQ(run(dense, "abc", "x", smCaseSensitive).result, static_cast<int>(dense.size() / 4));

@@ -154,6 +154,40 @@ TEST(RegExpr, InvalidExpressionsRaise) {
   }
 }
 
+// The bytes that end every attempt: those no literal, escape or class of the
+// expression (its look-arounds too) can consume; none where the expression holds
+// what is not judged byte by byte.
+TEST(RegExpr, BytesThatNoMatchCanPass) {
+  struct Case { const char* expr; std::string stops, passes; };
+  const Case cases[] = {
+      {"[0-9]+", " a\n\x01", "0123456789"},
+      {"ne+dle", " a\r\nx", "nedl"},
+      {"(?i)ne", " x", "nNeE"},
+      {"a(?-i:b)", "c", "ab"},                      // a setting of i counts as on: B too
+      {"[^x]", "x", "ay \n"},
+      {"\\d\\s", "a_", "0 \t\n\r"},
+      {"\\Q.[\\d\\E", "a0", ".[\\d"},
+      {"a\\x41\\x{42}\\t", "C", "aAB\t"},
+      {"(?<=q)r(?=s)", "t", "qrs"},                 // look-arounds consume too
+      {"a{2,3}|(b)\\1", "c", "ab"},
+      {"[a-c\\]]", "d", "abc]"},
+      {"\\bw\\B$", "x", "w"},
+      {"(?#[.)z", ".", "z"},                         // a comment hides nothing
+  };
+  for (const Case& c : cases) {
+    const TSnRRegExpr re(c.expr);
+    const bool* stops = re.Stops();
+    ASSERT_TRUE(stops) << c.expr;
+    for (unsigned char b : c.stops) EXPECT_TRUE(stops[b]) << c.expr << " byte " << int(b);
+    for (unsigned char b : c.passes) EXPECT_FALSE(stops[b]) << c.expr << " byte " << int(b);
+  }
+  if (::GetACP() == 1252) {
+    EXPECT_FALSE(TSnRRegExpr("(?i)\xE4").Stops()[0xC4]);  // folded by the code page
+  }
+  for (const char* expr : {"a.c", "(?x)a b # [", "[[:alpha:]]", "a\\Rb", "\\Nx", "[^a]|a"})
+    EXPECT_EQ(TSnRRegExpr(expr).Stops(), nullptr) << expr;
+}
+
 // Rewrites one file holding content (ProcessFile on this thread).
 class RegExprFileTest : public ::testing::Test {
 protected:

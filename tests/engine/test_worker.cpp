@@ -298,8 +298,8 @@ TEST_F(WorkerTest, EachJobFlushesItsNewContentBeforeTheRename) {
 TEST_F(WorkerTest, AReadFaultFailsOneJobAndTheWorkerGoesOn) {
   struct Ops : TSnRFileOps {
     bool faulty = true;
-    const void* MapView(HANDLE mapping) override {
-      const void* view = TSnRFileOps::MapView(mapping);
+    const void* MapViewAt(HANDLE mapping, uint64_t offset, size_t size) override {
+      const void* view = TSnRFileOps::MapViewAt(mapping, offset, size);
       DWORD old = 0;
       if (view && faulty) ::VirtualProtect(static_cast<char*>(const_cast<void*>(view)) + 4096, 4096, PAGE_NOACCESS, &old);
       faulty = false;
