@@ -94,6 +94,10 @@ namespace {
 // them (and flush folders).
 constexpr size_t kJobsInFlight = 32;
 constexpr size_t kPoolThreads = 8;
+// Files from this size on are read two at a time: each holds a window of the input
+// and the output's buffers, and more of them at once would only share the disk.
+constexpr uint64_t kLargeFile = 8 << 20;
+constexpr int kLargeFilesAtOnce = 2;
 // Batched reports are delivered at least this often while jobs end, and at most this big.
 constexpr DWORD kBatchMs = 50;
 constexpr size_t kBatchBytes = 256 << 10;
@@ -210,6 +214,7 @@ void TSearchAndReplaceThread::execute() {
   // backups and result lines come out exactly as one job after the other would
   // make them.
   if (!pool_) pool_.reset(new TSnRTaskPool(kPoolThreads, THREAD_PRIORITY_BELOW_NORMAL));
+  if (!largeFiles_) largeFiles_.reset(new TSnRSlots(kLargeFilesAtOnce));
   TSnRTaskPool& pool = *pool_;
   struct InFlight {
     TSnRTast* job = nullptr;
@@ -381,6 +386,10 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
     return out;
   }
 
+  struct SlotRelease {
+    void operator()(TSnRSlots* s) const { s->release(); }
+  };
+  std::unique_ptr<TSnRSlots, SlotRelease> largeSlot;  // declared first: released last
   win::FileHandle file;
   std::unique_ptr<TSnRInput> input;
   out.Result = srMapFailed;
@@ -396,6 +405,10 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
     if (!SnRFileNumber(file.get(), out.Source.Number)) return out;
     // The file is read through a window that slides through it, whatever its size.
     if (fileSize.QuadPart <= 0) return out;
+    if (largeFiles_ && static_cast<uint64_t>(fileSize.QuadPart) >= kLargeFile) {
+      largeFiles_->acquire();
+      largeSlot.reset(largeFiles_.get());
+    }
     input = TSnRInput::OpenFile(*ops_, file.get(), static_cast<uint64_t>(fileSize.QuadPart));
     if (!input) return out;
   } catch (...) {

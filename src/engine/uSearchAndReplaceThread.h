@@ -69,6 +69,7 @@ std::string SnRTaskDisplayText(int Len, const void* Source, std::string& Copy);
 std::string ShortenText(const std::string& Text, int N);
 
 class TSnRTaskPool;
+class TSnRSlots;
 
 // Which file a name leads to: the file's number on its volume. Two files on two
 // volumes may share one; it only serves to keep apart what might be one file.
@@ -159,6 +160,7 @@ private:
   std::deque<std::unique_ptr<TSnRTast>> Tasks;
   TSnRFileOps* ops_ = &TSnRFileOps::System();
   std::unique_ptr<TSnRTaskPool> pool_;
+  std::unique_ptr<TSnRSlots> largeFiles_;  // large files read at a time (their windows and buffers)
   bool batched_ = false;
   std::string batch_;         // entries not yet delivered
   size_t batchJobs_ = 0;      // jobs whose reports batch_ ends, still in Tasks

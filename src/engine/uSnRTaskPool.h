@@ -48,6 +48,29 @@ private:
   CONDITION_VARIABLE cond_ = CONDITION_VARIABLE_INIT;
 };
 
+// At most N holders at a time; the others wait.
+class TSnRSlots {
+public:
+  explicit TSnRSlots(int n) : free_(n) {}
+  void acquire() {
+    std::unique_lock<SlimLock> lock(mutex_);
+    freed_.wait(lock, [this] { return free_ > 0; });
+    --free_;
+  }
+  void release() {
+    {
+      std::lock_guard<SlimLock> lock(mutex_);
+      ++free_;
+    }
+    freed_.notifyOne();
+  }
+
+private:
+  SlimLock mutex_;
+  SlimCondition freed_;
+  int free_;
+};
+
 class TSnRTaskPool {
 public:
   struct Ticket {

@@ -295,6 +295,22 @@ TEST_F(WorkerTest, EachJobFlushesItsNewContentBeforeTheRename) {
   worker.reset();  // before the operations go
 }
 
+TEST_F(WorkerTest, LargeFilesTakeTurnsAndEveryOneIsRewritten) {
+  // Large files are read a few at a time; each one ends its turn, failed or not,
+  // so the rest of the queue goes on.
+  const std::string content = std::string(9 << 20, 'a') + "needle";
+  for (int i = 0; i < 6; ++i) writeFile(dir.file("big" + std::to_string(i) + ".txt"), content);
+  {
+    auto hold = worker->LockTasks();
+    for (int i = 0; i < 6; ++i) worker->AddTask(job(dir.file("big" + std::to_string(i) + ".txt"), "needle", "pin"));
+    worker->AddTask(job(dir.file("missing.txt"), "needle", "pin"));
+    for (int i = 0; i < 6; ++i) worker->AddTask(job(dir.file("big" + std::to_string(i) + ".txt"), "pin", "x"));
+  }
+  worker->resume();
+  ASSERT_TRUE(pumpUntil([&] { return report.updates() >= 13; }, 120000));
+  for (int i = 0; i < 6; ++i) EXPECT_TRUE(readFile(dir.file("big" + std::to_string(i) + ".txt")) == std::string(9 << 20, 'a') + "x") << i;
+}
+
 TEST_F(WorkerTest, AReadFaultFailsOneJobAndTheWorkerGoesOn) {
   struct Ops : TSnRFileOps {
     bool faulty = true;
