@@ -204,8 +204,16 @@ TEST_F(Program, ReplacesInCheckedFilesAndSavesResultsAndBackupsAtClose) {
   ASSERT_TRUE(checked(0) && checked(1) && !checked(2)) << shown();
   setHexStrings("616263", "78797A");
   pressStart();
-  ASSERT_TRUE(waitFor([&] { return AppTestDir::read(a) == "xyz-xyz"; })) << report();
-  ASSERT_TRUE(waitFor([&] { return text(main) == kTitle; }));
+  // Done is what the window shows: both jobs' result lines and the caption of an
+  // empty queue. The files are read only then: a file that another process holds
+  // open cannot be replaced (under wine not even with delete sharing), so a test
+  // that watched a.txt while its job ran would make that job fail.
+  // Files are worked off in list order, and the list is sorted by the walk.
+  const std::vector<std::string> expected = {a, "abc [616263] --> xyz [78797A] :", "2 replacements", "",
+                                             b, "abc [616263] --> xyz [78797A] :", "0 replacements", ""};
+  ASSERT_TRUE(waitFor([&] { return resultLines() == 8 && text(main) == kTitle; })) << report();
+  EXPECT_EQ(listItems(idResultListBox), expected) << report();
+  EXPECT_EQ(AppTestDir::read(a), "xyz-xyz") << report();
   EXPECT_EQ(AppTestDir::read(b), "no match");
   EXPECT_EQ(AppTestDir::read(c), "abc");   // not checked
   EXPECT_EQ(AppTestDir::read(a + ".0.snr_bak"), "abc-abc");
@@ -213,9 +221,6 @@ TEST_F(Program, ReplacesInCheckedFilesAndSavesResultsAndBackupsAtClose) {
 
   ::PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(exited());
-  const std::vector<std::string> expected = {a, "abc [616263] --> xyz [78797A] :", "2 replacements", "",
-                                             b, "abc [616263] --> xyz [78797A] :", "0 replacements", ""};
-  // Files are worked off in list order, and the list is sorted by the walk.
   EXPECT_EQ(lines(data("result.log")), expected);
   EXPECT_EQ(data("backup.dat"), a + ".0.snr_bak\r\n");
   EXPECT_TRUE(AppTestDir::exists(dir / (std::string(kDataFolder) + "history.ini")));
