@@ -4,7 +4,8 @@
 // file "snr%08x.tmp" beside it (CREATE_NEW), flushes and closes that, and renames
 // it over the file (replacing, written through); at the end it flushes the
 // folder. No threads, no window, no backups, no journal, no reports.
-// Usage: qz_floor FOLDER MASK OLD NEW [-r: subfolders too] [-noflush]
+// Usage: qz_floor FOLDER MASK OLD NEW [-r: subfolders too] [-noflush] [-list: only
+// list the files, as a scan does]
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +14,7 @@
 
 namespace {
 
-bool flushes = true;
+bool flushes = true, listOnly = false;
 unsigned tempNumber = 0;
 long files = 0, changed = 0;
 
@@ -97,6 +98,10 @@ void processFolder(const std::string& folder, const std::string& mask, const std
     } while (::FindNextFileA(h, &fd));
     ::FindClose(h);
   }
+  if (listOnly) {
+    files += static_cast<long>(names.size());
+    return;
+  }
   for (const std::string& name : names) processFile(folder, name, from, to);
   if (flushes && !names.empty()) flushFolder(folder);
 }
@@ -105,13 +110,14 @@ void processFolder(const std::string& folder, const std::string& mask, const std
 
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::fprintf(stderr, "usage: qz_floor FOLDER MASK OLD NEW [-r] [-noflush]\n");
+    std::fprintf(stderr, "usage: qz_floor FOLDER MASK OLD NEW [-r] [-noflush] [-list]\n");
     return 2;
   }
   bool recursive = false;
   for (int i = 5; i < argc; ++i) {
     if (!std::strcmp(argv[i], "-r")) recursive = true;
     if (!std::strcmp(argv[i], "-noflush")) flushes = false;
+    if (!std::strcmp(argv[i], "-list")) listOnly = true;
   }
   tempNumber = ::GetTickCount();
   processFolder(argv[1], argv[2], argv[3], argv[4], recursive);

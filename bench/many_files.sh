@@ -1,22 +1,27 @@
 #!/usr/bin/env bash
-# Many small files at once: one batch run of the program against find + sed -i on
-# the same files, in one folder (-F) and over subfolders (-R), and a scan of a large
-# tree against find. The program flushes every file it rewrites, so sed is followed
-# by a sync: once by the plain "sync" (which also waits for every other program's
-# unwritten data on the machine) and once by "sync" of the files sed wrote (an
-# fsync of each, like for like). The contenders run interleaved, every run on a
-# fresh copy of the same files; all output trees must be byte for byte the same
-# before a time counts. Prints medians with min and max.
-# Usage (by "./qz bench", with the display and wine prefix set):
-#   many_files.sh BUILD_DIR [files, default 2000] [runs, default 5] [scan files, default 100000]
+# Many files at once: one batch run of the program against the floor (bench/floor.cpp:
+# the program's steps done serially by the least Win32 program, under the same wine)
+# and against the peers a user would pick (find -exec sed -i / perl -pi, each followed
+# by a sync of the files it wrote, since the program flushes every file it rewrites).
+# Rows: N files of 4 KiB in one folder, half of them matching (-F dir\*.txt), for each
+# N given; a copy of a real source tree (-R, "int" -> "INT"; its symbolic links are
+# removed from the copy, so nobody writes through them); a scan of a large tree (the
+# program's scan thread against the floor's walk and find). The contenders run
+# interleaved, every run on a fresh copy of the same files; all output trees must be
+# byte for byte the same before a time counts. Prints medians with min and max, and
+# each contender's time over the first's (above 1: the first is faster).
+# Usage (by "./qz bench files", with the display and wine prefix set):
+#   many_files.sh BUILD_DIR [runs, default 3] [folder sizes, default "2000 20000"]
+#     [source tree, default /usr/include; "-" for none] [scan files, default 50000; 0 for none]
 set -euo pipefail
 
 BUILD=$1
-FILES=${2:-2000}
-RUNS=${3:-5}
-SCAN_FILES=${4:-100000}
+RUNS=${2:-3}
+SIZES=${3:-2000 20000}
+TREE=${4:-/usr/include}
+SCAN_FILES=${5:-50000}
 PROGRAM="$BUILD/QzSearchAndReplace.exe"
-BENCH="$BUILD/bench/qz_bench.exe"
+FLOOR="$BUILD/bench/qz_floor.exe"
 
 WORK=$(mktemp -d /tmp/qz_many.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
@@ -25,22 +30,17 @@ QZ_APPDATA=$(winepath -w "$WORK/appdata")
 mkdir -p "$WORK/appdata"
 
 hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
-OLD=needle
-NEW=pin
 
-# The originals: 4 KiB files of words, every second one holding the old string a
-# few times; the subfolder set holds the same files spread over 5 folders.
-make_files() {
-  local flat=$1 tree=$2
-  mkdir -p "$flat" "$tree"
-  python3 - "$flat" "$tree" "$FILES" <<'PY'
+# N files of 4 KiB of words, every second one holding "needle" a few times.
+make_flat() {
+  python3 - "$1" "$2" <<'PY'
 import os, random, sys
-flat, tree, n = sys.argv[1], sys.argv[2], int(sys.argv[3])
+flat, n = sys.argv[1], int(sys.argv[2])
 rnd = random.Random(7)
 words = ["alpha", "brown", "fox", "jumps", "over", "lazy", "dog", "noodle", "needs", "nee", "dle"]
+os.makedirs(flat)
 for i in range(n):
-    out = []
-    size = 0
+    out, size = [], 0
     while size < 4096:
         w = "needle" if i % 2 == 0 and rnd.random() < 0.01 else rnd.choice(words)
         out.append(w)
@@ -48,111 +48,115 @@ for i in range(n):
     data = (" ".join(out))[:4096].encode()
     if i % 2 == 0 and b"needle" not in data:
         data = b"needle" + data[6:]
-    name = "f%05d.txt" % i
-    for folder in (flat, os.path.join(tree, "d%d" % (i % 5))):
-        os.makedirs(folder, exist_ok=True)
-        with open(os.path.join(folder, name), "wb") as f:
-            f.write(data)
+    with open(os.path.join(flat, "f%05d.txt" % i), "wb") as f:
+        f.write(data)
+PY
+}
+
+# N empty files in 100 folders.
+make_scan() {
+  python3 - "$1" "$2" <<'PY'
+import os, sys
+root, n = sys.argv[1], int(sys.argv[2])
+for i in range(n):
+    d = os.path.join(root, "d%03d" % (i % 100))
+    if i < 100: os.makedirs(d)
+    open(os.path.join(d, "f%06d.txt" % i), "w").close()
 PY
 }
 
 now() { date +%s.%N; }
 elapsed() { python3 -c "import sys; print('%.3f' % (float(sys.argv[2]) - float(sys.argv[1])))" "$1" "$2"; }
 
-# The program's batch run over a copy; prints its wall time.
+# Each contender: a name and the command run on folder $dir (old $OLD, new $NEW, recursive $REC).
 run_program() {
-  local dir=$1 option=$2
-  local t0 t1
-  t0=$(now)
-  wine "$PROGRAM" "$option$(winepath -w "$dir")\\*.txt" "-Oh$(hex "$OLD")" "-Nh$(hex "$NEW")" -G -C >/dev/null 2>&1
-  t1=$(now)
-  elapsed "$t0" "$t1"
+  local option=-F
+  [ "$REC" = 1 ] && option=-R
+  wine "$PROGRAM" "$option$(winepath -w "$dir")\\$MASK" "-Oh$(hex "$OLD")" "-Nh$(hex "$NEW")" -G -C
 }
-
+run_floor() { wine "$FLOOR" "$(winepath -w "$dir")" "$MASK" "$OLD" "$NEW" $([ "$REC" = 1 ] && echo -r) "$@"; }
+run_floor_noflush() { run_floor -noflush; }
+run_floor_list() { run_floor -list; }
+# The program's scan thread alone (as the main window runs it), from start to exit.
+run_scan() { wine "$BUILD/bench/qz_bench.exe" scan "$(winepath -w "$dir")" "$MASK"; }
+depth() { [ "$REC" = 1 ] || echo "-maxdepth 1"; }
 run_sed() {
-  local dir=$1 recursive=$2 how=$3
-  local t0 t1 depth=()
-  [ "$recursive" = 1 ] || depth=(-maxdepth 1)
-  t0=$(now)
-  find "$dir" "${depth[@]}" -name '*.txt' -exec sed -i "s/$OLD/$NEW/g" {} +
-  if [ "$how" = files ]; then find "$dir" "${depth[@]}" -name '*.txt' -exec sync {} +; else sync; fi
-  t1=$(now)
-  elapsed "$t0" "$t1"
+  # shellcheck disable=SC2046
+  find "$dir" $(depth) -type f -name "$MASK" -exec sed -i "s/$OLD/$NEW/g" {} +
+  find "$dir" $(depth) -type f -name "$MASK" -exec sync {} +
+}
+run_perl() {
+  # shellcheck disable=SC2046
+  find "$dir" $(depth) -type f -name "$MASK" -exec perl -pi -e "s/$OLD/$NEW/g" {} +
+  find "$dir" $(depth) -type f -name "$MASK" -exec sync {} +
+}
+run_find() {
+  # shellcheck disable=SC2046
+  find "$dir" $(depth) -type f -name "$MASK" | wc -l
 }
 
-# min median max of the numbers on stdin
-stats() { sort -g | awk '{a[NR]=$1} END {printf "%.3f %.3f %.3f", a[(NR+1)/2], a[1], a[NR]}'; }
+# min median max of the numbers given
+stats() { tr ' ' '\n' | grep . | sort -g | awk '{a[NR]=$1} END {printf "%.2f %.2f %.2f", a[int((NR+1)/2)], a[1], a[NR]}'; }
 
-med() { tr ' ' '\n' <<<"$1" | stats; }
-
-# label, then the program's times and each contender's; the ratios are program/contender.
-row() {
-  local label=$1 a=$2
+# compare LABEL SRC CONTENDERS...: every contender RUNS times on fresh copies, interleaved;
+# contenders that write (not find, scan, floor_list) must leave the same bytes as the first.
+compare() {
+  local label=$1 src=$2
   shift 2
-  local am amin amax line
-  read -r am amin amax <<<"$(med "$a")"
-  line=$(printf '%-22s %7.3f (%.3f..%.3f)' "$label" "$am" "$amin" "$amax")
-  for b in "$@"; do
-    read -r bm bmin bmax <<<"$(med "$b")"
-    line+=$(printf '  %7.3f (%.3f..%.3f) %5.2f' "$bm" "$bmin" "$bmax" "$(python3 -c "print(${am}/${bm})")")
-  done
-  echo "$line"
-}
-
-compare_pair() {
-  local label=$1 src=$2 option=$3 recursive=$4
-  local ours=() synced=() fsynced=()
+  local -A times=()
+  local c r first=$1
   for r in $(seq "$RUNS"); do
-    rm -rf "$WORK/a" "$WORK/b" "$WORK/c"
-    for d in a b c; do cp -r "$src" "$WORK/$d"; done
-    sync
-    ours+=("$(run_program "$WORK/a" "$option")")
-    synced+=("$(run_sed "$WORK/b" "$recursive" all)")
-    fsynced+=("$(run_sed "$WORK/c" "$recursive" files)")
-    for d in b c; do
-      if ! diff -r "$WORK/a" "$WORK/$d" >/dev/null; then
-        echo "$label: the outputs differ (run $r)" >&2
-        diff -rq "$WORK/a" "$WORK/$d" | head -5 >&2
+    for c in "$@"; do
+      dir="$WORK/run-$c"
+      rm -rf "$dir"
+      cp -r "$src" "$dir"
+      sync
+      local t0 t1
+      t0=$(now)
+      "run_$c" >/dev/null 2>&1
+      t1=$(now)
+      times[$c]+="$(elapsed "$t0" "$t1") "
+    done
+    for c in "$@"; do
+      case $c in "$first" | find | scan | floor_list) continue ;; esac
+      diff -r "$WORK/run-$first" "$WORK/run-$c" >/dev/null || {
+        echo "$label: $c wrote other bytes than $first (run $r)" >&2
+        diff -rq "$WORK/run-$first" "$WORK/run-$c" | head -5 >&2
         exit 1
-      fi
+      }
     done
   done
-  row "$label" "${ours[*]}" "${synced[*]}" "${fsynced[*]}"
+  local m lo hi pm line
+  read -r pm lo hi <<<"$(stats <<<"${times[$first]}")"
+  line=$(printf '%-34s' "$label")
+  for c in "$@"; do
+    read -r m lo hi <<<"$(stats <<<"${times[$c]}")"
+    line+=$(printf '  %s %.2f (%.2f-%.2f)' "$c" "$m" "$lo" "$hi")
+    [ "$c" = "$first" ] || line+=$(python3 -c "print(' [%.2f]' % ($m / $pm))")
+  done
+  echo "$line"
+  for c in "$@"; do rm -rf "$WORK/run-$c"; done
 }
 
-make_files "$WORK/flat" "$WORK/tree"
-sync
-printf '%s files of 4 KiB, half with matches; medians of %s runs (min..max), seconds\n' "$FILES" "$RUNS"
-printf '%-22s %21s  %21s %5s  %21s %5s\n' "work" "program" "sed -i, sync" "ratio" "sed -i, sync files" "ratio"
-compare_pair "-F one folder" "$WORK/flat" -F 0
-compare_pair "-R 5 subfolders" "$WORK/tree" -R 1
+printf 'seconds, median (min-max) of %s interleaved runs; [contender / program]: above 1, the program is faster\n' "$RUNS"
+OLD=needle NEW=pin MASK='*.txt' REC=0
+for n in $SIZES; do
+  make_flat "$WORK/flat$n" "$n"
+  sync
+  compare "$n files, one folder, half match" "$WORK/flat$n" program floor floor_noflush sed
+  rm -rf "$WORK/flat$n"
+done
+
+if [ "$TREE" != - ] && [ -d "$TREE" ]; then
+  cp -r "$TREE" "$WORK/tree"
+  find "$WORK/tree" -type l -delete
+  OLD=int NEW=INT MASK='*' REC=1
+  compare "$(basename "$TREE") ($(find "$WORK/tree" -type f | wc -l) files), -R" "$WORK/tree" program floor perl
+  rm -rf "$WORK/tree"
+fi
 
 if [ "$SCAN_FILES" -gt 0 ]; then
-  # A tree of 200 folders; the mask matches every second file.
-  python3 - "$WORK/scan" "$SCAN_FILES" <<'PY'
-import os, sys
-root, n = sys.argv[1], int(sys.argv[2])
-for i in range(n):
-    d = os.path.join(root, "d%03d" % (i % 200))
-    if i < 200: os.makedirs(d)
-    open(os.path.join(d, "f%06d.%s" % (i, "txt" if i % 2 else "dat")), "w").close()
-PY
-  scan_win=$(winepath -w "$WORK/scan")
-  ours=() net=() theirs=() count=""
-  for r in $(seq "$RUNS"); do
-    t0=$(now)
-    out=$(wine "$BENCH" scan "$scan_win" '*.txt' | tr -d '\r')
-    t1=$(now)
-    ours+=("$(elapsed "$t0" "$t1")")
-    net+=("$(awk '{print $1}' <<<"$out")")
-    found=$(awk '{print $2}' <<<"$out")
-    t0=$(now)
-    theirs_count=$(find "$WORK/scan" -name '*.txt' | wc -l)
-    t1=$(now)
-    theirs+=("$(elapsed "$t0" "$t1")")
-    if [ "$found" != "$theirs_count" ]; then echo "scan: found $found, find $theirs_count" >&2; exit 1; fi
-  done
-  printf '%-22s %21s  %21s %5s\n' "" "program" "find" "ratio"
-  row "scan $SCAN_FILES files" "${ours[*]}" "${theirs[*]}"
-  row "scan, in the process" "${net[*]}" "${theirs[*]}"
+  make_scan "$WORK/scan" "$SCAN_FILES"
+  OLD=needle NEW=pin MASK='*.txt' REC=1
+  compare "scan of $SCAN_FILES files in 100 folders" "$WORK/scan" scan floor_list find
 fi

@@ -43,16 +43,16 @@ static size_t makeFile(const std::string& name, size_t mib) {
 struct TimingOps : TSnRFileOps {
   bool discard = false;
   double create = 0, write = 0, rename = 0, del = 0, flush = 0; long writes = 0;
-  win::FileHandle CreateTempFile(const std::string& F, const std::string& P, std::string& N) override {
+  win::FileHandle CreateTempFile(const std::wstring& F, const std::wstring& P, std::wstring& N) override {
     double s = now(); auto h = TSnRFileOps::CreateTempFile(F, P, N); create += now() - s; return h; }
   bool Write(HANDLE f, const void* d, DWORD n) override {
     ++writes; if (discard) return true; double s = now(); bool ok = TSnRFileOps::Write(f, d, n); write += now() - s; return ok; }
-  bool Rename(const std::string& a, const std::string& b, bool r) override {
+  bool Rename(const std::wstring& a, const std::wstring& b, bool r) override {
     if (discard) { TSnRFileOps::Delete(a); return true; }
     double s = now(); bool ok = TSnRFileOps::Rename(a, b, r); rename += now() - s; return ok; }
-  bool Delete(const std::string& n) override { double s = now(); bool ok = TSnRFileOps::Delete(n); del += now() - s; return ok; }
+  bool Delete(const std::wstring& n) override { double s = now(); bool ok = TSnRFileOps::Delete(n); del += now() - s; return ok; }
   bool Flush(HANDLE f) override { if (discard) return true; double s = now(); bool ok = TSnRFileOps::Flush(f); flush += now() - s; return ok; }
-  bool FlushFolder(const std::string& d) override { if (discard) return true; double s = now(); bool ok = TSnRFileOps::FlushFolder(d); flush += now() - s; return ok; }
+  bool FlushFolder(const std::wstring& d) override { if (discard) return true; double s = now(); bool ok = TSnRFileOps::FlushFolder(d); flush += now() - s; return ok; }
   void print(const char* what, double total, int runs) {
     std::printf("  %-24s total %.3f  create %.4f  write %.3f (%ld calls)  flush %.3f  rename %.4f  delete %.4f  rest %.3f (per run)\n", what,
                 total / runs, create / runs, write / runs, writes / runs, flush / runs, rename / runs, del / runs,

@@ -1,10 +1,8 @@
 // The program block: unit initialisation, the four windows, the message loop.
 #include "fileinst.h"
-#include "uChosseDirectoryNormal.h"
-#include "uInstantHelp.h"
 #include "uQzSnRMainForm.h"
 #include "uSearchAndReplace.h"
-#include "uSnRAbout.h"
+#include "uSnRForms.h"
 #include <windows.h>
 #include <cstdlib>
 
@@ -29,18 +27,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   win::app().initialize();
   win::app().setTitle("Qz-Radavi&Dezevud");
+  // The main window first; the others follow when first needed.
   SnRForm = win::Form::create<TSnRForm>();
-  InstantHelpForm = win::Form::create<TInstantHelpForm>();
-  ChoseDirectoryForm = win::Form::create<TChoseDirectoryForm>();
-  SnRAboutForm = win::Form::create<TSnRAboutForm>();
   win::app().run();
 
-  SnRAboutForm->release();
-  SnRAboutForm = nullptr;
-  ChoseDirectoryForm->release();
-  ChoseDirectoryForm = nullptr;
-  InstantHelpForm->release();
-  InstantHelpForm = nullptr;
+  ReleaseSecondaryForms();
   SnRForm->release();
   SnRForm = nullptr;
   return 0;

@@ -1,6 +1,6 @@
 #include "fileinst.h"
 #include "checksum.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include "win/Handles.h"
 #include <windows.h>
 #include <cstring>
@@ -74,7 +74,7 @@ bool copyEntry(const TInstallEntry& e, HANDLE dst) {
     if (!::WriteFile(dst, buf.data(), got, &put, nullptr) || put != got) return false;
     left -= got;
   }
-  return ::FlushFileBuffers(dst) != 0;
+  return true;
 }
 }  // namespace
 
@@ -90,16 +90,7 @@ bool ExtractInstallEntry(uint8_t index, const std::string& dir, const std::strin
   if (::GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES && CalcFileChecksum(target) == expected)
     return true;   // already in place
   // The copy is checked before it replaces anything; a kill leaves the old file
-  // and a new file that the next start removes (uDurableFile).
-  std::string temp;
-  bool ok;
-  {
-    win::FileHandle dst(CreateNewFileBeside(target, temp));
-    if (!dst) return false;
-    ok = copyEntry(e, dst.get());
-  }
-  ok = ok && CalcFileChecksum(temp) == expected &&
-       ::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) ::DeleteFileA(temp.c_str());
-  return ok;
+  // and a new file that the next start removes (win/DurableFile).
+  win::NewFileBeside dst(target);
+  return dst && copyEntry(e, dst.handle()) && CalcFileChecksum(dst.name()) == expected && dst.replaceTarget();
 }

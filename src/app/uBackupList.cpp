@@ -1,5 +1,6 @@
 #include "uBackupList.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
+#include "win/FileNames.h"
 #include <windows.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -9,20 +10,22 @@ namespace {
 // Folders holding more names than this are listed once rather than probed per name.
 const size_t kProbeLimit = 32;
 
-std::string upper(std::string s) {
-  if (!s.empty()) ::CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+std::wstring upper(std::wstring s) {
+  if (!s.empty()) ::CharUpperBuffW(&s[0], static_cast<DWORD>(s.size()));
   return s;
 }
 
-bool isFile(const std::string& name) {
-  const DWORD a = ::GetFileAttributesA(name.c_str());
+bool isFile(const std::wstring& name) {
+  const DWORD a = ::GetFileAttributesW(win::LongPath(name).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string listText(const std::vector<std::string>& names) {
+std::string listText(const std::vector<std::wstring>& names) {
   std::string text;
-  for (const std::string& n : names) {
-    text += n;
+  for (const std::wstring& n : names) {
+    text += BackupListLine(n);
     text += "\r\n";
   }
   return text;
@@ -30,41 +33,52 @@ std::string listText(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::vector<std::string> ReadBackupList(const std::string& FileName) {
-  std::vector<std::string> names;
+std::string BackupListLine(const std::wstring& Name) {
+  if (win::HasAnsiForm(Name)) return win::WideToAnsi(Name);
+  return kUtf8Mark + win::WideToUtf8(Name);
+}
+
+std::wstring BackupListName(const std::string& Line) {
+  std::wstring name;
+  if (Line.compare(0, 3, kUtf8Mark) == 0 && win::Utf8ToWide(Line.substr(3), name)) return name;
+  return win::AnsiToWide(Line);
+}
+
+std::vector<std::wstring> ReadBackupList(const std::string& FileName) {
+  std::vector<std::wstring> names;
   std::string data;
-  if (!ReadWholeFile(FileName, data)) return names;
+  if (!win::ReadWholeFile(FileName, data)) return names;
   size_t start = 0;
   for (size_t i = 0; i < data.size(); ++i) {
     if (data[i] != '\r' && data[i] != '\n') continue;
-    names.emplace_back(data, start, i - start);
+    names.push_back(BackupListName(data.substr(start, i - start)));
     if (data[i] == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
     start = i + 1;
   }
   return names;
 }
 
-std::vector<std::string> ExistingFiles(const std::vector<std::string>& Names) {
+std::vector<std::wstring> ExistingFiles(const std::vector<std::wstring>& Names) {
   // Names grouped by folder; a large group is checked against one listing of it.
-  std::unordered_map<std::string, size_t> perFolder;
-  for (const std::string& n : Names) ++perFolder[upper(n.substr(0, n.find_last_of("\\/") + 1))];
-  std::unordered_map<std::string, std::unordered_set<std::string>> listings;
+  std::unordered_map<std::wstring, size_t> perFolder;
+  for (const std::wstring& n : Names) ++perFolder[upper(n.substr(0, n.find_last_of(L"\\/") + 1))];
+  std::unordered_map<std::wstring, std::unordered_set<std::wstring>> listings;
   for (const auto& [folder, count] : perFolder) {
     if (count <= kProbeLimit || folder.empty()) continue;
-    std::unordered_set<std::string>& files = listings[folder];
-    WIN32_FIND_DATAA fd;
-    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &fd);
+    std::unordered_set<std::wstring>& files = listings[folder];
+    WIN32_FIND_DATAW fd;
+    HANDLE find = ::FindFirstFileW(win::LongPath(folder + L"*").c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE) continue;
     do {
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       files.insert(upper(fd.cFileName));
       if (fd.cAlternateFileName[0]) files.insert(upper(fd.cAlternateFileName));
-    } while (::FindNextFileA(find, &fd));
+    } while (::FindNextFileW(find, &fd));
     ::FindClose(find);
   }
-  std::vector<std::string> existing;
-  for (const std::string& n : Names) {
-    const size_t cut = n.find_last_of("\\/") + 1;
+  std::vector<std::wstring> existing;
+  for (const std::wstring& n : Names) {
+    const size_t cut = n.find_last_of(L"\\/") + 1;
     auto listing = listings.find(upper(n.substr(0, cut)));
     const bool exists = listing == listings.end() ? isFile(n) : listing->second.count(upper(n.substr(cut))) != 0;
     if (exists) existing.push_back(n);
@@ -72,8 +86,8 @@ std::vector<std::string> ExistingFiles(const std::vector<std::string>& Names) {
   return existing;
 }
 
-bool SaveBackupList(const std::string& FileName, const std::vector<std::string>& Names) {
-  return UpdateFileDurably(FileName, listText(Names));
+bool SaveBackupList(const std::string& FileName, const std::vector<std::wstring>& Names) {
+  return win::UpdateFileDurably(FileName, listText(Names));
 }
 
 void TBackupListFile::SetFileName(const std::string& FileName) {
@@ -83,12 +97,12 @@ void TBackupListFile::SetFileName(const std::string& FileName) {
   file_ = FileName;
 }
 
-void TBackupListFile::AppendBeforeMade(const std::string& Name) {
+void TBackupListFile::AppendBeforeMade(const std::wstring& Name) {
   std::lock_guard<std::mutex> hold(lock_);
   if (append(Name)) named_.insert(Name);
 }
 
-void TBackupListFile::AppendReported(const std::string& Name) {
+void TBackupListFile::AppendReported(const std::wstring& Name) {
   std::lock_guard<std::mutex> hold(lock_);
   auto it = named_.find(Name);
   if (it != named_.end()) {
@@ -98,7 +112,7 @@ void TBackupListFile::AppendReported(const std::string& Name) {
   append(Name);
 }
 
-bool TBackupListFile::Save(const std::vector<std::string>& Names) {
+bool TBackupListFile::Save(const std::vector<std::wstring>& Names) {
   std::lock_guard<std::mutex> hold(lock_);
   // Names appended ahead of their report are not in the new file; their reports append them again.
   handle_ = win::FileHandle();
@@ -106,9 +120,9 @@ bool TBackupListFile::Save(const std::vector<std::string>& Names) {
   return !file_.empty() && SaveBackupList(file_, Names);
 }
 
-bool TBackupListFile::append(const std::string& Name) {
+bool TBackupListFile::append(const std::wstring& Name) {
   if (file_.empty()) return false;
-  std::string line = Name + "\r\n";
+  std::string line = BackupListLine(Name) + "\r\n";
   if (!handle_) {
     handle_ = win::FileHandle(::CreateFileA(file_.c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -2,6 +2,9 @@
 // It is kept true while the program runs: every backup the worker reports is
 // appended at once (a kill loses none), and at close the whole list, with the
 // lines of backups deleted meanwhile gone, replaces the file durably.
+// A line is the path in 8-bit form; a path that has none (characters outside
+// the code page) is written in UTF-8 behind the UTF-8 byte-order mark, which no
+// 8-bit path starts with, so files of older runs read as before.
 #pragma once
 #include <mutex>
 #include <string>
@@ -9,16 +12,20 @@
 #include <vector>
 #include "win/Handles.h"
 
+// One line of the file (without its line break) and the name it holds.
+std::string BackupListLine(const std::wstring& Name);
+std::wstring BackupListName(const std::string& Line);
+
 // The names in the file, in order. A last line without a line break is what
 // a crash cut short, not a name, and is left out. Empty when the file is missing.
-std::vector<std::string> ReadBackupList(const std::string& FileName);
+std::vector<std::wstring> ReadBackupList(const std::string& FileName);
 
 // Those of Names that name existing files (not folders), in order. A folder
 // that holds many of them is listed once instead of being searched per name.
-std::vector<std::string> ExistingFiles(const std::vector<std::string>& Names);
+std::vector<std::wstring> ExistingFiles(const std::vector<std::wstring>& Names);
 
 // The whole list, written durably; nothing is written when the file holds it already.
-bool SaveBackupList(const std::string& FileName, const std::vector<std::string>& Names);
+bool SaveBackupList(const std::string& FileName, const std::vector<std::wstring>& Names);
 
 // The list file while the program runs, shared by the worker and the window.
 // The worker's file operations name each backup before it is made, and the
@@ -29,17 +36,17 @@ class TBackupListFile {
 public:
   void SetFileName(const std::string& FileName);
   // A backup about to be made (a name that then stays unmade is dropped at the next start).
-  void AppendBeforeMade(const std::string& Name);
+  void AppendBeforeMade(const std::wstring& Name);
   // A backup the worker reported.
-  void AppendReported(const std::string& Name);
+  void AppendReported(const std::wstring& Name);
   // Replaces the file with the whole list (durably, and only when it differs).
-  bool Save(const std::vector<std::string>& Names);
+  bool Save(const std::vector<std::wstring>& Names);
 
 private:
-  bool append(const std::string& Name);
+  bool append(const std::wstring& Name);
 
   std::mutex lock_;
   std::string file_;
   win::FileHandle handle_;
-  std::unordered_multiset<std::string> named_;   // appended before they were made, not yet reported
+  std::unordered_multiset<std::wstring> named_;   // appended before they were made, not yet reported
 };

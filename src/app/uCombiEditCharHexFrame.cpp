@@ -19,7 +19,11 @@ TCombiEditCharHexFrame::TCombiEditCharHexFrame(win::Component* owner, win::Contr
   HexStringComboBox->setAnchors(win::akLeft | win::akTop);
 
   CharComboBox->onClick = [this](win::Control&) { CharComboBoxClick(); };
+  CharComboBox->onChange = [this](win::Control&) { CharComboBoxChange(); };
   CharComboBox->onKeyUp = [this](win::Control&, WORD&) { CharComboBoxKeyUp(); };
+  CharComboBox->onKeyPress = [this](win::Control&, char& key) {
+    if (CharComboBoxKeyPress(key)) key = 0;
+  };
   HexStringComboBox->onChange = [this](win::Control&) { HexStringEditChange(); };
   HexStringComboBox->onClick = [this](win::Control&) { HexStringComboBoxClick(); };
   onResize = [this](win::Control&) { FrameResize(); };
@@ -30,7 +34,7 @@ void TCombiEditCharHexFrame::setCharBoxEditable(bool editable) {
   CharComboBox->setStyle(editable ? win::ComboStyle::DropDown : win::ComboStyle::DropDownList);
 }
 
-void TCombiEditCharHexFrame::CharComboBoxKeyUp() {
+void TCombiEditCharHexFrame::takeCharText() {
   if (Updating) return;
   // The list shows the display text of a value with control bytes ("." for
   // each): taking that text would replace those bytes.
@@ -39,6 +43,23 @@ void TCombiEditCharHexFrame::CharComboBoxKeyUp() {
   Value.SetText(CharComboBox->text());
   HexStringComboBox->setText(Value.GetHex());
   Updating = false;
+}
+
+void TCombiEditCharHexFrame::CharComboBoxChange() { takeCharText(); }
+void TCombiEditCharHexFrame::CharComboBoxKeyUp() { takeCharText(); }
+
+bool TCombiEditCharHexFrame::CharComboBoxKeyPress(char key) {
+  if (Updating || CharComboBox->style() != win::ComboStyle::DropDownList) return false;
+  const bool backspace = key == '\b';
+  if (!backspace && static_cast<unsigned char>(key) < 32) return false;
+  // The dots cannot be edited into bytes: the typed key begins a new text
+  // (Backspace an empty one).
+  const std::string text = backspace ? std::string() : std::string(1, key);
+  setCharBoxEditable(true);
+  CharComboBox->setText(text);
+  CharComboBox->setSel(static_cast<int>(text.size()), 0);
+  takeCharText();
+  return true;
 }
 
 void TCombiEditCharHexFrame::HexStringEditChange() {

@@ -26,7 +26,13 @@ public:
   // Handlers bound to the boxes by the constructor; a window may bind its own
   // that call these.
   void CharComboBoxClick();
+  // The value follows every change of the character box's text: typing,
+  // pasting, cutting and undoing by keys or by the context menu.
+  void CharComboBoxChange();
   void CharComboBoxKeyUp();
+  // A key typed into the list that shows a value with control bytes makes
+  // the box editable and starts a new text with that key; true when taken.
+  bool CharComboBoxKeyPress(char key);
   void HexStringEditChange();
   void HexStringComboBoxClick();
   void FrameResize();
@@ -36,5 +42,6 @@ public:
 
 private:
   void pickEntry(int index);
+  void takeCharText();
   void setCharBoxEditable(bool editable);
 };

@@ -1,5 +1,5 @@
 #include "uIniFile.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include <windows.h>
 
 namespace {
@@ -127,7 +127,7 @@ void TIniEdit::Set(const std::string& section, const std::string& key, const std
 
 bool TIniEdit::Commit() {
   std::string old;
-  const bool existed = ReadWholeFile(file_, old);
+  const bool existed = win::ReadWholeFile(file_, old);
   if (!existed && ::GetFileAttributesA(file_.c_str()) != INVALID_FILE_ATTRIBUTES) return false;   // unreadable
   if (hasByteOrderMark(old)) {
     // A file in another encoding is left to the profile functions, which know it.
@@ -140,7 +140,7 @@ bool TIniEdit::Commit() {
   for (const Write& w : writes_) doc.set(w.section, w.key, w.value);
   const std::string text = doc.text();
   if (existed && text == old) return true;
-  return WriteFileDurably(file_, text);
+  return win::WriteFileDurably(file_, text);
 }
 
 TIniSection::TIniSection(const std::string& fileName, const std::string& section) {

@@ -1,5 +1,6 @@
 // The main window: its components, start-up, activation and closing.
 #include "uSearchAndReplace.h"
+#include "uSnRForms.h"
 #include "Iniregi.h"
 #include "QzScreenOverlay.h"
 #include "fileinst.h"
@@ -7,7 +8,7 @@
 #include "uSnRJobs.h"
 #include "uInstantHelp.h"
 #include "uSnRTexts.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include "uIniFile.h"
 
 TSnRForm* SnRForm = nullptr;
@@ -29,6 +30,11 @@ void setId(win::Control* c, int id) {
 
 int TListBoxStrings::add(const std::string& s) {
   box_->addItem(s);
+  return box_->count() - 1;
+}
+
+int TListBoxStrings::addFileName(const std::wstring& name) {
+  box_->addFileItem(name);
   return box_->count() - 1;
 }
 
@@ -104,6 +110,8 @@ void TSnRForm::buildComponents() {
   FilenameLabel = new Label(this, FileNameGroupBox, "FilenameLabel", "Filen&ame (including wild cards (\"*\", \"?\"):",
                             432, 16);
   MaskComboBox = new TComboBoxExt(this, FileNameGroupBox, "MaskComboBox", 432, 32, 240, 21);
+  PathLabel->focusControl = PathComboBox;
+  FilenameLabel->focusControl = MaskComboBox;
   RekursivCheckBox = new CheckBox(this, FileNameGroupBox, "RekursivCheckBox", "rekursiv", 8, 58, 100, 17);
   SelectAllNoneCheckBox =
       new CheckBox(this, FileNameGroupBox, "SelectAllNoneCheckBox", "select all/none", 120, 58, 160, 17);
@@ -116,10 +124,14 @@ void TSnRForm::buildComponents() {
   FileCheckListBox->setFont(courier);
   WarrantyMemo = new Memo(this, FileNameGroupBox, "WarrantyMemo", 3, 80, 670, 200, ScrollBars::Vertical, true);
   WarrantyMemo->setReadOnly(true);
-  // The warning lies over the file list until the first search or drop.
+  // The warning lies over the file list until the first search or drop:
+  // directly above it, so that it also takes the list's place in the tab
+  // order, and the list hidden under it takes no focus meanwhile.
   ::SetWindowLongA(FileCheckListBox->handle(), GWL_STYLE,
                    ::GetWindowLongA(FileCheckListBox->handle(), GWL_STYLE) | WS_CLIPSIBLINGS);
-  ::SetWindowPos(WarrantyMemo->handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(WarrantyMemo->handle(), ::GetWindow(FileCheckListBox->handle(), GW_HWNDPREV), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  FileCheckListBox->setTabStop(false);
 
   // The strings.
   StringGroupBox = new GroupBox(this, T, "StringGroupBox", 0, 310, 676, 150);
@@ -147,6 +159,7 @@ void TSnRForm::buildComponents() {
   MemoToStrLinebreaks = new Memo(this, MultiLineTabSheet, "MemoToStrLinebreaks", 645, 14, 17, 58);
   for (Memo* column : {MemoFromStrLinebreaks, MemoToStrLinebreaks}) {
     column->setReadOnly(true);
+    column->setTabStop(false);   // marks beside the memo, nothing to edit or read on their own
     Font blue = font();
     blue.color = RGB(0, 0, 255);
     column->setFont(blue);
@@ -269,8 +282,17 @@ void TSnRForm::bindEvents() {
   click(DeleteBackupfilesButton, &TSnRForm::DeleteBackupfilesButtonClick, this);
   // The strings decide the start button and the help steps.
   for (TCombiEditCharHexFrame* frame : {CombiEditCharHexFrameFromStr, CombiEditCharHexFrameToStr}) {
+    frame->CharComboBox->onChange = [this, frame](Control&) {
+      frame->CharComboBoxChange();
+      UpdateHelp();
+    };
     frame->CharComboBox->onKeyUp = [this, frame](Control&, WORD&) {
       frame->CharComboBoxKeyUp();
+      UpdateHelp();
+    };
+    frame->CharComboBox->onKeyPress = [this, frame](Control&, char& key) {
+      if (!frame->CharComboBoxKeyPress(key)) return;
+      key = 0;
       UpdateHelp();
     };
     frame->CharComboBox->onClick = [this, frame](Control&) {
@@ -403,7 +425,7 @@ void TSnRForm::FormCreate() {
 
   // Entries whose files are gone are dropped before the list is filled, in one go.
   const std::string backups = GetDataDir() + "backup.dat";
-  BackupFileCheckListBox->addItems(ExistingFiles(ReadBackupList(backups)));
+  BackupFileCheckListBox->addFileItems(ExistingFiles(ReadBackupList(backups)));
   backupList_.SetFileName(backups);
 
   ScanThread = std::make_unique<TScanDirThread>();
@@ -413,11 +435,14 @@ void TSnRForm::FormCreate() {
   SnRThread->Init(handle());
   // What killed runs left behind goes first; this run's temporary files are noted.
   TSnRTempJournal::CleanUp(GetDataDir());
-  RemoveDurableLeftovers(GetDataDir());
-  RemoveDurableLeftovers(programFolder());
-  tempJournal_.BeforeBackup = [this](const std::string& name) { backupList_.AppendBeforeMade(name); };
+  win::RemoveDurableLeftovers(GetDataDir());
+  win::RemoveDurableLeftovers(programFolder());
+  tempJournal_.BeforeBackup = [this](const std::wstring& name) { backupList_.AppendBeforeMade(name); };
   tempJournal_.Open(GetDataDir());
   SnRThread->SetFileOps(&tempJournal_);
+  // A report a line costs a round trip between the threads each; gathered, a long
+  // queue's reports cost a few a second.
+  SnRThread->SetBatchedReports(true);
 
   CloseWhenDone = 0;
 
@@ -442,6 +467,7 @@ void TSnRForm::FormCreate() {
 }
 
 void TSnRForm::FormShow() {
+  if (!BatchMode && ShowHelpWindow) MakeSecondaryForms(TSnRSecondaryForm::Help);
   if (!BatchMode && InstantHelpForm && !InstantHelpForm->visible() && ShowHelpWindow) {
     InstantHelpForm->show();
     UpdateHelp();
@@ -517,10 +543,10 @@ void TSnRForm::FormCloseQuery(bool& CanClose) {
   win::app().processMessages();
 
   const std::string dir = GetDataDir();
-  backupList_.Save(BackupFileCheckListBox->items());
+  backupList_.Save(BackupFileCheckListBox->itemNames());
   win::StringList results;
   for (const std::string& s : ResultListBox->items()) results.add(s);
-  WriteFileDurably(dir + "result.log", results.text());
+  win::WriteFileDurably(dir + "result.log", results.text());
   MaskComboBox->SaveHistory();
   PathComboBox->SaveHistory();
   CombiEditCharHexFrameFromStr->SaveHistory();

@@ -3,6 +3,7 @@
 #pragma once
 #include "ComboBoxExt.h"
 #include "uCombiEditCharHexFrame.h"
+#include "uHelpSteps.h"
 #include "uBackupList.h"
 #include "uQzSnRMainForm.h"
 #include "uSnRTempJournal.h"
@@ -21,7 +22,8 @@ class TInstantHelpForm;
 class TChoseDirectoryForm;
 class TSnRAboutForm;
 
-// The program's four windows (created in this order by the program block).
+// The program's four windows: the main window, made by the program block, and the
+// others, made when first needed (uSnRForms).
 class TSnRForm;
 extern TSnRForm* SnRForm;
 extern TInstantHelpForm* InstantHelpForm;         // uInstantHelp
@@ -35,6 +37,7 @@ public:
   int count() const override { return box_->count(); }
   std::string get(int index) const override { return box_->item(index); }
   int add(const std::string& s) override;
+  int addFileName(const std::wstring& name) override;
   void clear() override { box_->clearItems(); }
   void beginUpdate() override;
   void endUpdate() override;
@@ -130,6 +133,10 @@ public:
   // result is as long as the text needs.
   std::string MemoToBuffer(win::Memo* Memo, const std::string& LineBreak);
   void WMSnRThread(WPARAM kind, const char* text);
+  // One report line or backup name (Batched: an entry of SNRTHREAD_LOGLINES).
+  void handleReport(WPARAM kind, const char* text, bool batched);
+  // After reports: the result list's extent, the caption, and the end of the queue.
+  void reportsHandled();
 
   // ---- command line and batch file
   void ProcessCommandLine();
@@ -193,11 +200,15 @@ private:
   void setQueueCaption();
   void updateResultExtent();
   static void setSelectAll(win::CheckListBox* list, win::CheckBox* box);
+  // The first search or drop uncovers the file list for good.
+  void hideWarranty();
 
   TListBoxStrings fileItems_{nullptr};
   TBackupListFile backupList_;       // "backup.dat", kept true while the worker makes backups
   TSnRTempJournal tempJournal_;      // the worker's temporary files in progress
   bool coupling_ = false;
+  bool scanFinishShown_ = false;            // the help has been refreshed since the scan finished
+  std::vector<THelpStep> shownSteps_;       // the steps the help list shows; the guides follow them
   bool closePosted_ = false;
   bool destroying_ = false;   // the threads' last reports must not show the window again
   int resultMeasured_ = 0, resultExtent_ = 0;   // result lines measured, their widest

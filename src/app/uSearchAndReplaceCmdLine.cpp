@@ -20,12 +20,8 @@ void appendLines(win::Memo* memo, const std::vector<std::string>& lines) {
   memo->setLines(all);
 }
 
-}  // namespace
-
-void ProcessSnRCommandLine(TSnRForm& f, const std::vector<std::string>& params) {
-  f.BatchMode = 0;
-  if (params.empty()) return;
-  const TSnRCommandLine c = ParseSnRCommandLine(params);
+// The parsed parameters; Params, in 8-bit form, for the error lines.
+void processCommandLine(TSnRForm& f, const TSnRCommandLine& c, const std::vector<std::string>& params) {
   appendLines(f.MemoFromStr, c.OldLines);
   appendLines(f.MemoToStr, c.NewLines);
   if (c.CloseWhenDone) f.CloseWhenDone = 1;
@@ -67,8 +63,25 @@ void ProcessSnRCommandLine(TSnRForm& f, const std::vector<std::string>& params) 
   }
 }
 
+}  // namespace
+
+void ProcessSnRCommandLine(TSnRForm& f, const std::vector<std::wstring>& params) {
+  f.BatchMode = 0;
+  if (params.empty()) return;
+  std::vector<std::string> texts;
+  for (const std::wstring& p : params) texts.push_back(SnRParamText(p));
+  processCommandLine(f, ParseSnRCommandLine(params), texts);
+}
+
+void ProcessSnRCommandLine(TSnRForm& f, const std::vector<std::string>& params) {
+  f.BatchMode = 0;
+  if (params.empty()) return;
+  processCommandLine(f, ParseSnRCommandLine(params), params);
+}
+
 void TSnRForm::ProcessCommandLine() {
-  std::vector<std::string> params = SplitCommandLine(::GetCommandLineA());
+  // Read wide, so that a file name of any characters reaches the engine as it is.
+  std::vector<std::wstring> params = SplitCommandLine(std::wstring(::GetCommandLineW()));
   if (!params.empty()) params.erase(params.begin());
   ProcessSnRCommandLine(*this, params);
 }

@@ -9,6 +9,7 @@ class TSnRForm;
 
 // ProcessCommandLine with these parameters in place of the program's own
 // (the program itself not among them).
+void ProcessSnRCommandLine(TSnRForm& form, const std::vector<std::wstring>& params);
 void ProcessSnRCommandLine(TSnRForm& form, const std::vector<std::string>& params);
 
 // The batch file that repeats the window's current job, calling ProgramFile.

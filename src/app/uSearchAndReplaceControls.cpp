@@ -3,9 +3,11 @@
 #include "QzScreenOverlay.h"
 #include "uChosseDirectoryNormal.h"
 #include "uSearchAndReplace.h"
+#include "uSnRForms.h"
 #include "uSnRLayout.h"
 #include "uInstantHelp.h"
 #include "uSnRTexts.h"
+#include "win/FileNames.h"
 #include <vector>
 
 namespace {
@@ -16,6 +18,8 @@ bool fileExists(const std::string& name) {
   DWORD attr = ::GetFileAttributesA(name.c_str());
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+DWORD attributesOf(const std::wstring& name) { return ::GetFileAttributesW(win::LongPath(name).c_str()); }
 
 std::string programFolder() {
   char path[MAX_PATH * 2] = {};
@@ -48,6 +52,14 @@ void TSnRForm::FileCheckListBoxClick() {
   UpdateHelp();
 }
 
+void TSnRForm::hideWarranty() {
+  if (!WarrantyMemo->visible()) return;
+  const bool hadFocus = WarrantyMemo->focused();
+  WarrantyMemo->setVisible(false);
+  FileCheckListBox->setTabStop(true);
+  if (hadFocus) FileCheckListBox->setFocus();
+}
+
 void TSnRForm::FileCheckListBoxDblClick() {
   for (int i = FileCheckListBox->count() - 1; i >= 0; --i)
     if (FileCheckListBox->selected(i) && !FileCheckListBox->checked(i)) FileCheckListBox->deleteItem(i);
@@ -55,16 +67,17 @@ void TSnRForm::FileCheckListBoxDblClick() {
 }
 
 void TSnRForm::WMDropFiles(HDROP drop) {
-  const UINT n = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT n = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < n; ++i) {
-    const UINT len = ::DragQueryFileA(drop, i, nullptr, 0);
-    std::vector<char> name(len + 1, '\0');
-    if (::DragQueryFileA(drop, i, name.data(), len + 1) == 0) continue;
-    const std::string file(name.data());
-    if (fileExists(file)) FileCheckListBox->addItem(file, false);
+    const UINT len = ::DragQueryFileW(drop, i, nullptr, 0);
+    std::vector<wchar_t> name(len + 1, L'\0');
+    if (::DragQueryFileW(drop, i, name.data(), len + 1) == 0) continue;
+    const std::wstring file(name.data());
+    const DWORD attr = attributesOf(file);
+    if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY)) FileCheckListBox->addFileItem(file);
   }
   ::DragFinish(drop);
-  if (WarrantyMemo->visible()) WarrantyMemo->setVisible(false);
+  hideWarranty();
   UpdateHelp();
 }
 
@@ -72,6 +85,7 @@ void TSnRForm::WMDropFiles(HDROP drop) {
 
 void TSnRForm::SelectDirSpeedButtonClick() {
   QzScreenOverlay_Clear();
+  MakeSecondaryForms(TSnRSecondaryForm::Directory);
   if (ChoseDirectoryForm) {
     ChoseDirectoryForm->InitTexts();
     ChoseDirectoryForm->showModal();
@@ -134,9 +148,9 @@ void TSnRForm::Backupfiles1Click() {
 void TSnRForm::DeleteBackupfilesButtonClick() {
   for (int i = BackupFileCheckListBox->count() - 1; i >= 0; --i) {
     if (!BackupFileCheckListBox->checked(i)) continue;
-    const std::string name = BackupFileCheckListBox->item(i);
+    const std::wstring name = BackupFileCheckListBox->itemName(i);
     // A file that could not be deleted keeps its line, still checked.
-    if (::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES && !::DeleteFileA(name.c_str())) continue;
+    if (attributesOf(name) != INVALID_FILE_ATTRIBUTES && !::DeleteFileW(win::LongPath(name).c_str())) continue;
     BackupFileCheckListBox->deleteItem(i);
   }
 }

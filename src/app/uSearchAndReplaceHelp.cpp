@@ -4,6 +4,7 @@
 #include "uHelpSteps.h"
 #include "uInstantHelp.h"
 #include "uSearchAndReplace.h"
+#include "uSnRForms.h"
 #include "uSnRAbout.h"
 
 namespace {
@@ -79,7 +80,8 @@ void TSnRForm::UpdateHelp() {
 
   DrawHelpLinesTimer.setEnabled(false);
   guideSink().Clear();
-  InstantHelpForm->ShowSteps(HelpStepTexts(OpenHelpSteps(state), GetLanguage()));
+  shownSteps_ = OpenHelpSteps(state);
+  InstantHelpForm->ShowSteps(HelpStepTexts(shownSteps_, GetLanguage()));
   if (GuidesWanted(InstantHelpForm->GuidingHelpCheckBox->checked(), MainPageControl->activePageIndex()))
     DrawHelpLinesTimer.setEnabled(true);
 }
@@ -96,12 +98,14 @@ void TSnRForm::DrawHelpLinesTimerTimer() {
   const bool shown = InstantHelpForm && win::app().active() && InstantHelpForm->visible() &&
                      windowState() != win::WindowState::Minimized && enabled();
   const THelpItemRects none;
-  DrawHelpGuides(guideSink(), shown, OpenHelpSteps(helpState(*this)), PageControlLineMode->activePageIndex(),
+  // The guides belong to the entries the list shows, whatever changed since.
+  DrawHelpGuides(guideSink(), shown, shownSteps_, PageControlLineMode->activePageIndex(),
                  [this](THelpTarget t) { return guideTarget(targetControl(*this, t)); },
                  InstantHelpForm ? InstantHelpForm->HelpItemRects : none);
 }
 
 void TSnRForm::HelpWindow1Click() {
+  MakeSecondaryForms(TSnRSecondaryForm::Help);
   if (!InstantHelpForm) return;
   // Decided by the window's visibility, not the check mark: a shortcut
   // press does not open the menu that refreshes the mark.
@@ -119,6 +123,7 @@ void TSnRForm::File1Click() { SaveasBatchFile1->setEnabled(SnRButton->enabled())
 
 void TSnRForm::About1Click() {
   guideSink().Clear();
+  MakeSecondaryForms(TSnRSecondaryForm::About);
   if (SnRAboutForm) SnRAboutForm->showModal();
   UpdateHelp();
 }

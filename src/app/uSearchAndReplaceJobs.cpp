@@ -3,12 +3,14 @@
 #include "MailTools.h"
 #include "uSearchAndReplace.h"
 #include "uSnRJobs.h"
+#include "win/FileNames.h"
 #include <algorithm>
+#include <cstring>
 
 void TSnRForm::RekursivCheckBoxClck() { RestartFileSearch(); }
 
 void TSnRForm::RestartFileSearch() {
-  if (WarrantyMemo->visible()) WarrantyMemo->setVisible(false);
+  hideWarranty();
   if (!ScanThread) {
     SnRButton->setEnabled(false);
   } else {
@@ -16,6 +18,7 @@ void TSnRForm::RestartFileSearch() {
     ScanThread->Target = nullptr;
     ScanThread.reset();
     ScanThread = std::make_unique<TScanDirThread>();
+    scanFinishShown_ = false;
     FileCheckListBox->clearItems();
     if (!PathComboBox->text().empty() && !MaskComboBox->text().empty()) {
       SelectAllNoneCheckBox->setState(win::CheckState::Grayed);
@@ -34,7 +37,10 @@ void TSnRForm::CheckFileSearchTimerTimer() {
   if (ScanThread) {
     const int found = FileCheckListBox->count();
     const bool finished = ScanThread->Finished;
-    if (finished && found != LastFileCount) {
+    // A scan that ends changes the steps even when it found nothing
+    // ("nothing found" opens).
+    if (finished && (found != LastFileCount || !scanFinishShown_)) {
+      scanFinishShown_ = true;
       UpdateHelp();
       LastFileCount = found;
     }
@@ -56,7 +62,7 @@ std::string TSnRForm::MemoToBuffer(win::Memo* Memo, const std::string& LineBreak
 void TSnRForm::SnRButtonClick() {
   TSnRJobRequest r;
   for (int i = 0, n = FileCheckListBox->count(); i < n; ++i)
-    if (FileCheckListBox->checked(i)) r.CheckedFiles.push_back(FileCheckListBox->item(i));
+    if (FileCheckListBox->checked(i)) r.CheckedFiles.push_back(FileCheckListBox->itemName(i));
   r.LineModePage = PageControlLineMode->activePageIndex() == 0 ? 0 : 1;
   const TExtPChar& from = CombiEditCharHexFrameFromStr->Value;
   const TExtPChar& to = CombiEditCharHexFrameToStr->Value;
@@ -129,16 +135,44 @@ void TSnRForm::updateResultExtent() {
 }
 
 void TSnRForm::WMSnRThread(WPARAM kind, const char* text) {
-  const std::string t = text ? text : "";
-  if (kind != SNRTHREAD_BACKUPFILE && kind != SNRTHREAD_LOGLINE) return;
-  if (!destroying_) holdListPainting();
-  if (kind == SNRTHREAD_BACKUPFILE) {
-    BackupFileCheckListBox->addItem(t, false);
-    backupList_.AppendReported(t);   // on disk at once (if the worker did not name it before)
+  if (!text) text = "";
+  if (kind == SNRTHREAD_LOGLINES) {
+    // Each entry as if it came alone; the caption and the end of the queue once
+    // for all (its jobs have left the queue already).
+    for (const char* p = text; *p;) {
+      const WPARAM entryKind = static_cast<unsigned char>(*p++);
+      const char* line = p;
+      p += std::strlen(p) + 1;
+      handleReport(entryKind, line, true);
+    }
+    reportsHandled();
     return;
   }
-  if (LogLevel > 0 && t != "UPDATE")
-    for (const std::string& line : SplitResultLine(t)) ResultListBox->addItem(line);
+  if (kind != SNRTHREAD_BACKUPFILE && kind != SNRTHREAD_LOGLINE) return;
+  handleReport(kind, text, false);
+  if (kind == SNRTHREAD_LOGLINE) reportsHandled();
+}
+
+void TSnRForm::handleReport(WPARAM kind, const char* text, bool batched) {
+  if (!destroying_) holdListPainting();
+  if (kind == SNRTHREAD_BACKUPFILE) {
+    // A batch names the backup by its real name in UTF-8; a single report by its
+    // 8-bit form, while the worker, waiting here, shows the real one.
+    std::wstring name;
+    if (batched) {
+      if (!win::Utf8ToWide(text, name)) name = win::AnsiToWide(text);
+    } else {
+      name = SnRThread ? SnRThread->ReportedBackup() : std::wstring();
+      if (name.empty()) name = win::AnsiToWide(text);
+    }
+    BackupFileCheckListBox->addFileItem(name);
+    backupList_.AppendReported(name);   // on disk at once (if the worker did not name it before)
+  } else if (kind == SNRTHREAD_LOGLINE && LogLevel > 0 && std::strcmp(text, "UPDATE") != 0) {
+    for (const std::string& line : SplitResultLine(text)) ResultListBox->addItem(line);
+  }
+}
+
+void TSnRForm::reportsHandled() {
   updateResultExtent();
   setQueueCaption();
   if (SnRThread && SnRThread->TaskCount() == 0 && !destroying_) {

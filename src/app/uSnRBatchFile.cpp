@@ -1,6 +1,6 @@
 #include "uSnRBatchFile.h"
 #include <windows.h>
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include "uSnRJobs.h"
 #include "uSnRTexts.h"
 #include "win/StringList.h"
@@ -204,5 +204,5 @@ bool SaveSnRBatchFile(const std::string& fileName, const TSnRBatchRequest& reque
   for (const std::string& line : BuildSnRBatchLines(request)) lines.add(line);
   // Whole or not at all: a cut batch file (its program call cut short, say)
   // would run another job.
-  return WriteFileDurably(fileName, lines.text());
+  return win::WriteFileDurably(fileName, lines.text());
 }

@@ -1,11 +1,17 @@
 #include "uSnRCommandLine.h"
 #include <windows.h>
+#include "win/FileNames.h"
 #include "win/StringList.h"
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
-bool isSeparator(char c) { return c != 0 && static_cast<unsigned char>(c) <= ' '; }
+// The longest hex value: the bytes a byte string holds.
+constexpr size_t kHexMaxBytes = 1024;
+
+template <class Char>
+bool isSeparator(Char c) { return c != 0 && static_cast<unsigned>(c) <= ' '; }
 
 std::string upper(std::string s) {
   for (char& c : s)
@@ -14,21 +20,21 @@ std::string upper(std::string s) {
 }
 
 // "c:\data\*.txt" -> "c:\data\" and "*.txt".
-void splitPathAndName(const std::string& value, std::string& path, std::string& name) {
-  const size_t cut = value.find_last_of("\\:");
-  path = cut == std::string::npos ? std::string() : value.substr(0, cut + 1);
-  name = cut == std::string::npos ? value : value.substr(cut + 1);
+void splitPathAndName(const std::wstring& value, std::wstring& path, std::wstring& name) {
+  const size_t cut = value.find_last_of(L"\\:");
+  path = cut == std::wstring::npos ? std::wstring() : value.substr(0, cut + 1);
+  name = cut == std::wstring::npos ? value : value.substr(cut + 1);
 }
 
-void addMatchingFiles(TDirStringList& files, const std::string& value, bool recursive) {
-  std::string path, mask;
+void addMatchingFiles(TDirStringList& files, const std::wstring& value, bool recursive) {
+  std::wstring path, mask;
   splitPathAndName(value, path, mask);
   if (!mask.empty()) files.AddFiles(path, mask, 47, recursive, true);
 }
 
-// One name per line; blanks, control characters and one pair of quotes
+// One name per line (8-bit text); blanks, control characters and one pair of quotes
 // around it do not count. Lines left empty are skipped, not the end of the list.
-void addListFile(TDirStringList& files, const std::string& listFile) {
+void addListFile(TDirStringList& files, const std::wstring& listFile) {
   try {
     win::StringList lines;
     if (!lines.loadFromFile(listFile)) return;
@@ -59,8 +65,9 @@ bool tooLong(const std::vector<std::string>& lines) {
 }
 
 // "-O"/"-N" after the key: a type letter, then the value.
-void readString(const std::string& value, TExtPChar& bytes, std::vector<std::string>& lines, bool& hex,
-                bool& text, std::vector<std::string>& tooLarge) {
+void readString(const std::string& param, const std::string& value, TExtPChar& bytes,
+                std::vector<std::string>& lines, bool& hex, bool& text, std::vector<std::string>& tooLarge,
+                std::vector<TSnRRefusedHex>& refused) {
   if (value.empty()) return;   // no type letter: nothing was given
   const char type = upper(value.substr(0, 1))[0];
   const std::string rest = value.substr(1);
@@ -75,6 +82,13 @@ void readString(const std::string& value, TExtPChar& bytes, std::vector<std::str
     lines.insert(lines.end(), file.items().begin(), file.items().end());
     text = true;
   } else if (type == 'H') {
+    // Refused whole rather than read as far as it goes: a dropped digit or a
+    // cut tail would make the job replace bytes the user never gave.
+    const TSnRHexProblem problem = SnRHexProblem(rest);
+    if (problem != TSnRHexProblem::None) {
+      refused.push_back({param, problem});
+      return;
+    }
     bytes.SetHex(rest);
     hex = true;
   } else {
@@ -84,26 +98,27 @@ void readString(const std::string& value, TExtPChar& bytes, std::vector<std::str
   }
 }
 
-}  // namespace
-
-std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
-  std::vector<std::string> params;
+template <class String>
+std::vector<String> splitCommandLine(const String& commandLine) {
+  using Char = typename String::value_type;
+  const Char quote = static_cast<Char>('"');
+  std::vector<String> params;
   size_t i = 0;
   const size_t n = commandLine.size();
   for (;;) {
     // Blanks and empty pairs of quotes before a parameter are skipped.
     for (;;) {
       while (i < n && isSeparator(commandLine[i])) ++i;
-      if (i + 1 < n && commandLine[i] == '"' && commandLine[i + 1] == '"') i += 2;
+      if (i + 1 < n && commandLine[i] == quote && commandLine[i + 1] == quote) i += 2;
       else break;
     }
     if (i >= n || commandLine[i] == 0) break;
-    std::string param;
-    while (i < n && static_cast<unsigned char>(commandLine[i]) > ' ') {
-      if (commandLine[i] == '"') {
+    String param;
+    while (i < n && commandLine[i] != 0 && !isSeparator(commandLine[i])) {
+      if (commandLine[i] == quote) {
         ++i;
-        while (i < n && commandLine[i] != 0 && commandLine[i] != '"') param += commandLine[i++];
-        if (i < n && commandLine[i] == '"') ++i;
+        while (i < n && commandLine[i] != 0 && commandLine[i] != quote) param += commandLine[i++];
+        if (i < n && commandLine[i] == quote) ++i;
       } else {
         param += commandLine[i++];
       }
@@ -111,6 +126,21 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     params.push_back(param);
   }
   return params;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) { return splitCommandLine(commandLine); }
+std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) { return splitCommandLine(commandLine); }
+
+std::string SnRParamText(const std::wstring& param) { return win::WideToAnsiAsSystem(param); }
+
+TSnRHexProblem SnRHexProblem(const std::string& digits) {
+  for (char c : digits)
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return TSnRHexProblem::NotHexDigits;
+  if (digits.size() % 2) return TSnRHexProblem::OddDigits;
+  if (digits.size() / 2 > kHexMaxBytes) return TSnRHexProblem::TooLong;
+  return TSnRHexProblem::None;
 }
 
 bool TSnRCommandLine::HasOldString() const {
@@ -125,12 +155,17 @@ bool TSnRCommandLine::NewTextTooLong() const { return tooLong(NewLines); }
 bool TSnRCommandLine::Complete() const {
   const bool oneKind = OldHex == NewHex && OldText == NewText && OldHex != OldText;
   const bool textsFit = TooLargeFiles.empty() && !OldTextTooLong() && !NewTextTooLong();
-  return Files.count() > 0 && HasOldString() && oneKind && textsFit;
+  return Files.count() > 0 && HasOldString() && oneKind && textsFit && RefusedHex.empty();
 }
 
-TSnRCommandLine ParseSnRCommandLine(const std::vector<std::string>& params) {
+namespace {
+
+// Each parameter in its 8-bit form and its wide form.
+TSnRCommandLine parse(const std::vector<std::string>& params, const std::vector<std::wstring>& wide) {
   TSnRCommandLine c;
-  for (const std::string& p : params) {
+  for (size_t i = 0; i < params.size() && i < wide.size(); ++i) {
+    const std::string& p = params[i];
+    const std::wstring fileValue = wide[i].size() > 2 ? wide[i].substr(2) : std::wstring();
     const std::string whole = upper(p);
     if (whole == "-G0") c.LogLevel = llNone;
     else if (whole == "-G1") c.LogLevel = llChangedFiles;
@@ -143,16 +178,16 @@ TSnRCommandLine ParseSnRCommandLine(const std::vector<std::string>& params) {
       const std::string key = whole.substr(0, 2);
       const std::string value = p.size() > 2 ? p.substr(2) : std::string();
       if (key == "-F") {
-        if (value.find_first_of("*?") != std::string::npos) addMatchingFiles(c.Files, value, false);
-        else if (!value.empty()) c.Files.add(value);
+        if (fileValue.find_first_of(L"*?") != std::wstring::npos) addMatchingFiles(c.Files, fileValue, false);
+        else if (!fileValue.empty()) c.Files.addFileName(fileValue);
       } else if (key == "-R") {
-        addMatchingFiles(c.Files, value, true);
+        addMatchingFiles(c.Files, fileValue, true);
       } else if (key == "-L") {
-        if (!value.empty()) addListFile(c.Files, value);
+        if (!fileValue.empty()) addListFile(c.Files, fileValue);
       } else if (key == "-O") {
-        readString(value, c.OldValue, c.OldLines, c.OldHex, c.OldText, c.TooLargeFiles);
+        readString(p, value, c.OldValue, c.OldLines, c.OldHex, c.OldText, c.TooLargeFiles, c.RefusedHex);
       } else if (key == "-N") {
-        readString(value, c.NewValue, c.NewLines, c.NewHex, c.NewText, c.TooLargeFiles);
+        readString(p, value, c.NewValue, c.NewLines, c.NewHex, c.NewText, c.TooLargeFiles, c.RefusedHex);
       } else if (key == "-B") {
         c.Backup = true;
       } else if (key == "-G") {
@@ -163,6 +198,20 @@ TSnRCommandLine ParseSnRCommandLine(const std::vector<std::string>& params) {
     }
   }
   return c;
+}
+
+}  // namespace
+
+TSnRCommandLine ParseSnRCommandLine(const std::vector<std::wstring>& params) {
+  std::vector<std::string> texts;
+  for (const std::wstring& p : params) texts.push_back(SnRParamText(p));
+  return parse(texts, params);
+}
+
+TSnRCommandLine ParseSnRCommandLine(const std::vector<std::string>& params) {
+  std::vector<std::wstring> wide;
+  for (const std::string& p : params) wide.push_back(win::AnsiToWide(p));
+  return parse(params, wide);
 }
 
 void ApplySnRSwitch(TSnRSwitch s, bool& caseSensitive, bool& regExpr) {
@@ -177,7 +226,7 @@ void ApplySnRSwitch(TSnRSwitch s, bool& caseSensitive, bool& regExpr) {
 TSnRJobRequest SnRCommandLineJobRequest(const TSnRCommandLine& c, bool caseSensitive, bool regExpr,
                                         bool windowBackups, int32_t windowLogLevel) {
   TSnRJobRequest r;
-  r.CheckedFiles = c.Files.items();
+  r.CheckedFiles = c.Files.Names();
   r.CaseSensitive = caseSensitive;
   r.RegExpr = regExpr;
   if (c.IsHexKind()) {
@@ -225,6 +274,23 @@ std::vector<std::string> SnRCommandLineErrorLines(const TSnRCommandLine& c, cons
                              " Bytes mit Zeilenumbr\xFC" "chen"
                        : std::string(old ? "old" : "new") + " text too long - at most " + limit +
                              " bytes with its line breaks");
+  }
+  for (const TSnRRefusedHex& r : c.RefusedHex) {
+    const std::string head = (de ? "Hex-Wert abgelehnt: " : "hex value refused: ") + ShortenText(r.Param, 60) + " - ";
+    switch (r.Problem) {
+      case TSnRHexProblem::NotHexDigits:
+        lines.push_back(head + (de ? "nur die Hex-Ziffern 0-9 und A-F sind erlaubt, ohne Leerzeichen"
+                                   : "only the hex digits 0-9 and A-F may be given, without blanks"));
+        break;
+      case TSnRHexProblem::OddDigits:
+        lines.push_back(head + (de ? "ungerade Anzahl von Hex-Ziffern" : "an odd number of hex digits"));
+        break;
+      case TSnRHexProblem::TooLong:
+        lines.push_back(head + (de ? "mehr als " : "more than ") + std::to_string(kHexMaxBytes) +
+                        (de ? " Bytes" : " bytes"));
+        break;
+      case TSnRHexProblem::None: break;
+    }
   }
   lines.push_back("");
   return lines;

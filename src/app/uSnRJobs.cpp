@@ -32,7 +32,7 @@ std::vector<std::unique_ptr<TSnRTast>> BuildSnRJobs(const TSnRJobRequest& r) {
     }
   }
   std::vector<std::unique_ptr<TSnRTast>> jobs;
-  for (const std::string& file : r.CheckedFiles) {
+  for (const std::wstring& file : r.CheckedFiles) {
     for (const auto& s : strings) {
       if (s.first.empty()) continue;
       auto job = std::make_unique<TSnRTast>();

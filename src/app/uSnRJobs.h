@@ -10,7 +10,7 @@
 
 // What the start button reads from the window.
 struct TSnRJobRequest {
-  std::vector<std::string> CheckedFiles;   // in list order
+  std::vector<std::wstring> CheckedFiles;  // real names, in list order
   int LineModePage = 0;                    // 0 single line, 1 multi line
   std::string FromBytes, ToBytes;          // single line: the frames' values (their first Len bytes)
   std::vector<std::string> MemoFrom, MemoTo;   // multi line: the memos' lines

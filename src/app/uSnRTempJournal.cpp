@@ -1,5 +1,6 @@
 #include "uSnRTempJournal.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
+#include "win/FileNames.h"
 #include <windows.h>
 #include <atomic>
 #include <cstdio>
@@ -13,22 +14,26 @@ const char kJournalPattern[] = "~snrtemp.*.journal";
 // A journal with nothing in progress starts again from empty once it is this long.
 const long long kRestartSize = 64 * 1024;
 
+// A noted file is known by its path and its number on the volume. The volume
+// field stays 0 (it was the volume's serial number once: such old notes never
+// match, so their files are left alone): asking for it costs more under wine
+// than a small job.
 struct FileIdentity {
   unsigned long volume = 0, high = 0, low = 0;
-  bool known() const { return volume || high || low; }
+  bool known() const { return high || low; }
   bool operator==(const FileIdentity& o) const { return volume == o.volume && high == o.high && low == o.low; }
 };
 
 bool identityOf(HANDLE f, FileIdentity& id) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(f, &info)) return false;
-  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  uint64_t number = 0;
+  if (!SnRFileNumber(f, number)) return false;
+  id = {0, static_cast<unsigned long>(number >> 32), static_cast<unsigned long>(number)};
   return id.known();
 }
 
 // Opening for attributes only is allowed beside any other open of the file.
-bool identityOf(const std::string& name, FileIdentity& id) {
-  win::FileHandle f(::CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
+bool identityOf(const std::wstring& name, FileIdentity& id) {
+  win::FileHandle f(::CreateFileW(win::LongPath(name).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   return f && identityOf(f.get(), id);
@@ -39,9 +44,16 @@ std::string folderWithBackslash(std::string f) {
   return f;
 }
 
+// A noted name; a journal of an older run may hold it in 8-bit form.
+std::wstring notedName(const std::string& text) {
+  std::wstring name;
+  if (!win::Utf8ToWide(text, name)) name = win::AnsiToWide(text);
+  return name;
+}
+
 // The noted files of one journal that are still in progress: path -> identity.
-std::map<std::string, FileIdentity> inProgress(const std::string& text) {
-  std::map<std::string, FileIdentity> files;
+std::map<std::wstring, FileIdentity> inProgress(const std::string& text) {
+  std::map<std::wstring, FileIdentity> files;
   std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
@@ -52,23 +64,23 @@ std::map<std::string, FileIdentity> inProgress(const std::string& text) {
       FileIdentity id;
       int used = 0;
       if (std::sscanf(line.c_str() + 2, "%lx %lx %lx %n", &id.volume, &id.high, &id.low, &used) == 3 && used > 0)
-        files[line.substr(2 + static_cast<size_t>(used))] = id;
+        files[notedName(line.substr(2 + static_cast<size_t>(used)))] = id;
     } else if (line[0] == '-') {
-      files.erase(line.substr(2));
+      files.erase(notedName(line.substr(2)));
     }
   }
   return files;
 }
 
-std::string upper(std::string s) {
-  if (!s.empty()) ::CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+std::wstring upper(std::wstring s) {
+  if (!s.empty()) ::CharUpperBuffW(&s[0], static_cast<DWORD>(s.size()));
   return s;
 }
 
 // Deletes Name when it is still the noted file and nobody has it open: the
 // exclusive handle keeps anyone from opening it between the check and the delete.
-bool deleteIfSame(const std::string& name, const FileIdentity& noted) {
-  win::FileHandle f(::CreateFileA(name.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+bool deleteIfSame(const std::wstring& name, const FileIdentity& noted) {
+  win::FileHandle f(::CreateFileW(win::LongPath(name).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   FileIdentity now;
   if (!f || !identityOf(f.get(), now) || !(now == noted)) return false;
@@ -110,13 +122,13 @@ void TSnRTempJournal::note(const std::string& line) {
   written_ += put;
 }
 
-void TSnRTempJournal::done(const std::string& Name) {
+void TSnRTempJournal::done(const std::wstring& Name) {
   std::lock_guard<std::mutex> hold(lock_);
-  if (open_.erase(Name)) note("- " + Name + "\r\n");
+  if (open_.erase(Name)) note("- " + win::WideToUtf8(Name) + "\r\n");
 }
 
-win::FileHandle TSnRTempJournal::CreateTempFile(const std::string& Folder, const std::string& Prefix,
-                                                std::string& Name) {
+win::FileHandle TSnRTempJournal::CreateTempFile(const std::wstring& Folder, const std::wstring& Prefix,
+                                                std::wstring& Name) {
   win::FileHandle f = TSnRFileOps::CreateTempFile(Folder, Prefix, Name);
   if (!f) return f;
   FileIdentity id;
@@ -125,25 +137,25 @@ win::FileHandle TSnRTempJournal::CreateTempFile(const std::string& Folder, const
   std::snprintf(head, sizeof head, "+ %lx %lx %lx ", id.volume, id.high, id.low);
   std::lock_guard<std::mutex> hold(lock_);
   open_.insert(Name);
-  note(head + Name + "\r\n");
+  note(head + win::WideToUtf8(Name) + "\r\n");
   return f;
 }
 
 namespace {
-bool isBackupName(const std::string& name) {
-  static const std::string suffix = ".snr_bak";
+bool isBackupName(const std::wstring& name) {
+  static const std::wstring suffix = L".snr_bak";
   return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 }  // namespace
 
-bool TSnRTempJournal::Rename(const std::string& From, const std::string& To, bool ReplaceExisting) {
+bool TSnRTempJournal::Rename(const std::wstring& From, const std::wstring& To, bool ReplaceExisting) {
   if (BeforeBackup && isBackupName(To)) BeforeBackup(To);
   const bool ok = TSnRFileOps::Rename(From, To, ReplaceExisting);
   if (ok) done(From);
   return ok;
 }
 
-bool TSnRTempJournal::Link(const std::string& Existing, const std::string& NewName) {
+bool TSnRTempJournal::Link(const std::wstring& Existing, const std::wstring& NewName) {
   // Noted only once made: a link to a name that is taken fails, and the worker
   // then tries the next number.
   const bool ok = TSnRFileOps::Link(Existing, NewName);
@@ -151,9 +163,9 @@ bool TSnRTempJournal::Link(const std::string& Existing, const std::string& NewNa
   return ok;
 }
 
-bool TSnRTempJournal::Delete(const std::string& Name) {
+bool TSnRTempJournal::Delete(const std::wstring& Name) {
   const bool ok = TSnRFileOps::Delete(Name);
-  if (ok || ::GetFileAttributesA(Name.c_str()) == INVALID_FILE_ATTRIBUTES) done(Name);
+  if (ok || ::GetFileAttributesW(win::LongPath(Name).c_str()) == INVALID_FILE_ATTRIBUTES) done(Name);
   return ok;
 }
 
@@ -161,7 +173,7 @@ int TSnRTempJournal::CleanUp(const std::string& Folder) {
   const std::string folder = folderWithBackslash(Folder);
   // Journals of ended runs (nobody holds them) and what living runs have in progress.
   std::vector<std::string> ended;
-  std::set<std::string> living;
+  std::set<std::wstring> living;
   WIN32_FIND_DATAA fd;
   HANDLE find = ::FindFirstFileA((folder + kJournalPattern).c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return 0;
@@ -175,7 +187,7 @@ int TSnRTempJournal::CleanUp(const std::string& Folder) {
       continue;
     }
     std::string text;
-    if (ReadWholeFile(journal, text))
+    if (win::ReadWholeFile(journal, text))
       for (const auto& entry : inProgress(text)) living.insert(upper(entry.first));
   } while (::FindNextFileA(find, &fd));
   ::FindClose(find);
@@ -183,7 +195,7 @@ int TSnRTempJournal::CleanUp(const std::string& Folder) {
   int removed = 0;
   for (const std::string& journal : ended) {
     std::string text;
-    if (!ReadWholeFile(journal, text)) continue;
+    if (!win::ReadWholeFile(journal, text)) continue;
     for (const auto& [name, id] : inProgress(text))
       if (id.known() && !living.count(upper(name)) && deleteIfSame(name, id)) ++removed;
     ::DeleteFileA(journal.c_str());

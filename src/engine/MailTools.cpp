@@ -1,8 +1,10 @@
 #include "MailTools.h"
+#include "win/FileNames.h"
 #include "win/Handles.h"
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -14,34 +16,32 @@ int hexValue(char c) {
   return -1;
 }
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
-  return folder + "\\" + name;
+std::wstring joinPath(const std::wstring& folder, const std::wstring& name) {
+  if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) return folder + name;
+  return folder + L"\\" + name;
 }
 
 // The folder's full path as the walk forms paths: no trailing backslash except for
 // a drive root ("C:\"); empty when it is not an existing folder.
-std::string fullFolderPath(const std::string& path) {
-  std::string full;
+std::wstring fullFolderPath(const std::wstring& path) {
+  std::wstring full;
   if (path.empty()) {
-    DWORD n = ::GetCurrentDirectoryA(0, nullptr);
+    DWORD n = ::GetCurrentDirectoryW(0, nullptr);
     full.resize(n);
-    full.resize(::GetCurrentDirectoryA(n, &full[0]));
+    full.resize(::GetCurrentDirectoryW(n, &full[0]));
   } else {
-    DWORD n = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return std::string();
-    full.resize(n);
-    full.resize(::GetFullPathNameA(path.c_str(), n, &full[0], nullptr));
+    full = win::FullPath(path);
+    if (full.empty()) return std::wstring();
   }
-  while (full.size() > 3 && (full.back() == '\\' || full.back() == '/')) full.pop_back();
-  if (full.size() == 2 && full[1] == ':') full += '\\';
-  DWORD attr = ::GetFileAttributesA(full.c_str());
-  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return std::string();
+  while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+  if (full.size() == 2 && full[1] == L':') full += L'\\';
+  DWORD attr = ::GetFileAttributesW(win::LongPath(full).c_str());
+  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return std::wstring();
   return full;
 }
 
-bool isDots(const char* name) {
-  return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+bool isDots(const wchar_t* name) {
+  return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
 // Masks that the walk can apply itself to a listing of the whole folder, with the
@@ -52,51 +52,56 @@ bool isDots(const char* name) {
 struct OwnMask {
   bool usable = false;
   bool all = false;
-  std::string tail;  // ".EXT" in upper case
+  std::wstring tail;  // ".EXT" in upper case
 };
 
-OwnMask ownMask(const std::string& mask) {
+wchar_t upperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+OwnMask ownMask(const std::wstring& mask) {
   OwnMask m;
-  if (mask == "*" || mask == "*.*") {
+  if (mask == L"*" || mask == L"*.*") {
     m.usable = m.all = true;
     return m;
   }
-  if (mask.size() < 3 || mask[0] != '*' || mask[1] != '.') return m;
+  if (mask.size() < 3 || mask[0] != L'*' || mask[1] != L'.') return m;
   for (size_t i = 2; i < mask.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(mask[i]);
-    if (!(std::isalnum(c) || c == '_' || c == '-') || c >= 0x80) return m;
-    m.tail += static_cast<char>(std::toupper(c));
+    const wchar_t c = mask[i];
+    if (c >= 0x80 || !(std::isalnum(static_cast<int>(c)) || c == L'_' || c == L'-')) return m;
+    m.tail += upperAscii(c);
   }
-  m.tail.insert(0, ".");
+  m.tail.insert(0, L".");
   m.usable = true;
   return m;
 }
 
-bool isAscii(const char* s) {
+bool isAscii(const wchar_t* s) {
   for (; *s; ++s)
-    if (static_cast<unsigned char>(*s) >= 0x80 || *s == '?') return false;  // '?': a name the code page cannot hold
+    if (*s >= 0x80) return false;
   return true;
 }
 
-bool endsWithUpper(const char* name, const std::string& tail) {
-  const size_t n = std::strlen(name);
+bool endsWithUpper(const wchar_t* name, const std::wstring& tail) {
+  const size_t n = std::wcslen(name);
   if (n < tail.size()) return false;
   for (size_t i = 0; i < tail.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(name[n - tail.size() + i])) != static_cast<unsigned char>(tail[i]))
-      return false;
+    if (upperAscii(name[n - tail.size() + i]) != tail[i]) return false;
   return true;
 }
 
-void walk(const std::string& folder, const std::string& mask, const OwnMask& own, int attr, bool recursive,
-          const std::function<bool()>& stop, const std::function<void(const std::string&)>& found) {
+HANDLE findFirst(const std::wstring& pattern, WIN32_FIND_DATAW& fd) {
+  return ::FindFirstFileW(win::LongPath(pattern).c_str(), &fd);
+}
+
+void walk(const std::wstring& folder, const std::wstring& mask, const OwnMask& own, int attr, bool recursive,
+          const std::function<bool()>& stop, const std::function<void(const std::wstring&)>& found) {
   if (stop && stop()) return;
-  WIN32_FIND_DATAA fd;
+  WIN32_FIND_DATAW fd;
   if (recursive) {
     // One listing of the whole folder gives the subfolders and, where the walk can
     // match the mask itself, the entries too: the folder is then listed once.
-    std::vector<std::string> subfolders, taken;
+    std::vector<std::wstring> subfolders, taken;
     bool ownMatch = own.usable;
-    win::FindHandle h(::FindFirstFileA(joinPath(folder, "*").c_str(), &fd));
+    win::FindHandle h(findFirst(joinPath(folder, L"*"), fd));
     if (h) {
       do {
         if (isDots(fd.cFileName)) continue;
@@ -111,8 +116,8 @@ void walk(const std::string& folder, const std::string& mask, const OwnMask& own
         if (WalkAttrMatches(fd.dwFileAttributes, attr) &&
             (own.all || endsWithUpper(fd.cFileName, own.tail) ||
              (fd.cAlternateFileName[0] && endsWithUpper(fd.cAlternateFileName, own.tail))))
-          taken.push_back(folder + "\\" + fd.cFileName);
-      } while (::FindNextFileA(h.get(), &fd));
+          taken.push_back(folder + L"\\" + fd.cFileName);
+      } while (::FindNextFileW(h.get(), &fd));
     }
     for (const auto& sub : subfolders) walk(sub, mask, own, attr, recursive, stop, found);
     if (ownMatch) {
@@ -120,12 +125,12 @@ void walk(const std::string& folder, const std::string& mask, const OwnMask& own
       return;
     }
   }
-  win::FindHandle h(::FindFirstFileA(joinPath(folder, mask).c_str(), &fd));
+  win::FindHandle h(findFirst(joinPath(folder, mask), fd));
   if (!h) return;
   do {
     if (!isDots(fd.cFileName) && WalkAttrMatches(fd.dwFileAttributes, attr))
-      found(folder + "\\" + fd.cFileName);
-  } while (::FindNextFileA(h.get(), &fd));
+      found(folder + L"\\" + fd.cFileName);
+  } while (::FindNextFileW(h.get(), &fd));
 }
 
 }  // namespace
@@ -167,20 +172,40 @@ bool WalkAttrMatches(DWORD Attr, int Wanted) {
   return (Wanted & faDirectory) ? isDir : !isDir;
 }
 
-void WalkFolder(const std::string& Path, const std::string& Mask, int Attr, bool Recursive,
-                const std::function<bool()>& Stop, const std::function<void(const std::string&)>& Found) {
-  const std::string folder = fullFolderPath(Path);
+void WalkFolder(const std::wstring& Path, const std::wstring& Mask, int Attr, bool Recursive,
+                const std::function<bool()>& Stop, const std::function<void(const std::wstring&)>& Found) {
+  const std::wstring folder = fullFolderPath(Path);
   if (!folder.empty()) walk(folder, Mask, ownMask(Mask), Attr, Recursive, Stop, Found);
+}
+
+void TDirStringList::AddFiles(const std::wstring& Path, const std::wstring& Mask, int Attr, bool Recursive,
+                              bool Append) {
+  if (!Append) clear();
+  try {
+    WalkFolder(Path, Mask, Attr, Recursive, nullptr, [this](const std::wstring& p) { addFileName(p); });
+  } catch (...) {
+    // What was found so far stays.
+  }
 }
 
 void TDirStringList::AddFiles(const std::string& Path, const std::string& Mask, int Attr, bool Recursive,
                               bool Append) {
-  if (!Append) clear();
-  try {
-    WalkFolder(Path, Mask, Attr, Recursive, nullptr, [this](const std::string& p) { add(p); });
-  } catch (...) {
-    // What was found so far stays.
-  }
+  AddFiles(win::AnsiToWide(Path), win::AnsiToWide(Mask), Attr, Recursive, Append);
+}
+
+int TDirStringList::add(const std::string& s) {
+  names_.push_back(win::AnsiToWide(s));
+  return StringList::add(s);
+}
+
+int TDirStringList::addFileName(const std::wstring& name) {
+  names_.push_back(name);
+  return StringList::add(win::WideToAnsi(name));
+}
+
+void TDirStringList::clear() {
+  names_.clear();
+  StringList::clear();
 }
 
 std::string TDirStringList::GetName(int Index, bool FullPath) const {

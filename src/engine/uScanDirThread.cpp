@@ -1,21 +1,32 @@
 #include "uScanDirThread.h"
 #include "MailTools.h"
+#include "win/FileNames.h"
 #include <vector>
 
-std::string ReduceDoubledBackslashes(const std::string& Path) {
-  std::string out;
+namespace {
+
+template <class String>
+String reduceDoubledBackslashes(const String& Path) {
+  using Char = typename String::value_type;
+  const Char bs = static_cast<Char>('\\');
+  String out;
   size_t i = 0;
-  if (Path.compare(0, 2, "\\\\") == 0) {  // \\server\share keeps its leading pair
-    out = "\\\\";
-    while (i < Path.size() && Path[i] == '\\') ++i;
+  if (Path.size() >= 2 && Path[0] == bs && Path[1] == bs) {  // \\server\share keeps its leading pair
+    out.assign(2, bs);
+    while (i < Path.size() && Path[i] == bs) ++i;
   }
   const size_t kept = out.size();
   for (; i < Path.size(); ++i) {
-    if (Path[i] == '\\' && out.size() > kept && out.back() == '\\') continue;
+    if (Path[i] == bs && out.size() > kept && out.back() == bs) continue;
     out += Path[i];
   }
   return out;
 }
+
+}  // namespace
+
+std::string ReduceDoubledBackslashes(const std::string& Path) { return reduceDoubledBackslashes(Path); }
+std::wstring ReduceDoubledBackslashes(const std::wstring& Path) { return reduceDoubledBackslashes(Path); }
 
 TScanDirThread::TScanDirThread() = default;
 
@@ -33,7 +44,7 @@ void TScanDirThread::SetParams(const std::string& APath, const std::string& AMas
 
 void TScanDirThread::AddFoundFile() {
   CurrentFile = ReduceDoubledBackslashes(CurrentFile);
-  if (Target) Target->add(CurrentFile);
+  if (Target) Target->addFileName(CurrentFile);
 }
 
 void TScanDirThread::execute() {
@@ -41,13 +52,13 @@ void TScanDirThread::execute() {
   // Found files go to the main thread in batches (100 files, or what 50 ms found):
   // each hand-over waits for the main thread, and one for every file made the scan
   // as slow as the window.
-  std::vector<std::string> batch;
+  std::vector<std::wstring> batch;
   DWORD lastHandOver = ::GetTickCount();
   auto handOver = [&] {
     if (!batch.empty())
       synchronize([&] {
         if (Target) Target->beginUpdate();
-        for (const std::string& f : batch) {
+        for (const std::wstring& f : batch) {
           CurrentFile = f;
           AddFoundFile();
         }
@@ -58,12 +69,12 @@ void TScanDirThread::execute() {
   };
   auto due = [&] { return batch.size() >= 100 || (!batch.empty() && ::GetTickCount() - lastHandOver >= 50); };
   try {
-    WalkFolder(Path, Mask, Attr, Recursive,
+    WalkFolder(win::AnsiToWide(Path), win::AnsiToWide(Mask), Attr, Recursive,
                [&] {
                  if (due()) handOver();
                  return terminated();
                },
-               [&](const std::string& found) {
+               [&](const std::wstring& found) {
                  batch.push_back(found);
                  if (due()) handOver();
                });

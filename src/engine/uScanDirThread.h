@@ -1,5 +1,6 @@
 // One background scan of a folder: every entry that matches the mask and the
-// attribute filter is handed to the main thread, which appends it to Target.
+// attribute filter is handed to the main thread, which appends it to Target
+// (its real name, Target showing the 8-bit form).
 #pragma once
 #include <atomic>
 #include <string>
@@ -21,7 +22,7 @@ public:
   int Attr = 0;
   bool Recursive = false;
   win::Strings* Target = nullptr;
-  std::string CurrentFile;
+  std::wstring CurrentFile;
   std::atomic<bool> Finished{false};  // true once execute() has ended
 
   // On the main thread: CurrentFile with doubled backslashes reduced (a network
@@ -34,3 +35,4 @@ protected:
 
 // Reduces every run of backslashes to one, except the two that start a network path.
 std::string ReduceDoubledBackslashes(const std::string& Path);
+std::wstring ReduceDoubledBackslashes(const std::wstring& Path);

@@ -1,29 +1,35 @@
 #include "uSearchAndReplaceThread.h"
 #include "MailTools.h"
-#include "uSnRFlushPool.h"
+#include "uSnRTaskPool.h"
 #include "uSnRMatchers.h"
+#include "uSnRNoOutput.h"
 #include "uSnRRegExpr.h"
 #include "uSnRTempOutput.h"
 #include "uSnRViewGuard.h"
+#include "win/FileNames.h"
 #include <algorithm>
 #include <cstring>
 #include <deque>
 #include <memory>
 #include <vector>
 
+using win::LongPath;
+
 namespace {
 
-std::string folderOf(const std::string& fileName) {
-  size_t cut = fileName.find_last_of("\\/:");
-  return cut == std::string::npos ? std::string(".") : fileName.substr(0, cut + 1);
+std::wstring folderOf(const std::wstring& fileName) {
+  size_t cut = fileName.find_last_of(L"\\/:");
+  return cut == std::wstring::npos ? std::wstring(L".") : fileName.substr(0, cut + 1);
 }
 
-bool fileExists(const std::string& name) {
-  DWORD attr = ::GetFileAttributesA(name.c_str());
+bool fileExists(const std::wstring& name) {
+  DWORD attr = ::GetFileAttributesW(LongPath(name).c_str());
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool nameExists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool nameExists(const std::wstring& name) {
+  return ::GetFileAttributesW(LongPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Bytes up to the first NUL among the first len.
 std::string textUpToNul(const void* buf, int len) {
@@ -62,7 +68,14 @@ std::string ShortenText(const std::string& Text, int N) {
 
 void TSnRTast::Init(const std::string& AFileName, const void* ASearchBuf, int ASearchLen, uint8_t AMode,
                     const void* AReplaceBuf, int AReplaceLen, bool ABackup, int ALogLevel) {
+  Init(win::AnsiToWide(AFileName), ASearchBuf, ASearchLen, AMode, AReplaceBuf, AReplaceLen, ABackup, ALogLevel);
   FileName = AFileName;
+}
+
+void TSnRTast::Init(const std::wstring& AName, const void* ASearchBuf, int ASearchLen, uint8_t AMode,
+                    const void* AReplaceBuf, int AReplaceLen, bool ABackup, int ALogLevel) {
+  Name = AName;
+  FileName = win::WideToAnsi(AName);
   SearchLen = std::max(ASearchLen, 0);  // -1: an unset string
   SearchDisplay = SnRTaskDisplayText(SearchLen, ASearchBuf, SearchBuf);
   SearchLen = static_cast<int32_t>(SearchBuf.size());
@@ -76,43 +89,25 @@ void TSnRTast::Init(const std::string& AFileName, const void* ASearchBuf, int AS
 
 namespace {
 
-// Jobs whose temporary files may wait for their flushes at one time, and the
-// threads flushing them.
+// Jobs read ahead of their turn at most, and the threads that read, write and flush
+// them (and flush folders).
 constexpr size_t kJobsInFlight = 32;
 constexpr size_t kReadWhole = 64 << 10;  // files up to this size are read, not mapped
-constexpr size_t kFlushThreads = 16;
+constexpr size_t kPoolThreads = 8;
+// Batched reports are delivered at least this often while jobs end, and at most this big.
+constexpr DWORD kBatchMs = 50;
+constexpr size_t kBatchBytes = 256 << 10;
 
 // The file's full path in upper case: two jobs on one name meet here.
-std::string nameKey(const std::string& fileName) {
-  char full[MAX_PATH * 2];
-  DWORD n = ::GetFullPathNameA(fileName.c_str(), sizeof full, full, nullptr);
-  std::string key = n && n < sizeof full ? std::string(full, n) : fileName;
-  ::CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
+std::wstring nameKey(const std::wstring& fileName) {
+  std::wstring key = win::FullPath(fileName);
+  if (key.empty()) key = fileName;
+  if (!key.empty()) ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
   return key;
 }
 
-bool endsWith(const std::string& s, const std::string& tail) {
+bool endsWith(const std::wstring& s, const std::wstring& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// The file's number. The system's queries for whole identities also ask for the
-// volume's serial number, which under wine costs more than a small job; the
-// number alone is a read of the file's own record.
-bool queryFileId(HANDLE file, TSnRFileId& out) {
-  using Query = LONG(NTAPI*)(HANDLE, void* status, void* info, ULONG size, int infoClass);
-  static const auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
-  const int fileInternalInformation = 6;
-  ULONG_PTR status[2];
-  LARGE_INTEGER number;
-  if (query && query(file, status, &number, sizeof number, fileInternalInformation) >= 0) {
-    out.Number = static_cast<uint64_t>(number.QuadPart);
-    return true;
-  }
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(file, &info)) return false;
-  out.Number = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
-  return true;
 }
 
 }  // namespace
@@ -142,9 +137,24 @@ int TSearchAndReplaceThread::TaskCount() {
   return static_cast<int>(Tasks.size());
 }
 
+void TSearchAndReplaceThread::DropHead(size_t n) {
+  auto lock = LockTasks();
+  for (; n && !Tasks.empty(); --n) Tasks.pop_front();
+}
+
 void TSearchAndReplaceThread::Report(WPARAM Kind, const std::string& Text) {
   if (!ReportWnd) return;
   const size_t n = std::min(Text.size(), sizeof reportBuffer_ - 1);
+  if (batched_) {
+    if (batch_.empty()) batchStart_ = ::GetTickCount();
+    batch_ += static_cast<char>(Kind);
+    if (Kind == SNRTHREAD_BACKUPFILE && !reportedBackup_.empty())
+      batch_ += win::WideToUtf8(reportedBackup_);
+    else
+      batch_.append(Text, 0, n);
+    batch_ += '\0';
+    return;
+  }
   std::memcpy(reportBuffer_, Text.data(), n);
   reportBuffer_[n] = 0;
   ::SendMessageA(ReportWnd, WM_SNRTHREAD, Kind, reinterpret_cast<LPARAM>(reportBuffer_));
@@ -164,134 +174,203 @@ void TSearchAndReplaceThread::ReportResult(const TSnRTast& Job, TSnRJobResult R)
   }
 }
 
+void TSearchAndReplaceThread::ReportSkipped(const TSnRTast& Job) {
+  Report(SNRTHREAD_LOGLINE, Job.FileName);
+  Report(SNRTHREAD_LOGLINE, Job.SearchDisplay + " --> " + Job.ReplaceDisplay + " : SKIPPED");
+  Report(SNRTHREAD_LOGLINE, "");
+}
+
+void TSearchAndReplaceThread::JobDone() {
+  if (batched_ && ReportWnd) {
+    Report(SNRTHREAD_LOGLINE, "UPDATE");
+    ++batchJobs_;
+    if (batch_.size() >= kBatchBytes) DeliverReports();
+    return;
+  }
+  DropHead(1);
+  Report(SNRTHREAD_LOGLINE, "UPDATE");
+}
+
+void TSearchAndReplaceThread::DeliverReports() {
+  if (!batched_ || batch_.empty()) return;
+  batch_ += '\0';
+  // The jobs leave first, as a job does before its "UPDATE": the window may end
+  // the run on the last report, and must then find the queue empty.
+  DropHead(batchJobs_);
+  batchJobs_ = 0;
+  ::SendMessageA(ReportWnd, WM_SNRTHREAD, SNRTHREAD_LOGLINES, reinterpret_cast<LPARAM>(batch_.data()));
+  batch_.clear();
+}
+
 void TSearchAndReplaceThread::execute() {
   // Jobs are taken in order and stay in the queue until reported, so the main
-  // thread's count includes every job in progress. While one job's temporary file
-  // is being flushed, the next ones are read and written; each job's backup, rename
-  // and report still follow those of the job before it, so files, backups and
-  // result lines come out exactly as one job after the other would make them.
-  if (!flushPool_) flushPool_.reset(new TSnRFlushPool(kFlushThreads));
-  TSnRFlushPool& pool = *flushPool_;
+  // thread's count includes every job in progress. Up to kJobsInFlight of them are
+  // read, written and flushed ahead on the pool's threads; each job's backup,
+  // rename and report follow those of the job before it, on this thread, so files,
+  // backups and result lines come out exactly as one job after the other would
+  // make them.
+  if (!pool_) pool_.reset(new TSnRTaskPool(kPoolThreads, THREAD_PRIORITY_BELOW_NORMAL));
+  TSnRTaskPool& pool = *pool_;
   struct InFlight {
-    TSnRTast* job;
-    Rewrite rewrite;
-    std::string key;
-    std::shared_ptr<TSnRFlushPool::Ticket> flush;  // set while a temporary file waits
+    TSnRTast* job = nullptr;
+    std::wstring key;
+    uint64_t dispatched = 0;  // renames made before it was started
+    Rewrite rewrite;          // written by its task until the ticket is done
+    std::shared_ptr<TSnRTaskPool::Ticket> ticket;
   };
-  std::deque<InFlight> inFlight;
+  std::deque<std::unique_ptr<InFlight>> inFlight;
+  uint64_t renames = 0;
+  // The file identities replaced by a rename, with the count of renames then: a
+  // job that read one of them before (through another name of the same file) read
+  // what is gone and is read again.
+  std::deque<std::pair<TSnRFileId, uint64_t>> replaced;
+  std::vector<std::wstring> dirtyFolders;
+  DWORD lastFolderFlush = ::GetTickCount();
   auto taskAt = [this](size_t i) -> TSnRTast* {
     auto lock = LockTasks();
     return i < Tasks.size() ? Tasks[i].get() : nullptr;
   };
-  auto dropHead = [this] {
-    auto lock = LockTasks();
-    Tasks.pop_front();
+  auto flushFolders = [&] {
+    for (std::wstring& folder : dirtyFolders)
+      pool.run([this, folder = std::move(folder)] { ops_->FlushFolder(folder); });
+    dirtyFolders.clear();
+    lastFolderFlush = ::GetTickCount();
   };
-  auto reportSkipped = [this](const TSnRTast& job) {
-    Report(SNRTHREAD_LOGLINE, job.FileName);
-    Report(SNRTHREAD_LOGLINE, job.SearchDisplay + " --> " + job.ReplaceDisplay + " : SKIPPED");
-    Report(SNRTHREAD_LOGLINE, "");
+  auto readAgain = [&](const InFlight& f) {
+    if (!f.rewrite.Source.Number) return false;  // not opened
+    for (const auto& r : replaced)
+      if (r.second > f.dispatched && r.first == f.rewrite.Source) return true;
+    return false;
   };
   // Finishes the oldest job in progress (Skip: removes its temporary file instead).
   auto completeOldest = [&](bool skip) {
-    InFlight f = std::move(inFlight.front());
+    std::unique_ptr<InFlight> f = std::move(inFlight.front());
     inFlight.pop_front();
-    TSnRJobResult r = f.rewrite.Result;
-    if (f.flush) {
-      pool.wait(*f.flush);
-      if (skip || !f.flush->ok) {
-        ops_->Delete(f.rewrite.TempName);
-        r = srReplaceFailed;  // the new content did not reach the disk
-      } else {
-        try {
-          r = Finish(f.job->FileName, f.rewrite.TempName, f.job->Backup, r);
-        } catch (...) {
-          r = srMapFailed;
-        }
-        pool.flushFolder(*ops_, folderOf(f.job->FileName));
-      }
+    pool.wait(*f->ticket);
+    // Replacements every job still in progress was started after are of no concern.
+    while (!replaced.empty() && replaced.front().second <= f->dispatched) replaced.pop_front();
+    if (skip) {
+      if (!f->rewrite.TempName.empty()) ops_->Delete(f->rewrite.TempName);
+      ReportSkipped(*f->job);
+      JobDone();
+      return;
     }
-    if (skip)
-      reportSkipped(*f.job);
-    else
-      ReportResult(*f.job, r);
-    dropHead();
-    Report(SNRTHREAD_LOGLINE, "UPDATE");
-  };
-  auto drain = [&] {
-    while (!inFlight.empty() && !terminated()) completeOldest(false);
+    if (readAgain(*f)) {
+      if (!f->rewrite.TempName.empty()) ops_->Delete(f->rewrite.TempName);
+      f->rewrite = ReadAndFlush(*f->job);
+    }
+    TSnRJobResult r = f->rewrite.Result;
+    if (!f->rewrite.TempName.empty()) {
+      try {
+        r = Finish(f->job->Name, f->rewrite.TempName, f->job->Backup, r, f->rewrite.Read);
+      } catch (...) {
+        r = srMapFailed;
+      }
+      if (r > 0) replaced.emplace_back(f->rewrite.Source, ++renames);
+      const std::wstring folder = folderOf(f->job->Name);
+      if (std::find(dirtyFolders.begin(), dirtyFolders.end(), folder) == dirtyFolders.end())
+        dirtyFolders.push_back(folder);
+    }
+    ReportResult(*f->job, r);
+    JobDone();
   };
   // A job must not read a file that a job before it has yet to replace, nor one
   // of its backups.
-  auto waitsForEarlier = [&](const std::string& key) {
-    for (const InFlight& f : inFlight)
-      if (f.flush && (key == f.key || (key.compare(0, f.key.size() + 1, f.key + ".") == 0 && endsWith(key, ".SNR_BAK"))))
+  auto waitsForEarlier = [&](const std::wstring& key) {
+    for (const auto& f : inFlight)
+      if (key == f->key || (key.compare(0, f->key.size() + 1, f->key + L".") == 0 && endsWith(key, L".SNR_BAK")))
         return true;
     return false;
   };
-  const std::function<bool(const TSnRFileId&)> busy = [&](const TSnRFileId& id) {
-    for (const InFlight& f : inFlight)
-      if (f.flush && f.rewrite.Source == id) return true;
-    return false;
+  // Starts every job it may: up to kJobsInFlight, stopping at one that must wait.
+  auto startJobs = [&] {
+    while (inFlight.size() < kJobsInFlight && !terminated()) {
+      TSnRTast* job = taskAt(batchJobs_ + inFlight.size());
+      if (!job) return;
+      std::wstring key = nameKey(job->Name);
+      if (waitsForEarlier(key)) return;
+      auto f = std::make_unique<InFlight>();
+      f->job = job;
+      f->key = std::move(key);
+      f->dispatched = renames;
+      InFlight* p = f.get();
+      f->ticket = pool.run([this, p] { p->rewrite = ReadAndFlush(*p->job); });
+      inFlight.push_back(std::move(f));
+    }
   };
+  auto idle = [&] { return inFlight.empty() && !taskAt(batchJobs_); };
 
   while (!terminated()) {
-    TSnRTast* job = taskAt(inFlight.size());
-    if (!job) {
-      if (!inFlight.empty()) {
-        completeOldest(false);
-      } else {
+    startJobs();
+    if (inFlight.empty()) {
+      DeliverReports();
+      flushFolders();
+      if (idle()) {
         pool.waitAll();  // the folders' flushes too, before the worker idles
+        replaced.clear();
         ::Sleep(10);
       }
       continue;
     }
-    if (inFlight.size() >= kJobsInFlight) {
-      completeOldest(false);
-      continue;
+    // While the oldest job is still being read or written, what is gathered goes
+    // to the window once it is kBatchMs old.
+    InFlight& oldest = *inFlight.front();
+    if (!pool.done(*oldest.ticket)) {
+      const DWORD age = batch_.empty() ? 0 : ::GetTickCount() - batchStart_;
+      if (!batch_.empty() && age >= kBatchMs) {
+        DeliverReports();
+        continue;
+      }
+      if (!batch_.empty()) {
+        pool.waitFor(*oldest.ticket, kBatchMs - age);
+        continue;
+      }
     }
-    std::string key = nameKey(job->FileName);
-    if (waitsForEarlier(key)) {
-      drain();
-      continue;
-    }
-    InFlight f{job, Rewrite(), std::move(key), nullptr};
-    try {
-      const bool anyPending = std::any_of(inFlight.begin(), inFlight.end(), [](const InFlight& i) { return !!i.flush; });
-      f.rewrite = Read(job->FileName, job->SearchBuf.data(), job->SearchLen, job->Mode, job->ReplaceBuf.data(),
-                       job->ReplaceLen, anyPending ? busy : std::function<bool(const TSnRFileId&)>());
-    } catch (...) {
-      f.rewrite = Rewrite();
-      f.rewrite.Result = srMapFailed;
-    }
-    if (f.rewrite.Busy) {
-      drain();
-      continue;
-    }
-    if (f.rewrite.Temp) f.flush = pool.flushFile(*ops_, std::move(f.rewrite.Temp));
-    inFlight.push_back(std::move(f));
-    while (!inFlight.empty() && !terminated() && (!inFlight.front().flush || pool.done(*inFlight.front().flush)))
-      completeOldest(false);
+    completeOldest(false);
+    if (!batch_.empty() && ::GetTickCount() - batchStart_ >= kBatchMs) DeliverReports();
+    if (!dirtyFolders.empty() && ::GetTickCount() - lastFolderFlush >= kBatchMs) flushFolders();
   }
   // The job in progress ends normally; the ones read ahead of their turn count as
   // not begun: their temporary files go and their files stay untouched.
   if (!inFlight.empty()) completeOldest(false);
   while (!inFlight.empty()) completeOldest(true);
+  flushFolders();
   pool.waitAll();
-  while (TSnRTast* job = taskAt(0)) {
-    reportSkipped(*job);
-    dropHead();
-    Report(SNRTHREAD_LOGLINE, "UPDATE");
+  while (TSnRTast* job = taskAt(batchJobs_)) {
+    ReportSkipped(*job);
+    JobDone();
   }
+  DeliverReports();
+}
+
+TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::ReadAndFlush(const TSnRTast& Job) {
+  Rewrite r;
+  try {
+    r = Read(Job.Name, Job.SearchBuf.data(), Job.SearchLen, Job.Mode, Job.ReplaceBuf.data(), Job.ReplaceLen);
+  } catch (...) {
+    r = Rewrite();
+    r.Result = srMapFailed;
+    return r;
+  }
+  if (!r.Temp) return r;
+  // The new content reaches the disk before any name points to it.
+  const bool flushed = ops_->Flush(r.Temp.get());
+  r.Temp.reset();
+  if (!flushed) {
+    ops_->Delete(r.TempName);
+    r.TempName.clear();
+    r.Result = srReplaceFailed;
+  }
+  return r;
 }
 
 TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
-    const std::string& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode, const void* ReplaceBuf,
-    int ReplaceLen, const std::function<bool(const TSnRFileId&)>& Busy) {
+    const std::wstring& FileName, const void* SearchBuf, int SearchLen, uint8_t Mode, const void* ReplaceBuf,
+    int ReplaceLen) {
   Rewrite out;
   SearchLen = SearchBuf ? std::max(SearchLen, 0) : 0;
   ReplaceLen = ReplaceBuf ? std::max(ReplaceLen, 0) : 0;
-  DebugOut(FileName + " Start");
+  DebugOut(win::WideToAnsi(FileName) + " Start");
   if (!fileExists(FileName)) {
     out.Result = srFileMissing;
     return out;
@@ -304,18 +383,15 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   size_t size = 0;
   out.Result = srMapFailed;
   try {
-    file.reset(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Others may read it and rename it, but not write it while it is open (held so
+    // until it is replaced).
+    file.reset(::CreateFileW(LongPath(FileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return out;  // locked against reading, or no access
+    if (!ops_->QueryState(file.get(), out.Read.State)) return out;
     LARGE_INTEGER fileSize;
-    if (!::GetFileSizeEx(file.get(), &fileSize)) return out;
-    if (Busy) {
-      if (!queryFileId(file.get(), out.Source)) return out;
-      if (Busy(out.Source)) {
-        out.Busy = true;
-        return out;
-      }
-    }
+    fileSize.QuadPart = static_cast<LONGLONG>(out.Read.State.Size);
+    if (!SnRFileNumber(file.get(), out.Source.Number)) return out;
     // The file is read through one view; one that cannot fit into the address space
     // fails whole rather than being processed in part.
     if (fileSize.QuadPart <= 0 || static_cast<uint64_t>(fileSize.QuadPart) > SIZE_MAX) return out;
@@ -340,11 +416,15 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
 
   const auto* begin = view ? static_cast<const uint8_t*>(view.get()) : small.data();
   const auto* end = begin + size;
-  const std::string folder = folderOf(FileName);
+  const std::wstring folder = folderOf(FileName);
   out.Result = srReplaceFailed;
   if (SearchLen > 0 && Mode <= smRegExpr) {
     try {
       TSnRTempOutput temp(*ops_, folder, begin, size);
+      // The system replaces no read-only file: its job is counted, not written.
+      TSnRNoOutput none;
+      const bool readOnly = out.Read.State.Attributes & FILE_ATTRIBUTE_READONLY;
+      TSnROutput& output = readOnly ? static_cast<TSnROutput&>(none) : temp;
       int count = srReplaceFailed;
       if (Mode == smRegExpr) {
         const std::string expr = textUpToNul(SearchBuf, SearchLen);
@@ -352,20 +432,24 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
           // Compiled and parsed once for all the file's runs.
           const TSnRRegExpr re(expr);
           const TSnRRegExpr::Template repl(textUpToNul(ReplaceBuf, ReplaceLen), true);
-          count = ReplaceRegExprRuns(begin, end, re, repl, temp);
+          count = ReplaceRegExprRuns(begin, end, re, repl, output);
         }
       } else {
         count = ReplacePlain(begin, end, static_cast<const uint8_t*>(SearchBuf), static_cast<size_t>(SearchLen),
                              static_cast<const uint8_t*>(ReplaceBuf), static_cast<size_t>(ReplaceLen),
-                             Mode == smIgnoreCase, temp);
+                             Mode == smIgnoreCase, output);
       }
+      if (readOnly && count > 0) throw TSnRNoOutput::Replacement();
       // Only a job that replaced something needs its file: 0 matches leave none.
       // Its bytes may still all come from the view here.
       auto keep = [&] { out.Temp = temp.finish(true, out.TempName); };
       if (count > 0 && !snr::RunReadingView(begin, size, keep)) throw snr::ViewReadError();
       out.Result = count;
+      if (out.Temp) CarryOriginal(file, out);
     } catch (const snr::ViewReadError&) {
       out.Result = srMapFailed;  // the temporary file is gone with its output object
+    } catch (const TSnRNoOutput::Replacement&) {
+      out.Result = srFinishFailed;  // as the rename would end
     } catch (...) {
       out.Result = srReplaceFailed;
     }
@@ -373,33 +457,43 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   return out;
 }
 
+void TSearchAndReplaceThread::CarryOriginal(win::FileHandle& File, Rewrite& Out) {
+  // The new file takes the old one's attributes and rights before its flush; a file
+  // that would come out with other rights (a private one readable by others) is
+  // not replaced.
+  if (!ops_->CarryRights(File.get(), Out.Temp.get())) {
+    Out.Temp.reset();
+    ops_->Delete(Out.TempName);
+    Out.TempName.clear();
+    Out.Result = srReplaceFailed;
+    return;
+  }
+  Out.Read.File = std::move(File);
+}
+
 TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::string& FileName, const void* SearchBuf,
                                                    int SearchLen, uint8_t Mode, const void* ReplaceBuf,
-                                                   int ReplaceLen, bool Backup, int /*LogLevel*/) {
-  Rewrite r;
-  try {
-    r = Read(FileName, SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, nullptr);
-  } catch (...) {
-    return srMapFailed;
-  }
+                                                   int ReplaceLen, bool Backup, int LogLevel) {
+  return ProcessFile(win::AnsiToWide(FileName), SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, Backup, LogLevel);
+}
+
+TSnRJobResult TSearchAndReplaceThread::ProcessFile(const std::wstring& FileName, const void* SearchBuf,
+                                                   int SearchLen, uint8_t Mode, const void* ReplaceBuf,
+                                                   int ReplaceLen, bool Backup, int LogLevel) {
+  TSnRTast job;
+  job.Init(FileName, SearchBuf, SearchLen, Mode, ReplaceBuf, ReplaceLen, Backup, LogLevel);
+  Rewrite r = ReadAndFlush(job);
   if (r.TempName.empty()) return r.Result;
-  // The new content reaches the disk before any name points to it.
-  const bool flushed = ops_->Flush(r.Temp.get());
-  r.Temp.reset();
-  if (!flushed) {
-    ops_->Delete(r.TempName);
-    return srReplaceFailed;
-  }
-  const TSnRJobResult result = Finish(FileName, r.TempName, Backup, r.Result);
+  const TSnRJobResult result = Finish(FileName, r.TempName, Backup, r.Result, r.Read);
   ops_->FlushFolder(folderOf(FileName));
   return result;
 }
 
-bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::string& Backup) {
+bool TSearchAndReplaceThread::MakeBackup(const std::wstring& FileName, std::wstring& Backup) {
   // A second name for the original: complete at once, and the file's own name is
   // never without content. The first free number is found by the link itself.
   for (unsigned n = 0;; ++n) {
-    Backup = FileName + "." + std::to_string(n) + ".snr_bak";
+    Backup = FileName + L"." + std::to_wstring(n) + L".snr_bak";
     if (ops_->Link(FileName, Backup)) return true;
     const DWORD error = ::GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
@@ -407,21 +501,22 @@ bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::strin
   // No links here: a copy, flushed, under a temporary name first, so that a backup
   // name never holds a part of the original.
   for (unsigned n = 0;; ++n) {
-    Backup = FileName + "." + std::to_string(n) + ".snr_bak";
+    Backup = FileName + L"." + std::to_wstring(n) + L".snr_bak";
     if (!nameExists(Backup)) break;
   }
-  std::string copyName;
-  win::FileHandle copy = ops_->CreateTempFile(folderOf(FileName), "snr", copyName);
+  std::wstring copyName;
+  win::FileHandle copy = ops_->CreateTempFile(folderOf(FileName), L"snr", copyName);
   if (!copy) return false;
   bool ok = true;
   {
-    win::FileHandle in(::CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    win::FileHandle in(::CreateFileW(LongPath(FileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     ok = static_cast<bool>(in);
     std::vector<char> buf(1 << 20);
     DWORD got = 0;
     while (ok && (ok = ::ReadFile(in.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr) != 0) && got)
       ok = ops_->Write(copy.get(), buf.data(), got);
+    ok = ok && ops_->CarryRights(in.get(), copy.get());  // a link shares them; a copy is given them
   }
   ok = ok && ops_->Flush(copy.get());
   copy.reset();
@@ -430,25 +525,34 @@ bool TSearchAndReplaceThread::MakeBackup(const std::string& FileName, std::strin
   return false;
 }
 
-TSnRJobResult TSearchAndReplaceThread::Finish(const std::string& FileName, const std::string& TempName,
-                                              bool Backup, int Count) {
+TSnRJobResult TSearchAndReplaceThread::Finish(const std::wstring& FileName, const std::wstring& TempName,
+                                              bool Backup, int Count, Original& Read) {
   if (Count <= 0) {
     if (!TempName.empty()) ops_->Delete(TempName);
     return Count;
   }
   try {
-    std::string backup;
+    std::wstring backup;
     if (Backup && !MakeBackup(FileName, backup)) {
       ops_->Delete(TempName);
       return srFinishFailed;
     }
+    // What another writer made of the file since it was read stays: the job fails.
+    // The file is let go first, as the system replaces no file that is open.
+    Read.File.reset();
+    const bool changed = ops_->ChangedSince(FileName, Read.State);
     // One step: the name holds the old content up to here and the new one after it.
-    if (!ops_->Rename(TempName, FileName, true)) {
+    if (changed || !ops_->Rename(TempName, FileName, true)) {
       if (Backup) ops_->Delete(backup);  // the original is still in place
       ops_->Delete(TempName);
       return srFinishFailed;
     }
-    if (Backup) Report(SNRTHREAD_BACKUPFILE, backup);
+    if (Backup) {
+      // The report's text is 8-bit; the receiver reads the real name meanwhile.
+      reportedBackup_ = backup;
+      Report(SNRTHREAD_BACKUPFILE, win::WideToAnsi(backup));
+      reportedBackup_.clear();
+    }
   } catch (...) {
     ops_->Delete(TempName);
     return srFinishFailed;

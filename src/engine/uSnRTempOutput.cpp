@@ -93,7 +93,7 @@ private:
   std::thread thread_;  // last: starts once the rest is set up
 };
 
-TSnRTempOutput::TSnRTempOutput(TSnRFileOps& ops, const std::string& folder, const uint8_t* input, size_t inputSize)
+TSnRTempOutput::TSnRTempOutput(TSnRFileOps& ops, const std::wstring& folder, const uint8_t* input, size_t inputSize)
     : ops_(ops), folder_(folder), input_(input), inputSize_(inputSize) {}
 
 TSnRTempOutput::~TSnRTempOutput() {
@@ -153,7 +153,7 @@ const uint8_t* TSnRTempOutput::putHits(const uint8_t* from, const uint8_t* const
               : putHitsPlain(from, hits, n, len, repl, replLen, readable);
 }
 
-win::FileHandle TSnRTempOutput::finish(bool needed, std::string& name) {
+win::FileHandle TSnRTempOutput::finish(bool needed, std::wstring& name) {
   if (!file_) {
     if (!needed) return win::FileHandle();
     open();
@@ -171,7 +171,7 @@ win::FileHandle TSnRTempOutput::finish(bool needed, std::string& name) {
 }
 
 __attribute__((noinline)) void TSnRTempOutput::open() {
-  file_ = ops_.CreateTempFile(folder_, "snr", name_);
+  file_ = ops_.CreateTempFile(folder_, L"snr", name_);
   if (!file_) throw std::runtime_error("cannot create the temporary file");
   buffer_.resize(std::min(kBufferSize, std::max(inputSize_, kMinBuffer)));
   const size_t same = same_;

@@ -23,7 +23,7 @@ class TSnRTempOutput : public TSnROutput {
 public:
   // Input: the view being rewritten; its size also sizes the buffer, since a small
   // file's time is mostly that of setting its output up.
-  TSnRTempOutput(TSnRFileOps& ops, const std::string& folder, const uint8_t* input, size_t inputSize);
+  TSnRTempOutput(TSnRFileOps& ops, const std::wstring& folder, const uint8_t* input, size_t inputSize);
   ~TSnRTempOutput() override;
   TSnRTempOutput(const TSnRTempOutput&) = delete;
   TSnRTempOutput& operator=(const TSnRTempOutput&) = delete;
@@ -52,7 +52,7 @@ public:
   // Needed: the job made replacements, so the file must exist even when its bytes
   // equal the input's. Writes what is left and hands over the file, open for its
   // flush, with its name; an invalid handle when no file is needed.
-  win::FileHandle finish(bool needed, std::string& name);
+  win::FileHandle finish(bool needed, std::wstring& name);
 
 private:
   static constexpr size_t kBufferSize = 1 << 20, kMinBuffer = 64 << 10;
@@ -81,11 +81,11 @@ private:
   void write(const void* data, size_t size);
 
   TSnRFileOps& ops_;
-  const std::string folder_;
+  const std::wstring folder_;
   const uint8_t* const input_;
   const size_t inputSize_;
   size_t same_ = 0;  // input bytes handed over unchanged before the file exists
-  std::string name_;
+  std::wstring name_;
   win::FileHandle file_;
   std::vector<char> buffer_;
   std::vector<std::vector<char>> ring_;  // the buffers handed to the writer, oldest at next_

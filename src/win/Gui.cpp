@@ -238,6 +238,11 @@ bool Control::focused() const {
   HWND f = ::GetFocus();
   return handle_ && f && (f == handle_ || ::IsChild(handle_, f));
 }
+void Control::setTabStop(bool t) {
+  if (!handle_) return;
+  const LONG style = ::GetWindowLongA(handle_, GWL_STYLE);
+  ::SetWindowLongA(handle_, GWL_STYLE, t ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+}
 
 void Control::setAnchors(unsigned a) { anchors_ = a; recordAnchorMargins(); }
 void Control::setAlign(Align a) { align_ = a; if (parent_) parent_->realign(); }
@@ -371,6 +376,13 @@ LRESULT Control::defaultProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool Control::keyMessage(UINT msg, WPARAM& wp) {
+  if (msg == WM_CHAR && onKeyPress) {
+    char key = static_cast<char>(wp);
+    onKeyPress(*this, key);
+    if (key == 0) return true;
+    wp = static_cast<unsigned char>(key);
+    return false;
+  }
   KeyEvent* ev = msg == WM_KEYDOWN ? &onKeyDown : msg == WM_KEYUP ? &onKeyUp : nullptr;
   if (!ev || !*ev) return false;
   WORD key = static_cast<WORD>(wp);
@@ -385,6 +397,8 @@ LRESULT Control::satelliteProc(HWND h, WNDPROC old, UINT msg, WPARAM wp, LPARAM 
   if (handleMessage(msg, wp, lp, r)) return r;
   if (keyMessage(msg, wp)) return 0;
   if (msg == WM_SETCURSOR && cursor_) { ::SetCursor(::LoadCursorA(nullptr, cursor_)); return TRUE; }
+  if (msg == WM_SETFOCUS)
+    if (Form* f = parentForm()) f->focusMoved(h);
   return ::CallWindowProcA(old, h, msg, wp, lp);
 }
 
@@ -419,7 +433,10 @@ LRESULT Control::wndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return res;
       }
       break;
-    case WM_SETFOCUS: if (onEnter) onEnter(*this); break;
+    case WM_SETFOCUS:
+      if (Form* f = parentForm()) f->focusMoved(handle_);
+      if (onEnter) onEnter(*this);
+      break;
     case WM_KILLFOCUS: if (onExit) onExit(*this); break;
     case WM_SETCURSOR:
       if (cursor_ && reinterpret_cast<HWND>(wp) == handle_) { ::SetCursor(::LoadCursorA(nullptr, cursor_)); return TRUE; }
@@ -518,6 +535,36 @@ void Application::forget(Control* c) {
   if (mainForm_ == c) mainForm_ = nullptr;
 }
 
+namespace {
+struct ShownForms {
+  HWND except;
+  std::vector<HWND> forms;
+};
+
+BOOL CALLBACK collectShownForm(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<ShownForms*>(lp);
+  // A modal form stays: hiding it would end its run.
+  auto* f = dynamic_cast<Form*>(Control::fromHandle(h));
+  if (h != s->except && f && !f->modal() && ::IsWindowVisible(h)) s->forms.push_back(h);
+  return TRUE;
+}
+}  // namespace
+
+void Application::mainFormIconic(bool iconic) {
+  if (!iconic) {
+    std::vector<HWND> back;
+    back.swap(hiddenWithMain_);
+    for (HWND h : back)
+      if (::IsWindow(h)) ::ShowWindow(h, SW_SHOWNOACTIVATE);
+    return;
+  }
+  if (!hiddenWithMain_.empty() || !mainForm_) return;   // down already
+  ShownForms shown{mainForm_->handle(), {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &collectShownForm, reinterpret_cast<LPARAM>(&shown));
+  for (HWND h : shown.forms) ::ShowWindow(h, SW_HIDE);
+  hiddenWithMain_ = shown.forms;
+}
+
 void Application::activeChanged(bool active) {
   if (active == active_) return;
   active_ = active;
@@ -529,6 +576,13 @@ void Application::dispatch(MSG& msg) {
   HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   Form* f = dynamic_cast<Form*>(Control::fromHandle(root));
   if (f && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && f->isShortCut(msg)) return;
+  // Alt with a letter, or a letter where the focused control takes no
+  // characters, may be a caption's underlined letter.
+  if (f && (msg.message == WM_SYSCHAR ||
+            (msg.message == WM_CHAR && !(::SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+                                         (DLGC_WANTCHARS | DLGC_WANTALLKEYS)))) &&
+      f->dialogChar(static_cast<char>(msg.wParam)))
+    return;
   if (f && ::IsDialogMessageA(root, &msg)) return;
   ::TranslateMessage(&msg);
   ::DispatchMessageA(&msg);

@@ -25,6 +25,8 @@ enum class Kind {
 
 using Notify = std::function<void(Control& sender)>;
 using KeyEvent = std::function<void(Control& sender, WORD& key)>;
+// A typed character (WM_CHAR); setting it to 0 swallows it.
+using KeyPressEvent = std::function<void(Control& sender, char& key)>;
 using FormNotify = std::function<void(Form& sender)>;
 
 // A named object owned by another; the owner frees what it owns, newest first.
@@ -101,6 +103,8 @@ public:
   virtual void setEnabled(bool e);
   void setFocus();
   bool focused() const;   // this window or one of its children has the focus
+  // Whether Tab stops here (the window's WS_TABSTOP).
+  void setTabStop(bool t);
 
   // Anchored sides keep their distance to the parent's sides when it resizes.
   unsigned anchors() const { return anchors_; }
@@ -121,6 +125,7 @@ public:
 
   Notify onClick, onDblClick, onChange, onEnter, onExit, onMouseEnter, onMouseLeave, onResize;
   KeyEvent onKeyDown, onKeyUp;
+  KeyPressEvent onKeyPress;
 
   // Fired when the mouse enters or leaves the control's area (children included).
   virtual void mouseEnter() { if (onMouseEnter) onMouseEnter(*this); }
@@ -219,6 +224,9 @@ public:
   void trackMouseOver(HWND window, const POINT* screen = nullptr);
   void forget(Control* c);
   void activeChanged(bool active);
+  // The program's other shown forms go down with the main form and come
+  // back with it, as the windows of one application do.
+  void mainFormIconic(bool iconic);
 
 private:
   Application() = default;
@@ -228,6 +236,7 @@ private:
   Form* mainForm_ = nullptr;
   std::vector<Control*> underMouse_;   // deepest first
   std::vector<Control*> pendingLeave_;
+  std::vector<HWND> hiddenWithMain_;
 };
 
 inline Application& app() { return Application::instance(); }

@@ -1,4 +1,5 @@
 #include "win/GuiControls.h"
+#include "win/FileNames.h"
 #include "win/GuiForm.h"
 #include <commctrl.h>
 #include <windowsx.h>
@@ -224,6 +225,14 @@ void Memo::setLines(const std::vector<std::string>& lines) {
 int Memo::lineCount() const { return static_cast<int>(::SendMessageA(handle_, EM_GETLINECOUNT, 0, 0)); }
 int Memo::firstVisibleLine() const { return static_cast<int>(::SendMessageA(handle_, EM_GETFIRSTVISIBLELINE, 0, 0)); }
 
+bool Memo::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg != WM_GETDLGCODE) return Edit::handleMessage(msg, wp, lp, result);
+  result = defaultProc(msg, wp, lp);
+  const MSG* m = reinterpret_cast<const MSG*>(lp);
+  if (m && m->message == WM_KEYDOWN && m->wParam == VK_TAB) result &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+  return true;
+}
+
 void Memo::addLine(const std::string& line) {
   std::string t = text();
   if (!t.empty() && (t.size() < 2 || t.compare(t.size() - 2, 2, "\r\n") != 0)) t += "\r\n";
@@ -289,7 +298,12 @@ void ComboBox::setStyle(ComboStyle s) {
   ::SetWindowLongPtrA(handle_, GWLP_ID, id);
   ::SetWindowPos(handle_, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (const auto& it : list) addItem(it);
-  if (index >= 0) setItemIndex(index); else setText(txt);
+  // The text shown stays; the selection only while it still names that text
+  // (a drop-down box keeps its selection when its text is set).
+  if (index >= 0 && index < static_cast<int>(list.size()) && list[static_cast<size_t>(index)] == txt)
+    setItemIndex(index);
+  else
+    setText(txt);
   setVisible(vis);
   setEnabled(en);
   if (hadFocus) setFocus();
@@ -327,6 +341,24 @@ void ComboBox::drawItem(DRAWITEMSTRUCT* di) {
   SelectScope font(di->hDC, reinterpret_cast<HFONT>(::SendMessageA(handle_, WM_GETFONT, 0, 0)));
   ::DrawTextA(di->hDC, s.c_str(), static_cast<int>(s.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   if (di->itemState & ODS_FOCUS) ::DrawFocusRect(di->hDC, &di->rcItem);
+}
+
+bool ComboBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if ((msg != WM_GETTEXT && msg != WM_GETTEXTLENGTH) || style_ != ComboStyle::DropDownList || listText_.empty() ||
+      itemIndex() >= 0)
+    return false;
+  if (msg == WM_GETTEXTLENGTH) {
+    result = static_cast<LRESULT>(listText_.size());
+  } else {
+    const size_t n = wp ? std::min(static_cast<size_t>(wp) - 1, listText_.size()) : 0;
+    if (wp) {
+      char* out = reinterpret_cast<char*>(lp);
+      listText_.copy(out, n);
+      out[n] = '\0';
+    }
+    result = static_cast<LRESULT>(n);
+  }
+  return true;
 }
 
 int ComboBox::count() const { return static_cast<int>(::SendMessageA(handle_, CB_GETCOUNT, 0, 0)); }
@@ -410,9 +442,16 @@ std::vector<std::string> ListBox::items() const {
   for (int i = 0, n = count(); i < n; ++i) v.push_back(item(i));
   return v;
 }
-void ListBox::addItem(const std::string& s) { ::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())); }
+void ListBox::noteAdded(LRESULT index) {
+  if (index < 0) return;   // not added
+  const size_t at = std::min(static_cast<size_t>(index), names_.size());
+  names_.insert(names_.begin() + static_cast<std::ptrdiff_t>(at), std::wstring());
+}
+void ListBox::addItem(const std::string& s) {
+  noteAdded(::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())));
+}
 void ListBox::insertItem(int i, const std::string& s) {
-  ::SendMessageA(handle_, LB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.c_str()));
+  noteAdded(::SendMessageA(handle_, LB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.c_str())));
 }
 void ListBox::addItems(const std::vector<std::string>& items) {
   if (items.empty()) return;
@@ -421,12 +460,19 @@ void ListBox::addItems(const std::vector<std::string>& items) {
   size_t bytes = 0;
   for (const std::string& s : items) bytes += s.size() + 1;
   ::SendMessageA(handle_, LB_INITSTORAGE, items.size(), static_cast<LPARAM>(bytes));
-  for (const std::string& s : items) ::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+  for (const std::string& s : items) noteAdded(::SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())));
   ::SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(handle_, nullptr, TRUE);
 }
-void ListBox::deleteItem(int i) { ::SendMessageA(handle_, LB_DELETESTRING, static_cast<WPARAM>(i), 0); }
-void ListBox::clearItems() { ::SendMessageA(handle_, LB_RESETCONTENT, 0, 0); }
+void ListBox::deleteItem(int i) {
+  if (::SendMessageA(handle_, LB_DELETESTRING, static_cast<WPARAM>(i), 0) != LB_ERR && i >= 0 &&
+      static_cast<size_t>(i) < names_.size())
+    names_.erase(names_.begin() + i);
+}
+void ListBox::clearItems() {
+  ::SendMessageA(handle_, LB_RESETCONTENT, 0, 0);
+  names_.clear();
+}
 int ListBox::itemIndex() const {
   return static_cast<int>(::SendMessageA(handle_, multiSelect_ ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
 }
@@ -458,6 +504,37 @@ void ListBox::setItemText(int i, const std::string& s) {
   ListBox::insertItem(i, s);
   ::SendMessageA(handle_, LB_SETITEMDATA, static_cast<WPARAM>(i), data);
   if (sel) setSelected(i, true);
+}
+
+void ListBox::addFileItem(const std::wstring& name) {
+  const int before = count();
+  addItem(WideToAnsi(name));
+  if (count() > before) setItemName(before, name);
+}
+
+void ListBox::addFileItems(const std::vector<std::wstring>& names) {
+  std::vector<std::string> texts;
+  for (const std::wstring& n : names) texts.push_back(WideToAnsi(n));
+  const int before = count();
+  addItems(texts);
+  for (int i = before, n = count(); i < n && static_cast<size_t>(i - before) < names.size(); ++i)
+    setItemName(i, names[static_cast<size_t>(i - before)]);
+}
+
+void ListBox::setItemName(int i, const std::wstring& name) {
+  if (i >= 0 && static_cast<size_t>(i) < names_.size()) names_[static_cast<size_t>(i)] = name;
+}
+
+std::wstring ListBox::itemName(int i) const {
+  if (i >= 0 && static_cast<size_t>(i) < names_.size() && !names_[static_cast<size_t>(i)].empty())
+    return names_[static_cast<size_t>(i)];
+  return AnsiToWide(item(i));
+}
+
+std::vector<std::wstring> ListBox::itemNames() const {
+  std::vector<std::wstring> v;
+  for (int i = 0, n = count(); i < n; ++i) v.push_back(itemName(i));
+  return v;
 }
 
 void ListBox::command(WORD code) {

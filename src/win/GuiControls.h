@@ -43,6 +43,8 @@ public:
   Label(Component* owner, Control* parent, const std::string& name = {}, const std::string& caption = {},
         int l = 0, int t = 0, int w = 0, int h = 0);
   Kind kind() const override { return Kind::Label; }
+  // The control that Alt with the caption's underlined letter moves to.
+  Control* focusControl = nullptr;
   void setCaption(const std::string& s) override;
   void setAutoSize(bool a) { autoSize_ = a; adjustSize(); }
 protected:
@@ -129,6 +131,10 @@ public:
   void clearLines() override { setText({}); }
   void addLine(const std::string& line) override;
   void hideCaret() { if (handle_) ::HideCaret(handle_); }
+protected:
+  // Tab moves on to the next control, as from any other control, instead of
+  // being typed: a read-only memo would otherwise keep the focus for ever.
+  bool handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 
 enum class ComboStyle { DropDown, DropDownList, Simple };
@@ -168,6 +174,8 @@ public:
 protected:
   void command(WORD code) override;
   void drawItem(DRAWITEMSTRUCT* di) override;
+  // A drop-down list that shows a text no item has answers with that text.
+  bool handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 private:
   void build(int l, int t, int w, int h);
   ComboStyle style_;
@@ -200,10 +208,24 @@ public:
   std::string itemText(int i) const override { return item(i); }
   void setItemText(int i, const std::string& s) override;
 
+  // An item can stand for a file: its text is the name's 8-bit form, and the
+  // real name goes with it, wherever the item moves.
+  void addFileItem(const std::wstring& name);
+  void addFileItems(const std::vector<std::wstring>& names);   // with one redraw
+  void setItemName(int i, const std::wstring& name);
+  // The real name of item i; an item added as text names the file of its text.
+  std::wstring itemName(int i) const;
+  std::vector<std::wstring> itemNames() const;
+
 protected:
   ListBox(Component* owner, Control* parent, const std::string& name, DWORD extraStyle, int l, int t, int w, int h, bool multiSelect);
   void command(WORD code) override;
+  // Keeps names_ in step with an item added at the index the list box gave it.
+  void noteAdded(LRESULT index);
   bool multiSelect_;
+
+private:
+  std::vector<std::wstring> names_;   // per item; empty: the item's text is its name
 };
 
 // List box with a check box before every item. Clicking the box or pressing

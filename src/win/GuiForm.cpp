@@ -32,6 +32,34 @@ struct DisabledWindows {
   std::vector<HWND> list;
 };
 
+// Posted by a form to itself to apply its own size once more: a size that
+// the form refused while wine took over a size change of the X window (the
+// window manager's or another client's) leaves the X window at the refused
+// size until the next change of the form's own.
+const UINT kReapplySize = WM_APP + 0x3A1;
+
+char upperOf(char c) {
+  char s[2] = {c, 0};
+  ::CharUpperBuffA(s, 1);
+  return s[0];
+}
+
+// The first visible, enabled control below c (depth first, in creation
+// order) whose caption underlines ch and that acts on it.
+Control* acceleratorControl(Control* c, char ch) {
+  for (Control* child : c->controls()) {
+    if (!child->handle() || !child->visible() || !child->enabled()) continue;
+    const bool acts = (dynamic_cast<Label*>(child) && static_cast<Label*>(child)->focusControl) ||
+                      dynamic_cast<Button*>(child) || dynamic_cast<CheckBox*>(child);
+    if (acts) {
+      const char a = acceleratorOf(child->caption());
+      if (a && upperOf(a) == ch) return child;
+    }
+    if (Control* found = acceleratorControl(child, ch)) return found;
+  }
+  return nullptr;
+}
+
 BOOL CALLBACK disableOthers(HWND h, LPARAM lp) {
   auto* d = reinterpret_cast<DisabledWindows*>(lp);
   if (h != d->except && ::IsWindowVisible(h) && ::IsWindowEnabled(h)) {
@@ -41,6 +69,15 @@ BOOL CALLBACK disableOthers(HWND h, LPARAM lp) {
   return TRUE;
 }
 }  // namespace
+
+char acceleratorOf(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return caption[i + 1];
+    ++i;   // "&&" shows one ampersand
+  }
+  return 0;
+}
 
 // ---------------------------------------------------------------- Form
 
@@ -196,6 +233,38 @@ void Form::addHintTool(HWND tool) {
   ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+bool Form::dialogChar(char ch) {
+  if (!ch || !::IsCharAlphaNumericA(ch)) return false;
+  Control* c = acceleratorControl(this, upperOf(ch));
+  if (!c) return false;
+  if (auto* label = dynamic_cast<Label*>(c)) {
+    Control* target = label->focusControl;
+    if (!target->visible() || !target->enabled()) return true;
+    target->setFocus();
+    // As Tab does: the text of an edit field arrives selected.
+    HWND f = ::GetFocus();
+    if (f && (::SendMessageA(f, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)) ::SendMessageA(f, EM_SETSEL, 0, -1);
+  } else if (auto* box = dynamic_cast<CheckBox*>(c)) {
+    box->setFocus();
+    box->toggle();
+  } else {
+    c->click();
+  }
+  return true;
+}
+
+void Form::focusMoved(HWND window) {
+  if (window && window != handle_ && ::IsChild(handle_, window)) lastFocus_ = window;
+}
+
+void Form::restoreFocus() {
+  HWND target = lastFocus_;
+  if (!target || !::IsWindow(target) || !::IsChild(handle_, target) || !::IsWindowVisible(target) ||
+      !::IsWindowEnabled(target))
+    target = ::GetNextDlgTabItem(handle_, nullptr, FALSE);   // the first control, as at the start
+  if (target) ::SetFocus(target);
+}
+
 bool Form::isShortCut(const MSG& msg) {
   if (!menu_) return false;
   ShortCut sc;
@@ -248,17 +317,46 @@ LRESULT Form::wndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp && onShow) onShow(*this);
       if (!wp && onHide) onHide(*this);
       break;
-    case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE) { if (onActivate) onActivate(*this); }
-      else if (onDeactivate) onDeactivate(*this);
+    case WM_ACTIVATE: {
+      // The system gives the focus to the form itself; the control that had
+      // it (or the first one) should have it, so that typing and Tab work.
+      const LRESULT res = defaultProc(msg, wp, lp);
+      if (LOWORD(wp) != WA_INACTIVE) {
+        if (!HIWORD(wp)) restoreFocus();
+        if (onActivate) onActivate(*this);
+      } else if (onDeactivate) {
+        onDeactivate(*this);
+      }
+      return res;
+    }
+    case WM_SIZE:
+      if (app().mainForm() == this) app().mainFormIconic(wp == SIZE_MINIMIZED);
       break;
+    case WM_GETMINMAXINFO:
+      if (onCanResize) {
+        // The smallest size the form allows, for the window manager too.
+        int w = 0, h = 0;
+        onCanResize(*this, w, h);
+        auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+        mmi->ptMinTrackSize.x = std::max<LONG>(mmi->ptMinTrackSize.x, w);
+        mmi->ptMinTrackSize.y = std::max<LONG>(mmi->ptMinTrackSize.y, h);
+        return 0;
+      }
+      break;
+    case kReapplySize:
+      ::SetWindowPos(handle_, nullptr, 0, 0, width(), height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
     case WM_ACTIVATEAPP:
       app().activeChanged(wp != FALSE);
       break;
     case WM_WINDOWPOSCHANGING:
       if (onCanResize) {
         auto* wpos = reinterpret_cast<WINDOWPOS*>(lp);
-        if (!(wpos->flags & SWP_NOSIZE) && !::IsIconic(handle_)) onCanResize(*this, wpos->cx, wpos->cy);
+        if (!(wpos->flags & SWP_NOSIZE) && !::IsIconic(handle_)) {
+          const int w = wpos->cx, h = wpos->cy;
+          onCanResize(*this, wpos->cx, wpos->cy);
+          if (wpos->cx != w || wpos->cy != h) ::PostMessageA(handle_, kReapplySize, 0, 0);
+        }
       }
       break;
     case WM_SIZING:

@@ -67,11 +67,20 @@ public:
   // Layer plumbing.
   void addHintTool(HWND tool);
   bool isShortCut(const MSG& msg);
+  // A typed character that may be the underlined letter of a caption: a
+  // label moves to its focus control, a button is pressed, a check box is
+  // focused and toggled. True when a control took it.
+  bool dialogChar(char ch);
+  // A window of this form got the focus; it gets it back when the form is
+  // activated again.
+  void focusMoved(HWND window);
 
 protected:
   LRESULT wndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+  void restoreFocus();
+  HWND lastFocus_ = nullptr;
   MainMenu* menu_ = nullptr;
   Button* defaultButton_ = nullptr;
   Button* cancelButton_ = nullptr;
@@ -80,6 +89,10 @@ private:
   bool modal_ = false, centerOnShow_ = false, shownOnce_ = false;
   int modalResult_ = mrNone;
 };
+
+// The letter that "&" underlines in a caption ("&&" shows an ampersand);
+// 0 when there is none.
+char acceleratorOf(const std::string& caption);
 
 // Shortcut: a virtual key with modifiers, e.g. {'B', true} for Ctrl+B, {VK_F1}.
 struct ShortCut {

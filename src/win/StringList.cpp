@@ -1,8 +1,11 @@
 #include "win/StringList.h"
+#include "win/FileNames.h"
 #include "win/Handles.h"
 #include <stdexcept>
 
 namespace win {
+
+int Strings::addFileName(const std::wstring& name) { return add(WideToAnsi(name)); }
 
 int StringList::add(const std::string& s) {
   items_.push_back(s);
@@ -51,8 +54,10 @@ void StringList::setText(const std::string& text) {
   items_.swap(lines);
 }
 
-bool StringList::loadFromFile(const std::string& fileName) {
-  FileHandle f(::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+bool StringList::loadFromFile(const std::string& fileName) { return loadFromFile(AnsiToWide(fileName)); }
+
+bool StringList::loadFromFile(const std::wstring& fileName) {
+  FileHandle f(::CreateFileW(LongPath(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!f) return false;
   LARGE_INTEGER size;

@@ -13,6 +13,9 @@ public:
   virtual int count() const = 0;
   virtual std::string get(int index) const = 0;  // index 0..count()-1
   virtual int add(const std::string& s) = 0;     // returns the new item's index
+  // A file's name: the item's text is its 8-bit form. Lists that keep the real
+  // name beside the text (file lists) override this.
+  virtual int addFileName(const std::wstring& name);
   virtual void clear() = 0;
   // Around many adds: a list shown on screen may skip its repaints between them.
   virtual void beginUpdate() {}
@@ -43,6 +46,7 @@ public:
 
   // False when the file cannot be read or written; the list is then unchanged.
   bool loadFromFile(const std::string& fileName);
+  bool loadFromFile(const std::wstring& fileName);
   bool saveToFile(const std::string& fileName) const;
 
 private:

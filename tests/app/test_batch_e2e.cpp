@@ -1,9 +1,13 @@
 // End to end: the program of this build folder started with a complete
 // command line works off its jobs and ends by itself; a batch file exported
-// for the same job, run by the command interpreter, does it again.
+// for the same job, run by the command interpreter, does it again. The files it
+// rewrites keep their attributes and rights, read-only ones and what another
+// writer made of a file stay as they are.
+#include "QzTestUnix.h"
 #include "test_batch_tools.h"
 #include "uSnRBatchFile.h"
 #include "uSnRControlIds.h"
+#include "win/FileNames.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +15,7 @@ using batchtest::exists;
 using batchtest::Folder;
 using batchtest::readFile;
 using batchtest::writeFile;
+using qztest::Wide;
 
 namespace {
 
@@ -61,12 +66,43 @@ protected:
   }
   std::string resultLog() const { return readFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\result.log"); }
   // Runs commandLine in the test folder with the program's data folder in it.
-  bool run(const std::string& commandLine, DWORD timeoutMs = 60000) {
+  bool run(const std::string& commandLine, DWORD timeoutMs = 60000) { return run(Wide(commandLine), timeoutMs); }
+  bool run(const std::wstring& commandLine, DWORD timeoutMs = 60000) {
     ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
-    const bool ended = batchtest::runAndWait(commandLine, dir.path(), timeoutMs, &exitCode);
+    const bool ended = batchtest::runAndWaitW(commandLine, dir.path(), timeoutMs, &exitCode);
     ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
     return ended;
   }
+  // Starts the program with a command line that is not complete: it opens its
+  // results page and waits for the user, who closes it. False when it did not.
+  bool runIncomplete(const std::string& params) {
+    // No help window: it is not what these tests are about.
+    ::CreateDirectoryA((dir / "appdata\\Qz-Rudize&Darozad Edo").c_str(), nullptr);
+    writeFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\QzSearchAndReplace.ini", "[Generel]\r\nShowHelpWindow=0\r\n");
+    ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    Started p;
+    std::string cmd = "\"" + program + "\" " + params;
+    const BOOL started =
+        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.path().c_str(), &si, &p.pi);
+    ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
+    if (!started) return false;
+    PageSearch s{p.pi.dwProcessId, nullptr};
+    for (int i = 0; i < 300 && !s.pages; ++i) {
+      ::Sleep(100);
+      ::EnumWindows(findPageControl, reinterpret_cast<LPARAM>(&s));
+    }
+    EXPECT_TRUE(s.pages) << "no main window";
+    if (!s.pages) return false;
+    ::Sleep(500);
+    EXPECT_EQ(::SendMessageA(s.pages, TCM_GETCURSEL, 0, 0), 1);   // the results page
+    // It stays open (no close when done) until the user closes it.
+    EXPECT_EQ(::WaitForSingleObject(p.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    ::PostMessageA(::GetAncestor(s.pages, GA_ROOT), WM_CLOSE, 0, 0);
+    return ::WaitForSingleObject(p.pi.hProcess, 30000) == WAIT_OBJECT_0;
+  }
+  std::wstring wfiles() const { return Wide(files); }
 
   Folder dir{"batche2e"};
   std::string files = dir / "my files";   // a blank: the parameters need their quotes
@@ -124,32 +160,176 @@ TEST_F(BatchEndToEnd, AnExportedBatchFileRepeatsTheJob) {
 }
 
 TEST_F(BatchEndToEnd, AnIncompleteCommandLineOpensTheResultsAndWaitsForTheUser) {
-  // No help window: it is not what this test is about.
-  ::CreateDirectoryA((dir / "appdata\\Qz-Rudize&Darozad Edo").c_str(), nullptr);
-  writeFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\QzSearchAndReplace.ini", "[Generel]\r\nShowHelpWindow=0\r\n");
   const std::string a = file("a.txt", "AB");
-  ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  Started p;
-  std::string cmd = "\"" + program + "\" \"-F" + a + "\" -Oh41 -Ncx -C";
-  const BOOL started =
-      ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.path().c_str(), &si, &p.pi);
-  ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
-  ASSERT_TRUE(started);
-
-  PageSearch s{p.pi.dwProcessId, nullptr};
-  for (int i = 0; i < 300 && !s.pages; ++i) {
-    ::Sleep(100);
-    ::EnumWindows(findPageControl, reinterpret_cast<LPARAM>(&s));
-  }
-  ASSERT_TRUE(s.pages) << "no main window";
-  ::Sleep(500);
-  EXPECT_EQ(::SendMessageA(s.pages, TCM_GETCURSEL, 0, 0), 1);   // the results page
-  // It stays open (no close when done) until the user closes it.
-  EXPECT_EQ(::WaitForSingleObject(p.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  ::PostMessageA(::GetAncestor(s.pages, GA_ROOT), WM_CLOSE, 0, 0);
-  EXPECT_EQ(::WaitForSingleObject(p.pi.hProcess, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ASSERT_TRUE(runIncomplete("\"-F" + a + "\" -Oh41 -Ncx -C"));
   EXPECT_EQ(readFile(a), "AB");
   EXPECT_EQ(resultLog(), "Error using command line parameters:\r\n -F" + a + " -Oh41 -Ncx -C\r\n\r\n\r\n");
+}
+
+// A hex value the program cannot take as given makes the command line
+// incomplete: no job, the file untouched, and a line for each value and why.
+TEST_F(BatchEndToEnd, HexValuesThatAreNotPairsOfHexDigitsAreRefused) {
+  const std::string a = file("a.txt", "banana ac \x06");
+  const std::string tooLong = "-Oh" + std::string(4100, '6');   // 2,050 bytes
+  ASSERT_TRUE(runIncomplete("\"-F" + a + "\" -Oh616 -Oh61zz63 -Oh0x61 " + tooLong + " -Nhqq -Nh4F -C"));
+  EXPECT_EQ(readFile(a), "banana ac \x06");
+  EXPECT_FALSE(exists(a + ".0.snr_bak"));
+  const std::string why = " - only the hex digits 0-9 and A-F may be given, without blanks\r\n";
+  EXPECT_EQ(resultLog(), "Error using command line parameters:\r\n -F" + a + " -Oh616 -Oh61zz63 -Oh0x61 " + tooLong +
+                             " -Nhqq -Nh4F -C\r\n\r\n"
+                             "no source string defined - please use paramter -O\r\n"
+                             "hex value refused: -Oh616 - an odd number of hex digits\r\n"
+                             "hex value refused: -Oh61zz63" + why +
+                             "hex value refused: -Oh0x61" + why +
+                             "hex value refused: " + tooLong.substr(0, 57) + "... - more than 1024 bytes\r\n"
+                             "hex value refused: -Nhqq" + why + "\r\n");
+}
+
+namespace {
+const std::wstring kChinese = L"\u4E2D\u6587";
+const std::wstring kEmoji = L"\U0001F600";
+}  // namespace
+
+// Names outside the code page reach the program wide: each names its file, never
+// a mask, and the files beside it that their 8-bit form "??" would match stay as
+// they are.
+TEST_F(BatchEndToEnd, ANameOutsideTheCodePageNamesThatFileOnly) {
+  const std::wstring folder = wfiles() + L"\\" + kChinese;
+  ASSERT_TRUE(qztest::MakeFolder(folder));
+  const std::wstring named[] = {wfiles() + L"\\" + kChinese + L".txt", wfiles() + L"\\" + kEmoji + L".txt",
+                                folder + L"\\a.txt"};
+  for (const std::wstring& n : named) ASSERT_TRUE(qztest::WriteWideFile(n, "AB AB"));
+  const std::string ab = file("ab.txt", "AB"), xy = file("xy.txt", "AB"), in = file("in.txt", "AB");
+  std::wstring cmd = L"\"" + Wide(program) + L"\"";
+  for (const std::wstring& n : named) cmd += L" \"-F" + n + L"\"";
+  ASSERT_TRUE(run(cmd + L" -Oh4142 -Nh4344 -B -G -C")) << "the program did not end by itself";
+  EXPECT_EQ(exitCode, 0u);
+  for (const std::wstring& n : named) {
+    EXPECT_EQ(qztest::ReadWideFile(n), "CD CD");
+    EXPECT_EQ(qztest::ReadWideFile(n + L".0.snr_bak"), "AB AB");
+  }
+  for (const std::string& other : {ab, xy, in}) {
+    EXPECT_EQ(readFile(other), "AB") << other;
+    EXPECT_FALSE(exists(other + ".0.snr_bak")) << other;
+  }
+  // The result lines name each file in its 8-bit form; backup.dat keeps the real names.
+  const std::string log = resultLog();
+  for (const std::wstring& n : named)
+    EXPECT_NE(log.find(win::WideToAnsi(n) + "\r\nAB [4142] --> CD [4344] :\r\n2 replacements\r\n"), std::string::npos)
+        << log;
+  EXPECT_EQ(log.find("FAILED"), std::string::npos) << log;
+  std::string backups;
+  for (const std::wstring& n : named) backups += "\xEF\xBB\xBF" + win::WideToUtf8(n + L".0.snr_bak") + "\r\n";
+  EXPECT_EQ(readFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\backup.dat"), backups);
+
+  // -R walks into the folder of that name and finds every file by its real name.
+  ASSERT_TRUE(run(L"\"" + Wide(program) + L"\" \"-R" + wfiles() + L"\\*.txt\" -Oh4344 -Nh5859 -G -C"));
+  for (const std::wstring& n : named) EXPECT_EQ(qztest::ReadWideFile(n), "XY XY");
+  for (const std::string& other : {ab, xy, in}) EXPECT_EQ(readFile(other), "AB") << other;
+  const std::string second = resultLog();
+  for (const std::wstring& n : named)
+    EXPECT_NE(second.find(win::WideToAnsi(n) + "\r\nCD [4344] --> XY [5859] :\r\n2 replacements\r\n"), std::string::npos)
+        << second;
+  EXPECT_NE(second.find(ab + "\r\nCD [4344] --> XY [5859] :\r\n0 replacements\r\n"), std::string::npos) << second;
+}
+
+// A path of 329 characters: processed by -F and found by -R like any other,
+// with its temporary file and backups beside it.
+TEST_F(BatchEndToEnd, APathLongerThanTheOldLimitIsProcessedAndFound) {
+  std::wstring folder = wfiles();
+  while (folder.size() < 300) {
+    folder += L"\\" + std::wstring(std::min<size_t>(90, 300 - folder.size()), L'p');
+    ASSERT_TRUE(qztest::MakeFolder(folder));
+  }
+  std::wstring name = folder + L"\\" + kChinese;
+  name += std::wstring(329 - name.size() - 4, L'n') + L".txt";
+  ASSERT_EQ(name.size(), 329u);
+  ASSERT_TRUE(qztest::WriteWideFile(name, "AB"));
+  const std::wstring exe = L"\"" + Wide(program) + L"\"";
+  ASSERT_TRUE(run(exe + L" \"-F" + name + L"\" -Oh4142 -Nh4344 -B -G -C"));
+  EXPECT_EQ(qztest::ReadWideFile(name), "CD");
+  EXPECT_EQ(qztest::ReadWideFile(name + L".0.snr_bak"), "AB");
+  ASSERT_TRUE(run(exe + L" \"-R" + wfiles() + L"\\*.txt\" -Oh4344 -Nh4546 -B -G -C"));
+  EXPECT_EQ(qztest::ReadWideFile(name), "EF");
+  EXPECT_EQ(qztest::ReadWideFile(name + L".1.snr_bak"), "CD");
+  EXPECT_NE(resultLog().find(win::WideToAnsi(name) + "\r\nCD [4344] --> EF [4546] :\r\n1 replacements\r\n"),
+            std::string::npos)
+      << resultLog();
+  // Nothing else beside it: the temporary files are gone.
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW(qztest::LongForm(folder + L"\\*").c_str(), &fd);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  int entries = 0;
+  do entries += fd.cFileName[0] != L'.';
+  while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
+  EXPECT_EQ(entries, 3);
+}
+
+TEST_F(BatchEndToEnd, RewrittenFilesKeepTheirAttributesAndRightsAndReadOnlyOnesStayAsTheyAre) {
+  const bool wine = qztest::UnderWineOnLinux();
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const std::string hidden = file("hidden.txt", "1 AB"), readOnly = file("readonly.txt", "2 AB"),
+                    untouched = file("readonly no match.txt", "3");
+  ASSERT_TRUE(::SetFileAttributesA(hidden.c_str(), kept));
+  ASSERT_TRUE(::SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(::SetFileAttributesA(untouched.c_str(), FILE_ATTRIBUTE_READONLY));
+  const char* modes[] = {"600", "640", "755", "444"};
+  if (wine) {
+    for (const char* m : modes) {
+      const std::string f = file(std::string("mode ") + m + ".txt", "AB");
+      ASSERT_TRUE(qztest::RunUnix(std::string("chmod ") + m + " '" + qztest::UnixPath(f) + "'"));
+    }
+  }
+  ASSERT_TRUE(run("\"" + program + "\" \"-F" + files + "\\*.txt\" -Oh4142 -nH4344 -b -G -C"))
+      << "the program did not end by itself";
+  EXPECT_EQ(exitCode, 0u);
+  const std::string log = resultLog();
+
+  EXPECT_EQ(readFile(hidden), "1 CD");
+  EXPECT_EQ(::GetFileAttributesA(hidden.c_str()) & kept, kept);
+  EXPECT_EQ(::GetFileAttributesA((hidden + ".0.snr_bak").c_str()) & kept, kept);
+  // Read-only: untouched and no backup; with a match the job failed as the system's
+  // rename would, without one it had nothing to do.
+  EXPECT_EQ(readFile(readOnly), "2 AB");
+  EXPECT_EQ(readFile(untouched), "3");
+  EXPECT_NE(log.find(readOnly + "\r\nAB [4142] --> CD [4344] :\r\nFAILED\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(untouched + "\r\nAB [4142] --> CD [4344] :\r\n0 replacements\r\n"), std::string::npos) << log;
+  EXPECT_FALSE(exists(readOnly + ".0.snr_bak"));
+  if (wine) {
+    for (const char* m : modes) {
+      const std::string f = files + "\\mode " + m + ".txt";
+      EXPECT_EQ(qztest::UnixMode(f), m) << f;
+      EXPECT_EQ(readFile(f), std::string(m) == "444" ? "AB" : "CD") << f;
+      EXPECT_EQ(exists(f + ".0.snr_bak"), std::string(m) != "444") << f;
+    }
+  }
+  WIN32_FIND_DATAA fd;
+  EXPECT_EQ(::FindFirstFileA((files + "\\snr*").c_str(), &fd), INVALID_HANDLE_VALUE);  // no temporary file left
+}
+
+TEST_F(BatchEndToEnd, WhatAnotherWriterAppendsWhileAJobRunsStaysAndTheJobFails) {
+  if (!qztest::UnderWineOnLinux()) GTEST_SKIP() << "a writer that no share mode holds off is a Linux program";
+  // Large, with a match in every line: the job runs a while after its temporary
+  // file appears.
+  std::string content;
+  while (content.size() < (16 << 20)) content += "AB 0123456789 abcdefghijklmnopqrstuvwxyz 0123456789\n";
+  const std::string big = file("big.txt", content);
+  // The writer waits for the temporary file, which shows the job between its
+  // reading and its rename, appends at once and tells whether that was still so.
+  writeFile(dir / "writer.sh",
+            "cd '" + qztest::UnixPath(files) + "'\n"
+            "until for t in snr*.tmp; do [ -e \"$t\" ] && break; done; [ -e \"$t\" ]; do :; done\n"
+            "echo theirs >> big.txt\n"
+            "if [ -e \"$t\" ]; then echo during; else echo after; fi\n");
+  qztest::UnixCommand writer("timeout 60 sh '" + qztest::UnixPath(dir / "writer.sh") + "'");
+  ASSERT_TRUE(run("\"" + program + "\" \"-F" + big + "\" -Oh4142 -nH4344 -b -G -C"));
+  std::string when;
+  ASSERT_TRUE(writer.wait(&when)) << when;
+  ASSERT_EQ(when, "during\n") << "the job ended before the writer came";
+  EXPECT_TRUE(readFile(big) == content + "theirs\n");
+  EXPECT_NE(resultLog().find(big + "\r\nAB [4142] --> CD [4344] :\r\nFAILED\r\n"), std::string::npos) << resultLog();
+  WIN32_FIND_DATAA fd;
+  EXPECT_EQ(::FindFirstFileA((files + "\\snr*").c_str(), &fd), INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(exists(big + ".0.snr_bak"));
 }

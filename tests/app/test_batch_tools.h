@@ -47,15 +47,16 @@ inline std::string BuiltProgram() {
 }
 
 // Runs commandLine in folder with no console input; false when it has not
-// ended within timeoutMs (it is then ended).
-inline bool runAndWait(const std::string& commandLine, const std::string& folder, DWORD timeoutMs,
-                       DWORD* exitCode = nullptr) {
-  STARTUPINFOA si = {};
+// ended within timeoutMs (it is then ended). The command line is wide, so that
+// names outside the code page reach the program as they are.
+inline bool runAndWaitW(const std::wstring& commandLine, const std::string& folder, DWORD timeoutMs,
+                        DWORD* exitCode = nullptr) {
+  STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  std::string cmd = commandLine;
-  if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder.c_str(), &si,
-                        &pi))
+  std::wstring cmd = commandLine;
+  if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        qztest::Wide(folder).c_str(), &si, &pi))
     return false;
   const bool ended = ::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
   if (!ended) ::TerminateProcess(pi.hProcess, 1);
@@ -63,6 +64,11 @@ inline bool runAndWait(const std::string& commandLine, const std::string& folder
   ::CloseHandle(pi.hThread);
   ::CloseHandle(pi.hProcess);
   return ended;
+}
+
+inline bool runAndWait(const std::string& commandLine, const std::string& folder, DWORD timeoutMs,
+                       DWORD* exitCode = nullptr) {
+  return runAndWaitW(qztest::Wide(commandLine), folder, timeoutMs, exitCode);
 }
 
 }  // namespace batchtest

@@ -1,5 +1,6 @@
 #include "test_batch_tools.h"
 #include "uSnRCommandLine.h"
+#include "win/FileNames.h"
 #include "win/Handles.h"
 #include <gtest/gtest.h>
 
@@ -110,13 +111,84 @@ TEST_F(CommandLineTest, FilesByNameByMaskRecursivelyAndFromAList) {
   EXPECT_EQ(ParseSnRCommandLine({"-Fx", "-L" + list, "-Fx"}).Files.count(), 7);
 }
 
+// Names come from the wide parameters: a name outside the code page names its
+// file, and only a "*" or "?" the user typed is a wildcard.
+TEST_F(CommandLineTest, FileNamesOfAnyCharactersFromTheWideParameters) {
+  const std::wstring folder = qztest::Wide(dir.path()) + L"\\\u4E2D";
+  ASSERT_TRUE(qztest::MakeFolder(folder));
+  const std::wstring chinese = folder + L"\\\u4E2D\u6587.txt", emoji = folder + L"\\\U0001F600.txt";
+  for (const std::wstring& n : {chinese, emoji, folder + L"\\ab.txt"}) ASSERT_TRUE(qztest::WriteWideFile(n, "x"));
+  const std::wstring list = folder + L"\\list \u4E2D.lst";   // its lines are 8-bit text
+  ASSERT_TRUE(qztest::WriteWideFile(list, "c:\\a\xE4.txt\r\n"));
+
+  const TSnRCommandLine c = ParseSnRCommandLine(
+      std::vector<std::wstring>{L"-F" + chinese, L"-R" + folder + L"\\*.txt", L"-L" + list, L"-Oc\u00E4\u4E2D", L"-Nhx"});
+  std::vector<std::wstring> deep(c.Files.Names().begin() + 1, c.Files.Names().begin() + 4);
+  std::sort(deep.begin(), deep.end());
+  std::vector<std::wstring> all = {chinese, emoji, folder + L"\\ab.txt"};
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(c.Files.Names().front(), chinese);
+  EXPECT_EQ(deep, all);
+  EXPECT_EQ(c.Files.Names().back(), L"c:\\a\u00E4.txt");
+  EXPECT_EQ(c.Files.count(), 5);
+  EXPECT_EQ(c.Files[0], win::WideToAnsi(chinese));
+  // Other values keep the 8-bit form the 8-bit command line gives them.
+  EXPECT_EQ(c.OldLines, Strings{"\xE4?"});
+  ASSERT_EQ(c.RefusedHex.size(), 1u);
+  EXPECT_EQ(c.RefusedHex[0].Param, "-Nhx");
+
+  EXPECT_EQ(SplitCommandLine(std::wstring(L"p \"-F\u4E2D a\" \uFF02x")),
+            (std::vector<std::wstring>{L"p", L"-F\u4E2D a", L"\uFF02x"}));   // a look-alike quote is no quote
+  EXPECT_EQ(SnRParamText(L"-Oc\u4E2D"), "-Oc?");
+}
+
+// A hex value is taken as given or refused: never read as far as it goes.
+TEST_F(CommandLineTest, HexValuesOfAnythingButPairsOfHexDigitsAreRefused) {
+  const std::string f = file("a.txt");
+  const std::string huge = std::string(16000, 'A') + "6";   // 16,000 bytes and a half
+  struct Case { std::string param; TSnRHexProblem problem; std::string en, de; } cases[] = {
+      {"-Oh616", TSnRHexProblem::OddDigits, "an odd number of hex digits", "ungerade Anzahl von Hex-Ziffern"},
+      {"-Oh61zz63", TSnRHexProblem::NotHexDigits, "only the hex digits 0-9 and A-F may be given, without blanks",
+       "nur die Hex-Ziffern 0-9 und A-F sind erlaubt, ohne Leerzeichen"},
+      {"-Oh0x61", TSnRHexProblem::NotHexDigits, "", ""},
+      {"-Oh61 62", TSnRHexProblem::NotHexDigits, "", ""},   // blanks too: the batch files never write them
+      {"-Nhqq", TSnRHexProblem::NotHexDigits, "", ""},
+      {"-OH" + std::string(32000, 'a'), TSnRHexProblem::TooLong, "more than 1024 bytes", "mehr als 1024 Bytes"},
+      {"-Oh" + huge, TSnRHexProblem::OddDigits, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.param.substr(0, 20));
+    const Strings params = {"-F" + f, c.param[1] == 'N' ? "-Oh41" : c.param, c.param[1] == 'N' ? c.param : "-Nh42"};
+    const TSnRCommandLine cl = ParseSnRCommandLine(params);
+    EXPECT_FALSE(cl.Complete());
+    ASSERT_EQ(cl.RefusedHex.size(), 1u);
+    EXPECT_EQ(cl.RefusedHex[0].Problem, c.problem);
+    EXPECT_TRUE(c.param[1] == 'N' ? cl.NewValue.Len == -1 && !cl.NewHex : cl.OldValue.Len == -1 && !cl.OldHex);
+    if (c.en.empty()) continue;
+    const std::string named = c.param.size() > 60 ? c.param.substr(0, 57) + "..." : c.param;
+    for (int language : {0, 1}) {
+      const Strings lines = SnRCommandLineErrorLines(cl, params, language);
+      ASSERT_GE(lines.size(), 5u);
+      EXPECT_EQ(lines.end()[-2], (language ? "hex value refused: " : "Hex-Wert abgelehnt: ") + named + " - " +
+                                     (language ? c.en : c.de));
+      EXPECT_EQ(lines.back(), "");
+    }
+  }
+  // As many digits as a byte string holds, in either case: taken.
+  for (const std::string& ok : {std::string(2048, 'f'), std::string("00aAfF"), std::string()}) {
+    EXPECT_EQ(SnRHexProblem(ok), TSnRHexProblem::None);
+    EXPECT_TRUE(ParseSnRCommandLine({"-Oh" + ok}).RefusedHex.empty());
+  }
+  EXPECT_TRUE(ParseSnRCommandLine({"-F" + f, "-Oh" + std::string(2048, 'f'), "-Nh"}).Complete());
+}
+
 TEST_F(CommandLineTest, OldAndNewStrings) {
   const std::string lines = file("old.txt", "first\r\n\r\n  third  \r\n");
 
-  TSnRCommandLine c = ParseSnRCommandLine({"-Oh4142", "-oH43", "-NhZZ", "-Nh44 45"});
+  TSnRCommandLine c = ParseSnRCommandLine({"-Oh4142", "-oH43", "-Nh4445", "-nHaBcD"});
   EXPECT_TRUE(c.OldHex && !c.OldText && c.NewHex && !c.NewText);
   EXPECT_EQ(c.OldValue.GetHex(), "43");   // the last hex string counts
-  EXPECT_EQ(c.NewValue.GetHex(), "4445");
+  EXPECT_EQ(c.NewValue.GetHex(), "ABCD");
   EXPECT_TRUE(c.OldLines.empty());
 
   c = ParseSnRCommandLine({"-Ocabc", "-OxSecond Line", "-OF" + lines, "-Nt", "-OFq:\\missing.txt"});

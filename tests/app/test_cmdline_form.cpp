@@ -126,7 +126,7 @@ TEST_F(CommandLineWindow, SwitchesClickTheCoupledBoxes) {
 }
 
 TEST_F(CommandLineWindow, AnIncompleteCommandLineIsListedAndTheWindowStaysOrdinary) {
-  ProcessSnRCommandLine(*f, {});
+  ProcessSnRCommandLine(*f, std::vector<std::string>{});
   EXPECT_TRUE(results().empty());
   EXPECT_EQ(f->MainPageControl->activePageIndex(), 0);
 

@@ -1,12 +1,12 @@
-// The program's own files: durable whole-file writes, INI edits that keep the
-// profile functions' rules, the backup list and the journal of the worker's
-// temporary files.
+// The program's own files: INI edits that keep the profile functions' rules, the
+// backup list and the journal of the worker's temporary files (the durable
+// whole-file writes under them are tested with the Win32 layer).
 #include "AppTestDir.h"
 #include "Iniregi.h"
 #include "uBackupList.h"
-#include "uDurableFile.h"
 #include "uIniFile.h"
 #include "uSnRTempJournal.h"
+#include "win/FileNames.h"
 #include "win/Handles.h"
 #include <gtest/gtest.h>
 #include <vector>
@@ -14,19 +14,12 @@
 namespace {
 
 using Strings = std::vector<std::string>;
+using Names = std::vector<std::wstring>;
 
-// The names in a folder, "." and ".." left out.
-Strings filesIn(const std::string& folder) {
-  Strings names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = ::FindFirstFileA((folder + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string n = fd.cFileName;
-    if (n != "." && n != "..") names.push_back(n);
-  } while (::FindNextFileA(h, &fd));
-  ::FindClose(h);
-  return names;
+Names wide(const Strings& v) {
+  Names out;
+  for (const std::string& s : v) out.push_back(win::AnsiToWide(s));
+  return out;
 }
 
 struct DataFiles : ::testing::Test {
@@ -34,46 +27,6 @@ struct DataFiles : ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(DataFiles, DurableWritesReplaceWholeAndLeaveNothingBehind) {
-  const std::string f = dir / "result.log";
-  ASSERT_TRUE(WriteFileDurably(f, "old\r\n"));
-  ASSERT_TRUE(WriteFileDurably(f, "new content\r\n"));
-  EXPECT_EQ(AppTestDir::read(f), "new content\r\n");
-  ASSERT_TRUE(WriteFileDurably(f, ""));
-  EXPECT_EQ(AppTestDir::read(f), "");
-  EXPECT_EQ(filesIn(dir.path()), Strings{"result.log"});
-
-  // A name that cannot be replaced (here a folder) keeps what it had, and no new file stays.
-  const std::string folder = dir / "taken";
-  ::CreateDirectoryA(folder.c_str(), nullptr);
-  EXPECT_FALSE(WriteFileDurably(folder, "x"));
-  EXPECT_EQ(filesIn(dir.path()).size(), 2u);
-  EXPECT_FALSE(WriteFileDurably(dir / "no folder\\x.log", "x"));
-
-  // An unchanged file is not written again.
-  FILETIME before, after;
-  WIN32_FILE_ATTRIBUTE_DATA a;
-  ::GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &a);
-  before = a.ftLastWriteTime;
-  ::Sleep(20);
-  ASSERT_TRUE(UpdateFileDurably(f, ""));
-  ::GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &a);
-  after = a.ftLastWriteTime;
-  EXPECT_EQ(::CompareFileTime(&before, &after), 0);
-}
-
-TEST_F(DataFiles, LeftoversOfKilledWritesGoUnlessAWriterHoldsThem) {
-  std::string dead, alive;
-  ::CloseHandle(CreateNewFileBeside(dir / "history.ini", dead));   // its writer is gone
-  win::FileHandle writing(CreateNewFileBeside(dir / "backup.dat", alive));
-  ASSERT_TRUE(writing);
-  AppTestDir::write(dir / "user.txt", "not ours");
-  EXPECT_EQ(RemoveDurableLeftovers(dir.path()), 1);
-  EXPECT_FALSE(AppTestDir::exists(dead));
-  EXPECT_TRUE(AppTestDir::exists(alive));
-  EXPECT_TRUE(AppTestDir::exists(dir / "user.txt"));
-}
 
 TEST_F(DataFiles, IniEditsFollowTheProfileFunctionsRules) {
   const std::string ini = dir / "s.ini";
@@ -108,7 +61,7 @@ TEST_F(DataFiles, IniEditsFollowTheProfileFunctionsRules) {
   const std::string fresh = dir / "sub.ini";
   ASSERT_TRUE(WriteIniString(fresh, "S", "K", ""));
   EXPECT_EQ(AppTestDir::read(fresh), "[S]\r\nK=\r\n");
-  EXPECT_EQ(filesIn(dir.path()).size(), 2u);
+  EXPECT_EQ(qztest::NamesIn(dir.path()).size(), 2u);
 }
 
 TEST_F(DataFiles, SectionReadsGiveWhatKeyReadsGive) {
@@ -146,30 +99,30 @@ TEST_F(DataFiles, BackupListDropsCutLinesAndGoneFiles) {
   for (const auto& n : names) text += n + "\r\n";
   // A kill while a line was written leaves it without its line break.
   AppTestDir::write(list, text + dir / "a.tx");
-  EXPECT_EQ(ReadBackupList(list), names);
+  EXPECT_EQ(ReadBackupList(list), wide(names));
   Strings expected = {dir / "a.txt.0.snr_bak", dir / "many\\F3.0.SNR_BAK"};
   expected.insert(expected.end(), made.begin(), made.end());
-  EXPECT_EQ(ExistingFiles(ReadBackupList(list)), expected);
+  EXPECT_EQ(ExistingFiles(ReadBackupList(list)), wide(expected));
 
   // The next name appended starts a line of its own. A backup named before it
   // is made is not appended again when it is reported; one not named before is.
   TBackupListFile file;
   file.SetFileName(list);
-  file.AppendBeforeMade(dir / "b.0.snr_bak");
-  file.AppendReported(dir / "b.0.snr_bak");
-  file.AppendReported(dir / "c.0.snr_bak");
+  file.AppendBeforeMade(win::AnsiToWide(dir / "b.0.snr_bak"));
+  file.AppendReported(win::AnsiToWide(dir / "b.0.snr_bak"));
+  file.AppendReported(win::AnsiToWide(dir / "c.0.snr_bak"));
   Strings more = names;
   more.push_back(dir / "a.tx");
   more.push_back(dir / "b.0.snr_bak");
   more.push_back(dir / "c.0.snr_bak");
-  EXPECT_EQ(ReadBackupList(list), more);
+  EXPECT_EQ(ReadBackupList(list), wide(more));
   // The whole list replaces the file; a name named before that still gets in by its report.
-  file.AppendBeforeMade("w");
-  ASSERT_TRUE(file.Save({"x", "y"}));
+  file.AppendBeforeMade(L"w");
+  ASSERT_TRUE(file.Save({L"x", L"y"}));
   EXPECT_EQ(AppTestDir::read(list), "x\r\ny\r\n");
-  file.AppendReported("w");
-  file.AppendReported("z");
-  EXPECT_EQ(ReadBackupList(list), (Strings{"x", "y", "w", "z"}));
+  file.AppendReported(L"w");
+  file.AppendReported(L"z");
+  EXPECT_EQ(ReadBackupList(list), (Names{L"x", L"y", L"w", L"z"}));
 }
 
 TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
@@ -177,33 +130,36 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
   const std::string work = dir / "work";
   ::CreateDirectoryA(data.c_str(), nullptr);
   ::CreateDirectoryA(work.c_str(), nullptr);
-  std::string left, held, listed;
+  const std::wstring wwork = win::AnsiToWide(work);
+  std::wstring wleft, wheld, wlisted;
   {
     TSnRTempJournal killed;
     Strings backups;
-    killed.BeforeBackup = [&](const std::string& name) {
+    killed.BeforeBackup = [&](const std::wstring& wide) {
+      const std::string name = win::WideToAnsi(wide);
       backups.push_back(name + (AppTestDir::exists(name) ? " (made already)" : ""));
     };
     ASSERT_TRUE(killed.Open(data));
     // One renamed into place, one deleted: both done. Three left in progress.
-    std::string renamed, deleted;
-    killed.CreateTempFile(work, "snr", renamed);
-    ASSERT_TRUE(killed.Rename(renamed, work + "\\file.txt", true));
-    ASSERT_TRUE(killed.Rename(work + "\\file.txt", work + "\\file.txt.0.snr_bak", false));
-    ASSERT_TRUE(killed.Rename(work + "\\file.txt.0.snr_bak", work + "\\file.txt", false));
+    std::wstring renamed, deleted;
+    killed.CreateTempFile(wwork, L"snr", renamed);
+    ASSERT_TRUE(killed.Rename(renamed, wwork + L"\\file.txt", true));
+    ASSERT_TRUE(killed.Rename(wwork + L"\\file.txt", wwork + L"\\file.txt.0.snr_bak", false));
+    ASSERT_TRUE(killed.Rename(wwork + L"\\file.txt.0.snr_bak", wwork + L"\\file.txt", false));
     EXPECT_EQ(backups, Strings{work + "\\file.txt.0.snr_bak"});   // named before it was there
-    killed.CreateTempFile(work, "snr", deleted);
+    killed.CreateTempFile(wwork, L"snr", deleted);
     ASSERT_TRUE(killed.Delete(deleted));
-    killed.CreateTempFile(work, "snr", left);
-    killed.CreateTempFile(work, "snr", held);
-    killed.CreateTempFile(work, "snr", listed);
-    ASSERT_TRUE(AppTestDir::exists(left));
+    killed.CreateTempFile(wwork, L"snr", wleft);
+    killed.CreateTempFile(wwork, L"snr", wheld);
+    killed.CreateTempFile(wwork, L"snr", wlisted);
+    ASSERT_TRUE(AppTestDir::exists(win::WideToAnsi(wleft)));
     // While its run lives, a cleanup touches nothing.
     EXPECT_EQ(TSnRTempJournal::CleanUp(data), 0);
-    EXPECT_TRUE(AppTestDir::exists(left));
+    EXPECT_TRUE(AppTestDir::exists(win::WideToAnsi(wleft)));
   }
+  const std::string left = win::WideToAnsi(wleft), held = win::WideToAnsi(wheld), listed = win::WideToAnsi(wlisted);
   // The run ended with files left, so its journal stays for the next start.
-  ASSERT_EQ(filesIn(data + "\\").size(), 1u);
+  ASSERT_EQ(qztest::NamesIn(data + "\\").size(), 1u);
 
   // Not removed: a file somebody has open, one that a living run has in
   // progress, and one that is not the file that was noted.
@@ -225,7 +181,7 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
   EXPECT_TRUE(AppTestDir::exists(listed));
   EXPECT_TRUE(AppTestDir::exists(users));
   EXPECT_TRUE(AppTestDir::exists(work + "\\file.txt"));
-  EXPECT_EQ(filesIn(data + "\\"), Strings{"~snrtemp.living.journal"});   // the ended journals are gone
+  EXPECT_EQ(qztest::NamesIn(data + "\\"), Strings{"~snrtemp.living.journal"});   // the ended journals are gone
 
   // A run that ends with nothing left removes its journal itself.
   living = win::FileHandle();
@@ -233,9 +189,54 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
   {
     TSnRTempJournal clean;
     ASSERT_TRUE(clean.Open(data));
-    std::string t;
-    clean.CreateTempFile(work, "snr", t);
+    std::wstring t;
+    clean.CreateTempFile(wwork, L"snr", t);
     clean.Delete(t);
   }
-  EXPECT_TRUE(filesIn(data + "\\").empty());
+  EXPECT_TRUE(qztest::NamesIn(data + "\\").empty());
+}
+
+TEST_F(DataFiles, NamesOutsideTheCodePageKeepTheirCharactersInTheBackupListAndTheJournal) {
+  const std::wstring folder = qztest::Wide(dir / "") + L"\u4E2D\u6587";
+  ASSERT_TRUE(qztest::MakeFolder(folder));
+  const std::wstring chinese = folder + L"\\a.txt.0.snr_bak", emoji = qztest::Wide(dir / "\xE4") + L"\U0001F600.0.snr_bak";
+  const std::wstring plain = qztest::Wide(dir / "b\xE4.txt.0.snr_bak"), gone = folder + L"\\gone.0.snr_bak";
+  for (const std::wstring& n : {chinese, emoji, plain}) ASSERT_TRUE(qztest::WriteWideFile(n, "x"));
+
+  // An 8-bit line for a name that has an 8-bit form, as older runs wrote every
+  // line; UTF-8 behind the byte-order mark for one that has none.
+  EXPECT_EQ(BackupListLine(plain), dir / "b\xE4.txt.0.snr_bak");
+  EXPECT_EQ(BackupListLine(L"C:\\\u4E2D"), "\xEF\xBB\xBF" "C:\\\xE4\xB8\xAD");
+  EXPECT_EQ(BackupListName("\xEF\xBB\xBF" "C:\\\xE4\xB8\xAD"), L"C:\\\u4E2D");
+  EXPECT_EQ(BackupListName("C:\\\xE4\xB8\xAD"), L"C:\\\u00E4\u00B8\u00AD");   // no mark: 8-bit text
+
+  const std::string list = dir / "backup.dat";
+  TBackupListFile file;
+  file.SetFileName(list);
+  file.AppendBeforeMade(chinese);
+  file.AppendReported(chinese);
+  file.AppendReported(emoji);
+  file.AppendReported(plain);
+  file.AppendReported(gone);
+  const Names all = {chinese, emoji, plain, gone};
+  EXPECT_EQ(ReadBackupList(list), all);
+  EXPECT_EQ(ExistingFiles(ReadBackupList(list)), (Names{chinese, emoji, plain}));
+  ASSERT_TRUE(file.Save(all));
+  EXPECT_EQ(ReadBackupList(list), all);
+  EXPECT_EQ(AppTestDir::read(list).find('?'), std::string::npos);
+
+  // A temporary file in a folder named outside the code page: noted so that
+  // the next start finds and removes it.
+  const std::string data = dir / "data";
+  ::CreateDirectoryA(data.c_str(), nullptr);
+  std::wstring left;
+  {
+    TSnRTempJournal killed;
+    ASSERT_TRUE(killed.Open(data));
+    ASSERT_TRUE(killed.CreateTempFile(folder, L"snr", left));
+    ASSERT_TRUE(qztest::WideExists(left));
+  }
+  EXPECT_EQ(TSnRTempJournal::CleanUp(data), 1);
+  EXPECT_FALSE(qztest::WideExists(left));
+  EXPECT_TRUE(qztest::WideExists(chinese));
 }

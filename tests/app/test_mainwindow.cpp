@@ -6,6 +6,7 @@
 #include "uChosseDirectoryNormal.h"
 #include "uQzSnRMainForm.h"
 #include "uSearchAndReplace.h"
+#include "win/FileNames.h"
 #include <gtest/gtest.h>
 #include "QzTestWait.h"
 #include <shlobj.h>
@@ -60,6 +61,12 @@ protected:
     f->RekursivCheckBoxClck();
   }
   bool scanDone() const { return f->ScanThread && f->ScanThread->Finished; }
+  void setHexStrings(const std::string& from, const std::string& to) {
+    f->CombiEditCharHexFrameFromStr->HexStringComboBox->setText(from);
+    f->CombiEditCharHexFrameFromStr->HexStringEditChange();
+    f->CombiEditCharHexFrameToStr->HexStringComboBox->setText(to);
+    f->CombiEditCharHexFrameToStr->HexStringEditChange();
+  }
 };
 
 }  // namespace
@@ -207,10 +214,7 @@ TEST_F(MainWindow, StartQueuesCheckedFilesAndShowsTheReports) {
   ASSERT_TRUE(pumpUntil([&] { return scanDone() && f->FileCheckListBox->count() == 3; }));
   f->FileCheckListBox->setChecked(0, true);
   f->FileCheckListBox->setChecked(1, true);
-  f->CombiEditCharHexFrameFromStr->HexStringComboBox->setText("616263");
-  f->CombiEditCharHexFrameFromStr->HexStringEditChange();
-  f->CombiEditCharHexFrameToStr->HexStringComboBox->setText("78797A");
-  f->CombiEditCharHexFrameToStr->HexStringEditChange();
+  setHexStrings("616263", "78797A");
   f->UpdateHelp();
   ASSERT_TRUE(f->SnRButton->enabled());
   f->SnRButtonClick();
@@ -227,6 +231,71 @@ TEST_F(MainWindow, StartQueuesCheckedFilesAndShowsTheReports) {
                                              b, "abc [616263] --> xyz [78797A] :", "1 replacements", ""};
   EXPECT_EQ(f->ResultListBox->items(), expected);
   EXPECT_EQ(f->caption(), "Qz-Ravadu&Direzov ozirizuvozed 2.0");
+}
+
+// Files named outside the code page show in 8-bit form ("?" for what it cannot
+// hold) and are worked on, backed up and listed by their real names.
+TEST_F(MainWindow, NamesOutsideTheCodePageFromTheScanAndFromDropsAreTheFilesWorkedOn) {
+  const std::wstring files = qztest::Wide(dir / "files");
+  const std::wstring chinese = files + L"\\\u4E2D\u6587.txt", emoji = files + L"\\\U0001F600.txt";
+  for (const std::wstring& n : {chinese, emoji}) ASSERT_TRUE(qztest::WriteWideFile(n, "abc"));
+  const std::string ab = file("ab.txt", "abc");   // what the 8-bit form "??.txt" would match
+  setPathAndMask(dir / "files", "*.txt");
+  ASSERT_TRUE(pumpUntil([&] { return scanDone() && f->FileCheckListBox->count() == 3; }));
+  for (int i = 0; i < 3; ++i) {
+    const std::wstring name = f->FileCheckListBox->itemName(i);
+    EXPECT_EQ(f->FileCheckListBox->item(i), win::WideToAnsi(name));
+    f->FileCheckListBox->setChecked(i, name != qztest::Wide(ab));
+  }
+  // Dropped: a file in a folder named outside the code page.
+  const std::wstring folder = files + L"\\\u4E2D";
+  ASSERT_TRUE(qztest::MakeFolder(folder));
+  const std::wstring inFolder = folder + L"\\a.txt";
+  ASSERT_TRUE(qztest::WriteWideFile(inFolder, "abc"));
+  const std::wstring list = inFolder + L'\0' + L'\0';
+  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(mem));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+  ::GlobalUnlock(mem);
+  ::SendMessageA(f->handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+  ASSERT_EQ(f->FileCheckListBox->count(), 4);
+  EXPECT_EQ(f->FileCheckListBox->itemName(3), inFolder);
+  f->FileCheckListBox->setChecked(3, true);
+
+  setHexStrings("62", "78");
+  f->SnRButtonClick();
+  ASSERT_TRUE(pumpUntil([&] { return f->SnRThread->TaskCount() == 0 && f->BackupFileCheckListBox->count() == 3; }));
+  for (const std::wstring& n : {chinese, emoji, inFolder}) {
+    EXPECT_EQ(qztest::ReadWideFile(n), "axc");
+    EXPECT_EQ(qztest::ReadWideFile(n + L".0.snr_bak"), "abc");
+  }
+  EXPECT_EQ(AppTestDir::read(ab), "abc");
+  std::vector<std::wstring> backups = f->BackupFileCheckListBox->itemNames();
+  EXPECT_EQ(backups.back(), inFolder + L".0.snr_bak");
+  std::vector<std::wstring> expected = {chinese + L".0.snr_bak", emoji + L".0.snr_bak", inFolder + L".0.snr_bak"};
+  std::sort(backups.begin(), backups.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(backups, expected);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(f->BackupFileCheckListBox->item(i), win::WideToAnsi(f->BackupFileCheckListBox->itemName(i)));
+  EXPECT_EQ(f->ResultListBox->item(8), win::WideToAnsi(inFolder));   // the result lines show 8-bit forms
+
+  // backup.dat keeps them for the next start, which lists them again.
+  bool canClose = true;
+  f->FormCloseQuery(canClose);
+  TearDown();
+  SetUp();
+  ASSERT_EQ(f->BackupFileCheckListBox->count(), 3);
+  EXPECT_EQ(f->BackupFileCheckListBox->itemName(2), inFolder + L".0.snr_bak");
+  for (int i = 0; i < 3; ++i) f->BackupFileCheckListBox->setChecked(i, true);
+  f->DeleteBackupfilesButtonClick();
+  EXPECT_EQ(f->BackupFileCheckListBox->count(), 0);
+  for (const std::wstring& n : {chinese, emoji, inFolder}) {
+    EXPECT_FALSE(qztest::WideExists(n + L".0.snr_bak"));
+    EXPECT_TRUE(qztest::WideExists(n));
+  }
 }
 
 TEST_F(MainWindow, MultiLineJobsAndLogLevelZero) {

@@ -7,7 +7,7 @@ namespace {
 
 TSnRJobRequest singleLine(const std::string& from, const std::string& to) {
   TSnRJobRequest r;
-  r.CheckedFiles = {"c:\\a.txt", "c:\\b.txt"};
+  r.CheckedFiles = {L"c:\\a.txt", L"c:\\b.txt"};
   r.FromBytes = from;
   r.ToBytes = to;
   return r;
@@ -15,7 +15,7 @@ TSnRJobRequest singleLine(const std::string& from, const std::string& to) {
 
 TSnRJobRequest multiLine(std::vector<std::string> from, std::vector<std::string> to) {
   TSnRJobRequest r;
-  r.CheckedFiles = {"c:\\a.txt"};
+  r.CheckedFiles = {L"c:\\a.txt"};
   r.LineModePage = 1;
   r.MemoFrom = std::move(from);
   r.MemoTo = std::move(to);
@@ -72,7 +72,7 @@ TEST(SnRJobs, ModeFromTheTwoBoxes) {
 
 TEST(SnRJobs, MultiLineBuildsOneJobPerLineBreakInOrder) {
   TSnRJobRequest r = multiLine({"a", "b"}, {"c"});
-  r.CheckedFiles = {"c:\\1", "c:\\2"};
+  r.CheckedFiles = {L"c:\\1", L"c:\\2"};
   auto jobs = BuildSnRJobs(r);
   ASSERT_EQ(jobs.size(), 6u);
   EXPECT_EQ(jobs[0]->SearchBuf, "a\r\nb");

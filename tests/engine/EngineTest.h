@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <utility>
@@ -49,22 +50,11 @@ private:
 };
 
 inline void writeFile(const std::string& name, const std::string& data) {
-  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD n = 0;
-  if (!data.empty()) ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr);
-  ::CloseHandle(h);
+  qztest::WriteWideFile(qztest::Wide(name), data);
 }
 
-inline std::string readFile(const std::string& name) {
-  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string data(::GetFileSize(h, nullptr), '\0');
-  DWORD n = 0;
-  if (!data.empty()) ::ReadFile(h, &data[0], static_cast<DWORD>(data.size()), &n, nullptr);
-  ::CloseHandle(h);
-  return data;
-}
+// "<missing>" when the file cannot be opened.
+inline std::string readFile(const std::string& name) { return qztest::ReadWideFile(qztest::Wide(name)); }
 
 inline bool exists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -73,15 +63,26 @@ bool pumpUntil(Pred done, DWORD ms = 10000) {
   return qztest::WaitUntil(done, ms, win::processMessages);
 }
 
-// A real window that receives the worker's reports, as the main window does.
+// A real window that receives the worker's reports, as the main window does; a
+// batch of them (SNRTHREAD_LOGLINES) is recorded entry by entry.
 class ReportWindow {
 public:
   using Report = std::pair<WPARAM, std::string>;
   ReportWindow()
       : wnd_([this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r) {
           if (msg != WM_SNRTHREAD) return false;
-          reports.emplace_back(wParam, reinterpret_cast<const char*>(lParam));
-          if (onReport) onReport(reports.back());
+          ++messages;
+          const char* text = reinterpret_cast<const char*>(lParam);
+          if (wParam != SNRTHREAD_LOGLINES) {
+            add(Report(wParam, text));
+          } else {
+            for (const char* p = text; *p;) {
+              const WPARAM kind = static_cast<unsigned char>(*p++);
+              add(Report(kind, p));
+              p += std::strlen(p) + 1;
+            }
+            if (onBatch) onBatch();
+          }
           r = 0;
           return true;
         }) {}
@@ -99,9 +100,15 @@ public:
     return n;
   }
   std::vector<Report> reports;
+  int messages = 0;
   std::function<void(const Report&)> onReport;
+  std::function<void()> onBatch;  // once a batch's entries are recorded, while the worker waits
 
 private:
+  void add(Report r) {
+    reports.push_back(std::move(r));
+    if (onReport) onReport(reports.back());
+  }
   win::MessageWindow wnd_;
 };
 

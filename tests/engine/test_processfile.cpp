@@ -1,6 +1,8 @@
 #include "EngineTest.h"
 #include <winioctl.h>
+#include "QzTestUnix.h"
 #include "uSnRRegExpr.h"
+#include "win/FileNames.h"
 #include <gtest/gtest.h>
 
 using namespace enginetest;
@@ -38,21 +40,23 @@ class FailingOps : public TSnRFileOps {
 public:
   bool failTemp = false, failWrite = false;
   std::function<bool(const std::string& from, const std::string& to)> refuseRename;
-  win::FileHandle CreateTempFile(const std::string& f, const std::string& p, std::string& n) override {
+  win::FileHandle CreateTempFile(const std::wstring& f, const std::wstring& p, std::wstring& n) override {
     if (failTemp) return win::FileHandle();  // as in a folder without write access
     return TSnRFileOps::CreateTempFile(f, p, n);
   }
   bool Write(HANDLE h, const void* d, DWORD s) override { return !failWrite && TSnRFileOps::Write(h, d, s); }
-  bool Rename(const std::string& from, const std::string& to, bool replace) override {
-    if (refuseRename && refuseRename(from, to)) return false;
+  bool Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
+    if (refuseRename && refuseRename(win::WideToAnsi(from), win::WideToAnsi(to))) return false;
     return TSnRFileOps::Rename(from, to, replace);
   }
   DWORD linkError = 0;  // not 0: links fail with this error
-  bool Link(const std::string& existing, const std::string& name) override {
+  bool Link(const std::wstring& existing, const std::wstring& name) override {
     if (!linkError) return TSnRFileOps::Link(existing, name);
     ::SetLastError(linkError);
     return false;
   }
+  bool failRights = false;  // as on a file system without access rights to give
+  bool CarryRights(HANDLE from, HANDLE to) override { return !failRights && TSnRFileOps::CarryRights(from, to); }
 };
 
 std::string s(const char* p, size_t n) { return std::string(p, n); }
@@ -168,6 +172,12 @@ TEST_F(ProcessFileTest, TemporaryFileThatCannotBeCreatedOrWritten) {
   ops.failTemp = false;
   ops.failWrite = true;  // a full disk
   Outcome o = run("abc", "b", "x", smCaseSensitive, true);
+  EXPECT_EQ(o.result, srReplaceFailed);
+  EXPECT_EQ(o.content, "abc");
+  expectOnly({"a.txt"});
+  ops.failWrite = false;
+  ops.failRights = true;  // a new file that cannot have the old one's rights does not replace it
+  o = run("abc", "b", "x", smCaseSensitive, true);
   EXPECT_EQ(o.result, srReplaceFailed);
   EXPECT_EQ(o.content, "abc");
   expectOnly({"a.txt"});
@@ -367,7 +377,7 @@ public:
   std::function<void()> check = [] {};
   int creates = 0;
 
-  win::FileHandle CreateTempFile(const std::string& f, const std::string& p, std::string& n) override {
+  win::FileHandle CreateTempFile(const std::wstring& f, const std::wstring& p, std::wstring& n) override {
     check();
     win::FileHandle h = TSnRFileOps::CreateTempFile(f, p, n);
     ++creates;
@@ -381,16 +391,16 @@ public:
     log.push_back("flush " + std::string(h == handle_ ? "TEMP" : "?"));
     return TSnRFileOps::Flush(h);
   }
-  bool Rename(const std::string& from, const std::string& to, bool replace) override {
+  bool Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
     return step("rename " + shortName(from) + " " + shortName(to), [&] { return TSnRFileOps::Rename(from, to, replace); });
   }
-  bool Link(const std::string& existing, const std::string& name) override {
+  bool Link(const std::wstring& existing, const std::wstring& name) override {
     return step("link " + shortName(existing) + " " + shortName(name), [&] { return TSnRFileOps::Link(existing, name); });
   }
-  bool Delete(const std::string& name) override {
+  bool Delete(const std::wstring& name) override {
     return step("delete " + shortName(name), [&] { return TSnRFileOps::Delete(name); });
   }
-  bool FlushFolder(const std::string& folder) override {
+  bool FlushFolder(const std::wstring& folder) override {
     log.push_back("flush folder");
     return TSnRFileOps::FlushFolder(folder);
   }
@@ -407,12 +417,13 @@ private:
     ::SetLastError(ok ? keep : error);
     return ok;
   }
-  std::string shortName(const std::string& n) const {
-    if (!temp_.empty() && n == temp_) return "TEMP";
+  std::string shortName(const std::wstring& wide) const {
+    if (!temp_.empty() && wide == temp_) return "TEMP";
+    const std::string n = win::WideToAnsi(wide);
     return n.compare(0, dir_.path().size() + 1, dir_.path() + "\\") == 0 ? n.substr(dir_.path().size() + 1) : n;
   }
   const TempDir& dir_;
-  std::string temp_;
+  std::wstring temp_;
   HANDLE handle_ = nullptr;
 };
 
@@ -502,4 +513,139 @@ TEST_F(ProcessFileTest, AReadFaultInTheViewFailsTheJobAndLeavesTheFile) {
   }
   worker.SetFileOps(nullptr);  // the same worker goes on as before
   EXPECT_EQ(run(dense, "abc", "x", smCaseSensitive).result, static_cast<int>(dense.size() / 4));
+}
+
+// The new content and the backup keep the file's attributes and rights: a second
+// name shares them, a copy (where links are not) is given them.
+TEST_F(ProcessFileTest, TheNewContentAndItsBackupKeepTheFilesAttributesAndRights) {
+  FailingOps ops;
+  worker.SetFileOps(&ops);
+  const std::string name = dir.file("a.txt"), backup = name + ".0.snr_bak";
+  const bool wine = qztest::UnderWineOnLinux();
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  for (DWORD linkError : {0ul, static_cast<unsigned long>(ERROR_NOT_SUPPORTED)}) {
+    writeFile(name, "abc");
+    ASSERT_TRUE(::SetFileAttributesA(name.c_str(), kept));
+    if (wine) {
+      ASSERT_TRUE(qztest::RunUnix("chmod 640 '" + qztest::UnixPath(name) + "'"));
+    }
+    ops.linkError = linkError;
+    EXPECT_EQ(worker.ProcessFile(name, "b", 1, smCaseSensitive, "x", 1, true, 2), 1);
+    EXPECT_EQ(readFile(name), "axc");
+    EXPECT_EQ(readFile(backup), "abc");
+    for (const std::string& f : {name, backup}) {
+      EXPECT_EQ(::GetFileAttributesA(f.c_str()) & kept, kept) << f << " " << linkError;
+      if (wine) {
+        EXPECT_EQ(qztest::UnixMode(f), "640") << f << " " << linkError;
+      }
+      ::SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    ::DeleteFileA(backup.c_str());
+  }
+}
+
+// Read-only by its attribute, or under wine by a mode without write bits: the
+// system refuses to replace such a file, so a job with matches fails as its rename
+// would, and nothing is written, linked or renamed for it.
+TEST_F(ProcessFileTest, AReadOnlyFileIsLeftAsItIs) {
+  RecordingOps ops(dir);
+  worker.SetFileOps(&ops);
+  const std::string name = dir.file("a.txt");
+  const std::string big = "abc" + std::string(300000, '-');  // mapped; its match ends the scan
+  struct Case { std::string content, search; uint8_t mode; int result; };
+  const Case cases[] = {
+      {"abc", "b", smCaseSensitive, srFinishFailed}, {big, "B", smIgnoreCase, srFinishFailed},
+      {"abc", "b+", smRegExpr, srFinishFailed},      {"abc", "q", smCaseSensitive, 0},
+      {"abc", "a(", smRegExpr, srReplaceFailed},
+  };
+  for (bool byMode : {false, true}) {
+    if (byMode && !qztest::UnderWineOnLinux()) continue;
+    for (const Case& c : cases) {
+      writeFile(name, c.content);
+      if (byMode)
+        ASSERT_TRUE(qztest::RunUnix("chmod 444 '" + qztest::UnixPath(name) + "'"));
+      else
+        ASSERT_TRUE(::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY));
+      ops.log.clear();
+      EXPECT_EQ(worker.ProcessFile(name, c.search.data(), static_cast<int>(c.search.size()), c.mode, "x", 1, true, 2),
+                c.result)
+          << c.search << " " << byMode;
+      EXPECT_TRUE(readFile(name) == c.content) << c.search << " " << byMode;
+      EXPECT_TRUE(ops.log.empty()) << ops.log.front();
+      expectOnly({"a.txt"});
+      ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+  }
+}
+
+namespace {
+
+// Lets another writer act once at a moment of the job: while the temporary file is
+// flushed (after the reading), or once the backup's second name is made.
+class WriterOps : public TSnRFileOps {
+public:
+  std::function<void()> atFlush, atLink;
+  bool Flush(HANDLE h) override {
+    once(atFlush);
+    return TSnRFileOps::Flush(h);
+  }
+  bool Link(const std::wstring& existing, const std::wstring& name) override {
+    const bool ok = TSnRFileOps::Link(existing, name);
+    once(atLink);
+    return ok;
+  }
+
+private:
+  static void once(std::function<void()>& act) {
+    if (!act) return;
+    const auto run = std::move(act);
+    act = nullptr;
+    run();
+  }
+};
+
+}  // namespace
+
+TEST_F(ProcessFileTest, WhatAnotherWriterMadeOfTheFileStaysAndTheJobFails) {
+  WriterOps ops;
+  worker.SetFileOps(&ops);
+  const std::string name = dir.file("a.txt"), moved = dir.file("moved.txt");
+  // A Windows program cannot write the file while the job has it...
+  auto heldOff = [&] {
+    win::FileHandle w(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(w);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  };
+  // ...but it can move it away and put another file in its place; a Linux program
+  // under wine is not held off at all.
+  auto replace = [&] {
+    heldOff();
+    EXPECT_TRUE(::MoveFileExA(name.c_str(), moved.c_str(), 0));
+    writeFile(name, "theirs");
+  };
+  auto append = [&] {
+    heldOff();
+    EXPECT_TRUE(qztest::RunUnix("printf theirs >> '" + qztest::UnixPath(name) + "'"));
+  };
+  struct Case { const char* what; std::function<void()> writer; bool onLinux, backup, atLink; std::string left; };
+  const Case cases[] = {
+      {"replaced while flushed", replace, false, false, false, "theirs"},
+      {"replaced once backed up", replace, false, true, true, "theirs"},
+      {"appended to while flushed", append, true, true, false, "abctheirs"},
+      {"appended to once backed up", append, true, true, true, "abctheirs"},
+  };
+  for (const Case& c : cases) {
+    if (c.onLinux && !qztest::UnderWineOnLinux()) continue;
+    writeFile(name, "abc");
+    (c.atLink ? ops.atLink : ops.atFlush) = c.writer;
+    EXPECT_EQ(worker.ProcessFile(name, "b", 1, smCaseSensitive, "x", 1, c.backup, 2), srFinishFailed) << c.what;
+    EXPECT_EQ(readFile(name), c.left) << c.what;
+    EXPECT_FALSE(ops.atFlush || ops.atLink) << c.what << ": the writer never came";
+    if (exists(moved)) {
+      EXPECT_EQ(readFile(moved), "abc") << c.what;
+      ::DeleteFileA(moved.c_str());
+    }
+    expectOnly({"a.txt"});  // neither the temporary file nor a backup
+  }
 }

@@ -212,11 +212,14 @@ TEST_F(WorkerTest, JobsInProgressTogetherGiveWhatOneAfterTheOtherGives) {
   const char* words[] = {"ab", "ba", "a", "b", "abab", "zz"};
   for (int i = 0; i < 150; ++i)
     specs.push_back({files[next() % 5], words[next() % 6], words[next() % 6], next() % 3 == 0});
-  auto runAll = [&](const TempDir& d, bool oneByOne) {
+  auto runAll = [&](const TempDir& d, bool oneByOne, bool batched = false) {
     for (const char* f : {"a.txt", "b.txt", "c.txt"}) writeFile(d.file(f), "abababbaab");
     ReportWindow r;
     TSearchAndReplaceThread w;
     w.Init(r.handle());
+    w.SetBatchedReports(batched);
+    // A batch's jobs have left the queue: what is counted is what is not yet reported.
+    r.onBatch = [&] { EXPECT_EQ(w.TaskCount(), static_cast<int>(specs.size()) - r.updates()); };
     w.resume();
     int n = 0;
     auto add = [&](const Spec& s) { w.AddTask(job(d.file(s.file), s.search, s.repl, llAllFiles, s.backup)); };
@@ -231,23 +234,29 @@ TEST_F(WorkerTest, JobsInProgressTogetherGiveWhatOneAfterTheOtherGives) {
       for (const Spec& s : specs) add(s);
     }
     EXPECT_TRUE(pumpUntil([&] { return r.updates() == static_cast<int>(specs.size()); }, 60000));
+    if (batched) {
+      EXPECT_LT(r.messages, static_cast<int>(specs.size()) / 4);
+    }
     return relative(r.reports, d);
   };
-  TempDir other;
+  TempDir other, third;
   const auto alone = runAll(dir, true);
   const auto together = runAll(other, false);
   EXPECT_EQ(alone, together);
   EXPECT_EQ(folderState(dir), folderState(other));
+  const auto batched = runAll(third, false, true);
+  EXPECT_EQ(alone, batched);
+  EXPECT_EQ(folderState(dir), folderState(third));
 }
 
 TEST_F(WorkerTest, EachJobFlushesItsNewContentBeforeTheRename) {
   // Flushes run on threads of their own; each rename still follows its file's flush.
   struct Ops : TSnRFileOps {
     std::mutex m;
-    std::map<HANDLE, std::string> open;
-    std::set<std::string> flushed;
+    std::map<HANDLE, std::wstring> open;
+    std::set<std::wstring> flushed;
     int renames = 0, early = 0;
-    win::FileHandle CreateTempFile(const std::string& f, const std::string& p, std::string& n) override {
+    win::FileHandle CreateTempFile(const std::wstring& f, const std::wstring& p, std::wstring& n) override {
       win::FileHandle h = TSnRFileOps::CreateTempFile(f, p, n);
       std::lock_guard<std::mutex> lock(m);
       open[h.get()] = n;
@@ -260,7 +269,7 @@ TEST_F(WorkerTest, EachJobFlushesItsNewContentBeforeTheRename) {
       flushed.insert(open[h]);
       return ok;
     }
-    bool Rename(const std::string& from, const std::string& to, bool replace) override {
+    bool Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
       {
         std::lock_guard<std::mutex> lock(m);
         ++renames;
@@ -312,13 +321,16 @@ TEST_F(WorkerTest, AReadFaultFailsOneJobAndTheWorkerGoesOn) {
   worker.reset();
 }
 
-TEST_F(WorkerTest, TheWindowAnswersWithin100msWhileManyJobsRun) {
+class WorkerAnswerTest : public WorkerTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(WorkerAnswerTest, TheWindowAnswersWithin100msWhileManyJobsRun) {
   // 20,000 jobs, most of them on files without a match (the cheapest jobs, so the
   // reports come fastest, one "UPDATE" each), every tenth rewriting its file and
   // reporting its lines; a message posted to a window of this thread meanwhile
   // waits no longer than that.
   for (int i = 0; i < 50; ++i) writeFile(dir.file("f" + std::to_string(i) + ".txt"), "abab");
   const int jobs = 20000;
+  worker->SetBatchedReports(GetParam());
   {
     auto hold = worker->LockTasks();
     for (int i = 0; i < jobs; ++i) {
@@ -354,3 +366,5 @@ TEST_F(WorkerTest, TheWindowAnswersWithin100msWhileManyJobsRun) {
   EXPECT_LT(worst, 100u);
   std::printf("%d jobs in %lu ms, %d probes, slowest answer %lu ms\n", jobs, ::GetTickCount() - start, probes, worst);
 }
+
+INSTANTIATE_TEST_SUITE_P(OneByOneAndBatched, WorkerAnswerTest, ::testing::Bool());

@@ -96,6 +96,47 @@ TEST_F(GuiTest, DropDownListShowsAnyTextAndTakesTheOldBoxsPlace) {
   EXPECT_EQ(combo->items(), (std::vector<std::string>{"A..", "a.."}));
 }
 
+TEST(Accelerator, IsTheLetterAfterASingleAmpersand) {
+  const std::pair<const char*, char> cases[] = {
+      {"&Path", 'P'}, {"Filen&ame", 'a'}, {"Radavi&&&Dezevud", 'D'}, {"Radavi&&Dezevud", 0}, {"end&", 0}, {"none", 0}};
+  for (const auto& [caption, letter] : cases) EXPECT_EQ(acceleratorOf(caption), letter) << caption;
+}
+
+TEST_F(GuiTest, AltWithAnUnderlinedLetterFocusesTheLabelledControlOrPressesTheButton) {
+  auto* label = new Label(form, form, "Label", "&Name", 10, 10);
+  auto* edit = new Edit(form, form, "Edit", 60, 10, 100, 21);
+  auto* unlinked = new Label(form, form, "Unlinked", "&Other", 10, 40);
+  auto* button = new Button(form, form, "Button", "Radavi&&&Dezevud", 10, 70, 120, 25);
+  label->focusControl = edit;
+  (void)unlinked;
+  int clicks = 0;
+  button->onClick = [&](Control&) { ++clicks; };
+  form->setVisible(true);
+  EXPECT_TRUE(form->dialogChar('n'));
+  EXPECT_TRUE(edit->focused());
+  EXPECT_FALSE(form->dialogChar('o')) << "a label without a control to move to";
+  EXPECT_TRUE(form->dialogChar('D'));
+  EXPECT_EQ(clicks, 1);
+  button->setEnabled(false);
+  EXPECT_FALSE(form->dialogChar('d')) << "a disabled button";
+}
+
+TEST_F(GuiTest, ListShowsTheTextTheBoxHadNotTheItemItHadSelected) {
+  auto* combo = new ComboBox(form, form, "Combo", 10, 10, 150, 21);
+  combo->addItem("XYZ");
+  combo->setItemIndex(0);
+  combo->setText("..");                     // a box keeps its selection when its text is set
+  combo->setStyle(ComboStyle::DropDownList);
+  EXPECT_EQ(combo->text(), "..");
+  char shown[16] = {};
+  ::GetWindowTextA(combo->handle(), shown, sizeof shown);
+  EXPECT_STREQ(shown, "..") << "the window answers with the text it shows";
+  combo->setItemIndex(0);
+  combo->setStyle(ComboStyle::DropDown);
+  EXPECT_EQ(combo->itemIndex(), 0);         // a selection that names the text stays
+  EXPECT_EQ(combo->text(), "XYZ");
+}
+
 TEST_F(GuiTest, PointerOverAWindowOfNoControlLeavesOnlyWhenOutside) {
   form->setVisible(true);
   auto* combo = new ComboBox(form, form, "Combo", 10, 10, 150, 21);

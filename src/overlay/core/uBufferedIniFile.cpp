@@ -1,6 +1,6 @@
 #include "uBufferedIniFile.h"
 #include <windows.h>
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include "win/Handles.h"
 #include "win/Timer.h"
 
@@ -54,6 +54,7 @@ bool isHeaderLine(const std::string& line) { return !line.empty() && line[0] == 
 void SetIniSaveTimerFactory(TIniSaveTimerFactory factory) { timerFactory() = std::move(factory); }
 
 TBufferedIniFile::TBufferedIniFile(const std::string& fileName) : fileName_(fileName) {
+  win::RemoveDurableLeftoversOf(fileName_);  // of a save that was killed
   Load();
   saveTimer_ = makeTimer(SaveDelayMs);
   saveTimer_->SetEnabled(false);
@@ -181,7 +182,7 @@ bool TBufferedIniFile::Save() {
       data += l;
       data += "\r\n";
     }
-    ok = ReplaceFileContent(fileName_, data);
+    ok = win::WriteFileDurably(fileName_, data);
   } catch (...) {
     ok = false;
   }

@@ -11,7 +11,7 @@
 
 #include "overlay/lib/QzScreenOverlayInternal.h"
 #include "overlay/lib/QzScreenOverlayScript.h"
-#include "overlay/core/uDurableFile.h"
+#include "win/DurableFile.h"
 #include "overlay/core/uInifileHandling.h"
 #include "overlay/core/uReadableMemory.h"
 #include "overlay/core/uScreenObjectForm.h"
@@ -204,7 +204,8 @@ bool SaveLinesToFile(const std::string& fileName, const std::vector<std::string>
     content += line;
     content += "\r\n";
   }
-  return ReplaceFileContent(fileName, content);
+  win::RemoveDurableLeftoversOf(fileName);  // of a write that was killed
+  return win::WriteFileDurably(fileName, content);
 }
 
 bool DebugMode() { return g_debugLines != nullptr; }

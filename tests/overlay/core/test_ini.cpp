@@ -4,7 +4,7 @@
 #include "FakeSaveTimer.h"
 #include "TempDir.h"
 #include "uBufferedIniFile.h"
-#include "uDurableFile.h"
+#include "win/DurableFile.h"
 #include "uInifileHandling.h"
 #include "win/Handles.h"
 
@@ -196,45 +196,34 @@ TEST_F(IniTest, TheIndexFollowsEveryWrite) {
   EXPECT_EQ(f.Lines().back(), "Key=With=Signs=z");
 }
 
-// A save writes a temporary file beside the old one, flushes it, and only then
-// gives it the name: up to that moment the old file is whole, afterwards the
-// new one, and no temporary file stays behind.
-TEST_F(IniTest, SavingReplacesTheFileInOneStep) {
+// A save goes through the durable write (tested with the Win32 layer); one that
+// fails stays pending and is tried again.
+TEST_F(IniTest, AFailedSaveKeepsTheFileAndStaysPending) {
   const std::string name = dir.file("durable.ini");
   WriteFileBytes(name, "[S]\r\nK=old\r\n");
   TBufferedIniFile f(name);
   f.WriteString("S", "K", "new");
-  // What another program would read at that moment (the writer still has the temporary file open).
-  auto contents = [](const std::string& file) {
-    win::FileHandle h(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
-    std::string data(4096, '\0');
-    DWORD got = 0;
-    if (!h || !::ReadFile(h.get(), &data[0], static_cast<DWORD>(data.size()), &got, nullptr)) got = 0;
-    return data.substr(0, got);
-  };
-  std::vector<std::string> seen;
-  SetReplaceStepHook([&](const char* step) {
-    seen.push_back(std::string(step) + ": " + contents(name) + "|" + contents(TemporaryFileFor(name)));
-    return true;
-  });
-  EXPECT_TRUE(f.Save());
-  EXPECT_EQ(seen, (std::vector<std::string>{"written: [S]\r\nK=old\r\n|[S]\r\nK=new\r\n",
-                                            "flushed: [S]\r\nK=old\r\n|[S]\r\nK=new\r\n",
-                                            "replaced: [S]\r\nK=new\r\n|"}));
-  EXPECT_FALSE(FileExists(TemporaryFileFor(name)));
-
-  // A disk that fails before the new content is safe leaves the old file whole.
-  f.WriteString("S", "K", "newer");
-  SetReplaceStepHook([](const char* step) { return std::string(step) != "flushed"; });
+  win::SetDurableStepHook([](const char* step) { return std::string(step) != "flushed"; });
   EXPECT_FALSE(f.Save());
-  SetReplaceStepHook(nullptr);
+  win::SetDurableStepHook(nullptr);
   std::string data;
   ASSERT_TRUE(ReadFileBytes(name, data));
-  EXPECT_EQ(data, "[S]\r\nK=new\r\n");
-  EXPECT_FALSE(FileExists(TemporaryFileFor(name)));
+  EXPECT_EQ(data, "[S]\r\nK=old\r\n");
   EXPECT_TRUE(f.SavePending());
   EXPECT_TRUE(f.Save());
   ASSERT_TRUE(ReadFileBytes(name, data));
-  EXPECT_EQ(data, "[S]\r\nK=newer\r\n");
+  EXPECT_EQ(data, "[S]\r\nK=new\r\n");
+  WIN32_FIND_DATAA fd;
+  EXPECT_EQ(::FindFirstFileA(dir.file("*.qznew").c_str(), &fd), INVALID_HANDLE_VALUE);
+}
+
+// A save that a kill cut short leaves a new file beside the INI file; the next
+// run's first look at that file removes it.
+TEST_F(IniTest, TheLeftoverOfAKilledSaveGoesWhenTheFileIsOpened) {
+  const std::string name = dir.file("killed.ini");
+  WriteFileBytes(name, "[S]\r\nK=v\r\n");
+  WriteFileBytes(name + ".1f-1.qznew", "[S]\r\nK=cut");
+  TBufferedIniFile f(name);
+  EXPECT_EQ(f.ReadString("S", "K", ""), "v");
+  EXPECT_FALSE(FileExists(name + ".1f-1.qznew"));
 }

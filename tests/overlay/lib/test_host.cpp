@@ -133,9 +133,9 @@ TEST_F(HostFolder, DebugModeLogsEveryCallAndWritesAScriptOfTheObjects) {
   EXPECT_EQ(commands, (std::vector<std::string>{"POINT", "LINE", "POLYLINE", "TEXT", "RECTANGLE"}));
   ASSERT_FALSE(script.empty());
   EXPECT_EQ(script[0], "POINT 10 20 0 255");
-  // Both went through a temporary file beside them, which took their name.
-  EXPECT_FALSE(Exists(dir_ + "Qz-DarariRuzoriv.log.qztmp"));
-  EXPECT_FALSE(Exists(dir_ + "Qz-DarariRuzoriv.script.qztmp"));
+  // Both went through a new file beside them, which took their name.
+  WIN32_FIND_DATAA fd;
+  EXPECT_EQ(::FindFirstFileA((dir_ + "*.qznew").c_str(), &fd), INVALID_HANDLE_VALUE);
 }
 
 TEST_F(HostFolder, WithoutTheMarkerNoFileIsWritten) {

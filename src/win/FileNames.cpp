@@ -1,0 +1,89 @@
+#include "win/FileNames.h"
+#include <windows.h>
+
+namespace win {
+
+namespace {
+
+// Full paths from this length on take the long form: the system's limit for a
+// folder (MAX_PATH less room for an 8.3 name), so a folder works as well as a file.
+constexpr size_t kLongFrom = MAX_PATH - 12;
+
+std::wstring toWide(UINT codePage, DWORD flags, const std::string& text, bool& ok) {
+  ok = true;
+  if (text.empty()) return std::wstring();
+  const int n = ::MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) {
+    ok = false;
+    return std::wstring();
+  }
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), &out[0], n);
+  return out;
+}
+
+std::string toBytes(UINT codePage, DWORD flags, const std::wstring& text) {
+  if (text.empty()) return std::string();
+  // The default character is only allowed for code pages that have one.
+  const char* defaultChar = codePage == CP_UTF8 ? nullptr : "?";
+  const int n = ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      defaultChar, nullptr);
+  if (n <= 0) return std::string();
+  std::string out(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), &out[0], n, defaultChar,
+                        nullptr);
+  return out;
+}
+
+bool startsWith(const std::wstring& s, const wchar_t* head) { return s.compare(0, wcslen(head), head) == 0; }
+
+bool isAbsolute(const std::wstring& p) {
+  const bool drive = p.size() >= 3 && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/');
+  return drive || startsWith(p, L"\\\\");
+}
+
+}  // namespace
+
+std::wstring AnsiToWide(const std::string& text) {
+  bool ok;
+  return toWide(CP_ACP, 0, text, ok);
+}
+
+std::string WideToAnsi(const std::wstring& text) { return toBytes(CP_ACP, WC_NO_BEST_FIT_CHARS, text); }
+
+std::string WideToAnsiAsSystem(const std::wstring& text) { return toBytes(CP_ACP, 0, text); }
+
+bool HasAnsiForm(const std::wstring& text) { return AnsiToWide(WideToAnsi(text)) == text; }
+
+std::string WideToUtf8(const std::wstring& text) { return toBytes(CP_UTF8, 0, text); }
+
+bool Utf8ToWide(const std::string& utf8, std::wstring& text) {
+  bool ok;
+  std::wstring out = toWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, ok);
+  if (ok) text.swap(out);
+  return ok;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  if (path.empty()) return std::wstring();
+  const DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return std::wstring();
+  std::wstring full(n, L'\0');
+  const DWORD got = ::GetFullPathNameW(path.c_str(), n, &full[0], nullptr);
+  if (got == 0 || got >= n) return std::wstring();
+  full.resize(got);
+  return full;
+}
+
+std::wstring LongPath(const std::wstring& path) {
+  if (path.empty() || startsWith(path, L"\\\\?\\") || startsWith(path, L"\\\\.\\")) return path;
+  if (path.size() < kLongFrom && isAbsolute(path)) return path;
+  const std::wstring full = FullPath(path);
+  if (full.empty()) return path;
+  if (full.size() < kLongFrom || startsWith(full, L"\\\\?\\") || startsWith(full, L"\\\\.\\")) return full;
+  if (startsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':') return L"\\\\?\\" + full;
+  return full;
+}
+
+}  // namespace win

@@ -1,0 +1,39 @@
+// File names as the system holds them (wide strings) and as the program's 8-bit
+// texts show them (the ANSI code page), and the form of a path that the file
+// functions take at any length.
+#pragma once
+#include <string>
+
+namespace win {
+
+// 8-bit text of the ANSI code page in wide form.
+std::wstring AnsiToWide(const std::string& text);
+
+// The 8-bit form a name is shown in: every character the code page cannot hold
+// becomes "?" (no look-alike stands in for it). Only for display: such a "?"
+// names no file and matches none.
+std::string WideToAnsi(const std::wstring& text);
+
+// The system's own 8-bit form of a wide text, as the 8-bit command line has it:
+// a character the code page cannot hold may become a look-alike.
+std::string WideToAnsiAsSystem(const std::wstring& text);
+
+// True when the name comes back unchanged from its 8-bit form.
+bool HasAnsiForm(const std::wstring& text);
+
+std::string WideToUtf8(const std::wstring& text);
+// False (Text untouched) when Utf8 is not valid UTF-8.
+bool Utf8ToWide(const std::string& utf8, std::wstring& text);
+
+// The system's full form of Path (relative to the current folder); empty when it
+// has none.
+std::wstring FullPath(const std::wstring& path);
+
+// The form of Path that the wide file functions take whatever its length: a path
+// whose full form could pass the system's old limit (MAX_PATH, less room for a
+// name made beside it) becomes that full path with the long-path prefix
+// ("\\?\C:\..." or "\\?\UNC\server\share\..."); shorter paths, and paths that
+// already are in a device or long form, stay as they are.
+std::wstring LongPath(const std::wstring& path);
+
+}  // namespace win
