@@ -4,12 +4,16 @@
 #include "uSnRControlIds.h"
 #include <gtest/gtest.h>
 #include "QzTestWait.h"
+#include <algorithm>
+#include <cwchar>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
 
 const char kDataFolder[] = "appdata\\Qz-Rudize&Darozad Edo\\";
+const char kTitle[] = "Qz-Ravadu&Direzov ozirizuvozed 2.0";   // the caption while no job is queued
 
 // Generous: a rewrite waits for its flushes, which a disk busy with other work
 // may take seconds to finish; a wait that succeeds costs nothing more.
@@ -113,6 +117,37 @@ protected:
     ::SendMessageA(::GetParent(h), WM_COMMAND, MAKEWPARAM(id, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(h));
   }
   int resultLines() { return static_cast<int>(::SendMessageA(ctl(idResultListBox), LB_GETCOUNT, 0, 0)); }
+  std::vector<std::string> listItems(int id) {
+    HWND list = ctl(id);
+    std::vector<std::string> out;
+    // Wide: wine hands an item of another process's list back to an ANSI call as UTF-16.
+    for (int i = 0, n = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0)); i < n; ++i) {
+      std::wstring wide(static_cast<size_t>(std::max<LRESULT>(0, ::SendMessageW(list, LB_GETTEXTLEN, i, 0))) + 1, L'\0');
+      ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
+      wide.resize(wcslen(wide.c_str()));
+      std::string item(wide.size() * 2, '\0');
+      item.resize(static_cast<size_t>(::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                                            &item[0], static_cast<int>(item.size()), nullptr, nullptr)));
+      out.push_back(item);
+    }
+    return out;
+  }
+  // What the window shows: the file list with its checks and both strings.
+  std::string shown() {
+    std::string s = "files:";
+    const std::vector<std::string> files = listItems(idFileCheckListBox);
+    for (size_t i = 0; i < files.size(); ++i)
+      s += std::string(checked(static_cast<int>(i)) ? "\n  [x] " : "\n  [ ] ") + files[i];
+    s += "\nold string: '" + text(ctl(idFromStrCharComboBox)) + "' hex '" + text(ctl(idFromStrHexComboBox)) + "'";
+    s += "\nnew string: '" + text(ctl(idToStrCharComboBox)) + "' hex '" + text(ctl(idToStrHexComboBox)) + "'";
+    return s;
+  }
+  // The caption, the result lines, and what the window showed when Start was pressed.
+  std::string report() {
+    std::string s = "caption " + text(main) + "\nresult lines:";
+    for (const std::string& l : listItems(idResultListBox)) s += "\n  " + l;
+    return s + "\nat start " + atStart;
+  }
   int fileCount() { return static_cast<int>(::SendMessageA(ctl(idFileCheckListBox), LB_GETCOUNT, 0, 0)); }
   void checkFile(int index) {
     HWND list = ctl(idFileCheckListBox);
@@ -134,6 +169,7 @@ protected:
   void pressStart() {
     HWND button = ctl(idSnRButton);
     ASSERT_TRUE(waitFor([&] { return ::IsWindowEnabled(button) != FALSE; }));
+    atStart = shown();
     ::SendMessageA(button, BM_CLICK, 0, 0);
   }
   bool exited(DWORD timeoutMs = 60000) { return ::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0; }
@@ -143,6 +179,7 @@ protected:
   std::string exe;
   PROCESS_INFORMATION pi{};
   HWND main = nullptr;
+  std::string atStart;
 };
 
 std::vector<std::string> lines(const std::string& text) {
@@ -160,16 +197,23 @@ TEST_F(Program, ReplacesInCheckedFilesAndSavesResultsAndBackupsAtClose) {
   AppTestDir::write(b, "no match");
   AppTestDir::write(c, "abc");
   start();
-  EXPECT_EQ(text(main), "Qz-Ravadu&Direzov ozirizuvozed 2.0");
+  EXPECT_EQ(text(main), kTitle);
   searchFiles("*.txt", 3);
   checkFile(0);
   checkFile(1);
-  ASSERT_TRUE(checked(0) && checked(1) && !checked(2));
+  ASSERT_TRUE(checked(0) && checked(1) && !checked(2)) << shown();
   setHexStrings("616263", "78797A");
   pressStart();
-  ASSERT_TRUE(waitFor([&] { return AppTestDir::read(a) == "xyz-xyz"; }))
-      << "caption " << text(main) << ", " << resultLines() << " result lines";
-  ASSERT_TRUE(waitFor([&] { return text(main) == "Qz-Ravadu&Direzov ozirizuvozed 2.0"; }));
+  // Done is what the window shows: both jobs' result lines and the caption of an
+  // empty queue. The files are read only then: a file that another process holds
+  // open cannot be replaced (under wine not even with delete sharing), so a test
+  // that watched a.txt while its job ran would make that job fail.
+  // Files are worked off in list order, and the list is sorted by the walk.
+  const std::vector<std::string> expected = {a, "abc [616263] --> xyz [78797A] :", "2 replacements", "",
+                                             b, "abc [616263] --> xyz [78797A] :", "0 replacements", ""};
+  ASSERT_TRUE(waitFor([&] { return resultLines() == 8 && text(main) == kTitle; })) << report();
+  EXPECT_EQ(listItems(idResultListBox), expected) << report();
+  EXPECT_EQ(AppTestDir::read(a), "xyz-xyz") << report();
   EXPECT_EQ(AppTestDir::read(b), "no match");
   EXPECT_EQ(AppTestDir::read(c), "abc");   // not checked
   EXPECT_EQ(AppTestDir::read(a + ".0.snr_bak"), "abc-abc");
@@ -177,9 +221,6 @@ TEST_F(Program, ReplacesInCheckedFilesAndSavesResultsAndBackupsAtClose) {
 
   ::PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(exited());
-  const std::vector<std::string> expected = {a, "abc [616263] --> xyz [78797A] :", "2 replacements", "",
-                                             b, "abc [616263] --> xyz [78797A] :", "0 replacements", ""};
-  // Files are worked off in list order, and the list is sorted by the walk.
   EXPECT_EQ(lines(data("result.log")), expected);
   EXPECT_EQ(data("backup.dat"), a + ".0.snr_bak\r\n");
   EXPECT_TRUE(AppTestDir::exists(dir / (std::string(kDataFolder) + "history.ini")));

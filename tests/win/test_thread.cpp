@@ -74,11 +74,14 @@ TEST(Thread, SynchronizeIsServedByTheMessageLoop) {
     win::Thread::synchronize([&] { value = 42; });
     done = true;
   });
+  // The wake-up message arrives here. The thread sets done only after its call
+  // has run, so the loop waits with a limit: a blocking GetMessage after the
+  // last message would wait for ever.
   const DWORD start = ::GetTickCount();
   while (!done && ::GetTickCount() - start < 3000) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     MSG m;
-    if (::GetMessageA(&m, nullptr, 0, 0) <= 0) break;  // the wake-up message arrives here
-    ::DispatchMessageA(&m);
+    while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&m);
   }
   EXPECT_TRUE(done);
   EXPECT_EQ(value, 42);
