@@ -156,11 +156,14 @@ bool TSnRTempJournal::Rename(const std::wstring& From, const std::wstring& To, b
 }
 
 bool TSnRTempJournal::Link(const std::wstring& Existing, const std::wstring& NewName) {
-  // Noted only once made: a link to a name that is taken fails, and the worker
-  // then tries the next number.
-  const bool ok = TSnRFileOps::Link(Existing, NewName);
-  if (ok && BeforeBackup && isBackupName(NewName)) BeforeBackup(NewName);
-  return ok;
+  // Noted before it is made, so that a kill in between leaves no backup unlisted
+  // (a name noted and then not made is dropped at the next start). A name that is
+  // taken is not noted again: the link to it fails and the worker tries the next
+  // number.
+  if (BeforeBackup && isBackupName(NewName) &&
+      ::GetFileAttributesW(win::NewFilePath(NewName).c_str()) == INVALID_FILE_ATTRIBUTES)
+    BeforeBackup(NewName);
+  return TSnRFileOps::Link(Existing, NewName);
 }
 
 bool TSnRTempJournal::Delete(const std::wstring& Name) {

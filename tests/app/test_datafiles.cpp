@@ -147,6 +147,11 @@ TEST_F(DataFiles, TempJournalRemovesOnlyLeftoversOfEndedRuns) {
     ASSERT_TRUE(killed.Rename(wwork + L"\\file.txt", wwork + L"\\file.txt.0.snr_bak", false, nullptr));
     ASSERT_TRUE(killed.Rename(wwork + L"\\file.txt.0.snr_bak", wwork + L"\\file.txt", false, nullptr));
     EXPECT_EQ(backups, Strings{work + "\\file.txt.0.snr_bak"});   // named before it was there
+    // A link is named before it is made too; a name that is taken is not named again.
+    AppTestDir::write(work + "\\file.txt.2.snr_bak", "older");
+    EXPECT_FALSE(killed.Link(wwork + L"\\file.txt", wwork + L"\\file.txt.2.snr_bak"));
+    ASSERT_TRUE(killed.Link(wwork + L"\\file.txt", wwork + L"\\file.txt.3.snr_bak"));
+    EXPECT_EQ(backups, (Strings{work + "\\file.txt.0.snr_bak", work + "\\file.txt.3.snr_bak"}));
     killed.CreateTempFile(wwork, L"snr", deleted);
     ASSERT_TRUE(killed.Delete(deleted));
     killed.CreateTempFile(wwork, L"snr", wleft);
