@@ -210,10 +210,12 @@ TEST(StringsEndToEnd, WhatTheBoxShowsIsWhatGetsReplaced) {
 
   // A control byte makes the old-string box a list; a click and "abc" typed
   // at once make it "abc", every key counting.
+  // The box turns into a list at "0A", before the last two keys arrive.
   retype(fromHex, "0A41");
+  ASSERT_TRUE(waitFor([&] { return ControlText(fromHex) == "0A41"; }, 3000)) << ControlText(fromHex);
   ASSERT_TRUE(waitFor([&] { return isList(childById(w.main, idFromStrCharComboBox)); }, 3000));
   fromChar = childById(w.main, idFromStrCharComboBox);
-  EXPECT_EQ(ControlText(fromChar), ".A");
+  EXPECT_TRUE(waitFor([&] { return ControlText(fromChar) == ".A"; }, 3000)) << "'" << ControlText(fromChar) << "'";
   ClickAt(Centre(fromChar));
   ::Sleep(300);
   TypeText("abc");
