@@ -17,15 +17,8 @@ RUNS=${3:-3}
 PROGRAM="$BUILD/QzSearchAndReplace.exe"
 [ -f "$PROGRAM" ] || { echo "build the program first: ./qz build" >&2; exit 1; }
 
-WORK=$(mktemp -d /tmp/qz_big.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-export QZ_APPDATA
-QZ_APPDATA=$(winepath -w "$WORK/appdata")
-mkdir -p "$WORK/appdata"
-
-hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
-now() { date +%s.%N; }
-elapsed() { python3 -c "import sys; print('%.3f' % (float(sys.argv[2]) - float(sys.argv[1])))" "$1" "$2"; }
+WORK_PREFIX=qz_big
+. "$(dirname "$0")/common.sh"
 
 # Text lines of common words with numbers and needles in three spellings, a 1 MiB
 # block written over and over: one run of text bytes of the whole file's length.

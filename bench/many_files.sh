@@ -24,13 +24,8 @@ SCAN_FILES=${5:-50000}
 PROGRAM="$BUILD/QzSearchAndReplace.exe"
 FLOOR="$BUILD/bench/qz_floor.exe"
 
-WORK=$(mktemp -d /tmp/qz_many.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-export QZ_APPDATA
-QZ_APPDATA=$(winepath -w "$WORK/appdata")
-mkdir -p "$WORK/appdata"
-
-hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
+WORK_PREFIX=qz_many
+. "$(dirname "$0")/common.sh"
 
 # N files of 4 KiB of words, every second one holding "needle" a few times.
 make_flat() {
@@ -65,9 +60,6 @@ for i in range(n):
     open(os.path.join(d, "f%06d.txt" % i), "w").close()
 PY
 }
-
-now() { date +%s.%N; }
-elapsed() { python3 -c "import sys; print('%.3f' % (float(sys.argv[2]) - float(sys.argv[1])))" "$1" "$2"; }
 
 # Each contender: a name and the command run on folder $dir (old $OLD, new $NEW, recursive $REC).
 run_program() {
