@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
