@@ -5,7 +5,6 @@
 #include <stdexcept>
 #include <vector>
 #include "uSnRBytes.h"
-#include "uSnRViewGuard.h"
 
 namespace {
 
