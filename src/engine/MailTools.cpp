@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <cstring>
 #include <cwchar>
 #include <vector>
 
