@@ -152,16 +152,29 @@ void TSearchAndReplaceThread::Report(WPARAM Kind, const std::string& Text) {
   if (batched_) {
     if (batch_.empty()) batchStart_ = ::GetTickCount();
     batch_ += static_cast<char>(Kind);
-    if (Kind == SNRTHREAD_BACKUPFILE && !reportedBackup_.empty())
-      batch_ += win::WideToUtf8(reportedBackup_);
-    else
-      batch_.append(Text, 0, n);
+    batch_.append(Text, 0, n);
     batch_ += '\0';
     return;
   }
   std::memcpy(reportBuffer_, Text.data(), n);
   reportBuffer_[n] = 0;
   ::SendMessageA(ReportWnd, WM_SNRTHREAD, Kind, reinterpret_cast<LPARAM>(reportBuffer_));
+}
+
+void TSearchAndReplaceThread::ReportBackup(const std::wstring& Backup) {
+  if (!ReportWnd) return;
+  if (batched_) {
+    // A batch entry carries the real name, in UTF-8.
+    if (batch_.empty()) batchStart_ = ::GetTickCount();
+    batch_ += static_cast<char>(SNRTHREAD_BACKUPFILE);
+    batch_ += win::WideToUtf8(Backup);
+    batch_ += '\0';
+    return;
+  }
+  // The message's text is 8-bit; the receiver reads the real name meanwhile.
+  reportedBackup_ = Backup;
+  Report(SNRTHREAD_BACKUPFILE, win::WideToAnsi(Backup));
+  reportedBackup_.clear();
 }
 
 void TSearchAndReplaceThread::ReportResult(const TSnRTast& Job, TSnRJobResult R) {
@@ -546,12 +559,7 @@ TSnRJobResult TSearchAndReplaceThread::Finish(const std::wstring& FileName, Rewr
     }
     R.Temp.reset();
     R.TempName.clear();
-    if (Backup) {
-      // The report's text is 8-bit; the receiver reads the real name meanwhile.
-      reportedBackup_ = backup;
-      Report(SNRTHREAD_BACKUPFILE, win::WideToAnsi(backup));
-      reportedBackup_.clear();
-    }
+    if (Backup) ReportBackup(backup);
   } catch (...) {
     DiscardTemp(R);
     return srFinishFailed;

@@ -141,6 +141,8 @@ private:
   // Read, then the temporary file's flush (a failed flush: srReplaceFailed).
   Rewrite ReadAndFlush(const TSnRTast& Job);
   void Report(WPARAM Kind, const std::string& Text);
+  // SNRTHREAD_BACKUPFILE for a backup just made (in a batch: its UTF-8 name).
+  void ReportBackup(const std::wstring& Backup);
   void ReportResult(const TSnRTast& Job, TSnRJobResult R);
   void ReportSkipped(const TSnRTast& Job);
   // A job's reports are done: "UPDATE" follows, and the job leaves the queue (in
