@@ -145,13 +145,9 @@ uint8_t* HexTextToBuffer(const std::string& Text, uint8_t* Dest, int Size) {
   return Dest;
 }
 
-namespace {
-
-// Whether a program collects debugger output (a debugger, or a viewer that has
-// made the system's shared buffer for it). Without one the text goes nowhere, but
-// the system still looks the buffer up by name for every text, a round trip to
-// the wine server each under wine, twice for every job. A viewer that starts is
-// seen within a second.
+// Without a debugger or viewer the text goes nowhere, but the system still looks
+// the viewer's buffer up by name for every text, a round trip to the wine server
+// each under wine, twice for every job.
 bool DebugOutputWanted() {
   if (::IsDebuggerPresent()) return true;
   static std::atomic<DWORD> checkedAt{0};
@@ -165,8 +161,6 @@ bool DebugOutputWanted() {
   checkedAt = now;
   return viewer.load();
 }
-
-}  // namespace
 
 void DebugOut(const std::string& Text) {
   if (DebugOutputWanted()) ::OutputDebugStringA(Text.substr(0, 1024).c_str());

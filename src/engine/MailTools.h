@@ -13,7 +13,13 @@
 // bytes of Dest, stopping at the first pair that is not two digits. Returns Dest.
 uint8_t* HexTextToBuffer(const std::string& Text, uint8_t* Dest, int Size);
 
-// Text, cut to its first 1024 characters, to the system debugger output.
+// Whether a program collects debugger output: a debugger, or a viewer that has
+// made the system's shared buffer for it (a viewer that starts is seen within a
+// second). A caller can skip building a text for DebugOut when not.
+bool DebugOutputWanted();
+
+// Text, cut to its first 1024 characters, to the system debugger output while
+// DebugOutputWanted().
 void DebugOut(const std::string& Text);
 
 // Width 0 or more: the list box's horizontal extent. Negative: the largest of Width

@@ -393,7 +393,7 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   Rewrite out;
   SearchLen = SearchBuf ? std::max(SearchLen, 0) : 0;
   ReplaceLen = ReplaceBuf ? std::max(ReplaceLen, 0) : 0;
-  DebugOut(win::WideToAnsi(FileName) + " Start");
+  if (DebugOutputWanted()) DebugOut(win::WideToAnsi(FileName) + " Start");  // text built only for a listener
   if (!fileExists(FileName)) {
     out.Result = srFileMissing;
     return out;
