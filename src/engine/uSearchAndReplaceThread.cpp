@@ -413,16 +413,15 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return out;  // locked against reading, or no access
     if (!ops_->QueryState(file.get(), out.Read.State)) return out;
-    LARGE_INTEGER fileSize;
-    fileSize.QuadPart = static_cast<LONGLONG>(out.Read.State.Size);
+    const uint64_t size = out.Read.State.Size;
     if (!SnRFileNumber(file.get(), out.Source.Number)) return out;
     // The file is read through a window that slides through it, whatever its size.
-    if (fileSize.QuadPart <= 0) return out;
-    if (largeFiles_ && static_cast<uint64_t>(fileSize.QuadPart) >= kLargeFile) {
+    if (!size) return out;
+    if (largeFiles_ && size >= kLargeFile) {
       largeFiles_->acquire();
       largeSlot.reset(largeFiles_.get());
     }
-    input = TSnRInput::OpenFile(*ops_, file.get(), static_cast<uint64_t>(fileSize.QuadPart));
+    input = TSnRInput::OpenFile(*ops_, file.get(), size);
     if (!input) return out;
   } catch (...) {
     out.Result = srOpenFailed;
