@@ -30,10 +30,12 @@ namespace {
 // Returns ERROR_SUCCESS, or the last error of the attempt that counted.
 template <class Make>
 DWORD OnNewName(const std::wstring& name, Make make) {
-  const std::wstring fast = win::NewFilePath(name), usual = LongPath(name);
+  const std::wstring fast = win::NewFilePath(name);
   if (make(fast)) return ERROR_SUCCESS;
-  DWORD error = ::GetLastError();
-  if (fast == usual || error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return error;
+  DWORD error = ::GetLastError();  // before LongPath, which may set its own
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return error;
+  const std::wstring usual = LongPath(name);
+  if (fast == usual) return error;
   if (make(usual)) return ERROR_SUCCESS;
   error = ::GetLastError();
   return error;
