@@ -146,14 +146,18 @@ void TSearchAndReplaceThread::DropHead(size_t n) {
   for (; n && !Tasks.empty(); --n) Tasks.pop_front();
 }
 
+void TSearchAndReplaceThread::AddToBatch(WPARAM Kind, const std::string& Text, size_t Length) {
+  if (batch_.empty()) batchStart_ = ::GetTickCount();
+  batch_ += static_cast<char>(Kind);
+  batch_.append(Text, 0, Length);
+  batch_ += '\0';
+}
+
 void TSearchAndReplaceThread::Report(WPARAM Kind, const std::string& Text) {
   if (!ReportWnd) return;
   const size_t n = std::min(Text.size(), sizeof reportBuffer_ - 1);
   if (batched_) {
-    if (batch_.empty()) batchStart_ = ::GetTickCount();
-    batch_ += static_cast<char>(Kind);
-    batch_.append(Text, 0, n);
-    batch_ += '\0';
+    AddToBatch(Kind, Text, n);
     return;
   }
   std::memcpy(reportBuffer_, Text.data(), n);
@@ -165,10 +169,8 @@ void TSearchAndReplaceThread::ReportBackup(const std::wstring& Backup) {
   if (!ReportWnd) return;
   if (batched_) {
     // A batch entry carries the real name, in UTF-8.
-    if (batch_.empty()) batchStart_ = ::GetTickCount();
-    batch_ += static_cast<char>(SNRTHREAD_BACKUPFILE);
-    batch_ += win::WideToUtf8(Backup);
-    batch_ += '\0';
+    const std::string name = win::WideToUtf8(Backup);
+    AddToBatch(SNRTHREAD_BACKUPFILE, name, name.size());
     return;
   }
   // The message's text is 8-bit; the receiver reads the real name meanwhile.

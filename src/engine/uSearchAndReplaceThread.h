@@ -140,6 +140,8 @@ private:
   void CarryOriginal(win::FileHandle& File, Rewrite& Out);
   // Read, then the temporary file's flush (a failed flush: srReplaceFailed).
   Rewrite ReadAndFlush(const TSnRTast& Job);
+  // One entry of the batch: the kind's byte, the first Length bytes of Text, a NUL.
+  void AddToBatch(WPARAM Kind, const std::string& Text, size_t Length);
   void Report(WPARAM Kind, const std::string& Text);
   // SNRTHREAD_BACKUPFILE for a backup just made (in a batch: its UTF-8 name).
   void ReportBackup(const std::wstring& Backup);
