@@ -86,6 +86,11 @@ std::wstring LongPath(const std::wstring& path) {
   return full;
 }
 
+bool IsExistingFile(const std::wstring& path) {
+  const DWORD attr = ::GetFileAttributesW(LongPath(path).c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::wstring NewFilePath(const std::wstring& path) {
   // wine's kernel32 names a path's host path; the system itself has no such call.
   using UnixName = char*(CDECL*)(LPCWSTR);

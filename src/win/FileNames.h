@@ -36,6 +36,10 @@ std::wstring FullPath(const std::wstring& path);
 // already are in a device or long form, stay as they are.
 std::wstring LongPath(const std::wstring& path);
 
+// True when Path names an existing file, not a folder; looked up through
+// LongPath, so at any length.
+bool IsExistingFile(const std::wstring& path);
+
 // The form of Path to make a file under a name that does not exist yet. Under
 // wine a name that is not there is looked up by reading its whole folder (the
 // host's file system tells names apart by case, the system's names do not), so
