@@ -64,6 +64,12 @@ bool Utf8ToWide(const std::string& utf8, std::wstring& text) {
   return ok;
 }
 
+std::wstring Utf8OrAnsiToWide(const std::string& text) {
+  std::wstring wide;
+  if (!Utf8ToWide(text, wide)) wide = AnsiToWide(text);
+  return wide;
+}
+
 std::wstring FullPath(const std::wstring& path) {
   if (path.empty()) return std::wstring();
   const DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
