@@ -29,7 +29,8 @@ std::string listText(const std::vector<std::wstring>& names) {
 }  // namespace
 
 std::string BackupListLine(const std::wstring& Name) {
-  if (win::HasAnsiForm(Name)) return win::WideToAnsi(Name);
+  const std::string ansi = win::WideToAnsi(Name);
+  if (win::AnsiToWide(ansi) == Name) return ansi;   // the 8-bit form, where it names the same file
   return kUtf8Mark + win::WideToUtf8(Name);
 }
 
