@@ -17,11 +17,6 @@ std::wstring upper(std::wstring s) {
   return s;
 }
 
-bool isFile(const std::wstring& name) {
-  const DWORD a = ::GetFileAttributesW(win::LongPath(name).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::string listText(const std::vector<std::wstring>& names) {
   std::string text;
   for (const std::wstring& n : names) {
@@ -34,7 +29,8 @@ std::string listText(const std::vector<std::wstring>& names) {
 }  // namespace
 
 std::string BackupListLine(const std::wstring& Name) {
-  if (win::HasAnsiForm(Name)) return win::WideToAnsi(Name);
+  const std::string ansi = win::WideToAnsi(Name);
+  if (win::AnsiToWide(ansi) == Name) return ansi;   // the 8-bit form, where it names the same file
   return kUtf8Mark + win::WideToUtf8(Name);
 }
 
@@ -80,7 +76,8 @@ std::vector<std::wstring> ExistingFiles(const std::vector<std::wstring>& Names) 
   for (const std::wstring& n : Names) {
     const size_t cut = n.find_last_of(L"\\/") + 1;
     auto listing = listings.find(upper(n.substr(0, cut)));
-    const bool exists = listing == listings.end() ? isFile(n) : listing->second.count(upper(n.substr(cut))) != 0;
+    const bool exists =
+        listing == listings.end() ? win::IsExistingFile(n) : listing->second.count(upper(n.substr(cut))) != 0;
     if (exists) existing.push_back(n);
   }
   return existing;

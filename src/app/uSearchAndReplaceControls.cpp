@@ -73,8 +73,7 @@ void TSnRForm::WMDropFiles(HDROP drop) {
     std::vector<wchar_t> name(len + 1, L'\0');
     if (::DragQueryFileW(drop, i, name.data(), len + 1) == 0) continue;
     const std::wstring file(name.data());
-    const DWORD attr = attributesOf(file);
-    if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY)) FileCheckListBox->addFileItem(file);
+    if (win::IsExistingFile(file)) FileCheckListBox->addFileItem(file);
   }
   ::DragFinish(drop);
   hideWarranty();

@@ -160,7 +160,7 @@ void TSnRForm::handleReport(WPARAM kind, const char* text, bool batched) {
     // 8-bit form, while the worker, waiting here, shows the real one.
     std::wstring name;
     if (batched) {
-      if (!win::Utf8ToWide(text, name)) name = win::AnsiToWide(text);
+      name = win::Utf8OrAnsiToWide(text);
     } else {
       name = SnRThread ? SnRThread->ReportedBackup() : std::wstring();
       if (name.empty()) name = win::AnsiToWide(text);

@@ -7,9 +7,6 @@
 
 namespace {
 
-// The longest hex value: the bytes a byte string holds.
-constexpr size_t kHexMaxBytes = 1024;
-
 template <class Char>
 bool isSeparator(Char c) { return c != 0 && static_cast<unsigned>(c) <= ' '; }
 
@@ -139,7 +136,7 @@ TSnRHexProblem SnRHexProblem(const std::string& digits) {
   for (char c : digits)
     if (!std::isxdigit(static_cast<unsigned char>(c))) return TSnRHexProblem::NotHexDigits;
   if (digits.size() % 2) return TSnRHexProblem::OddDigits;
-  if (digits.size() / 2 > kHexMaxBytes) return TSnRHexProblem::TooLong;
+  if (digits.size() / 2 > static_cast<size_t>(TExtPChar::MaxLen)) return TSnRHexProblem::TooLong;
   return TSnRHexProblem::None;
 }
 
@@ -286,7 +283,7 @@ std::vector<std::string> SnRCommandLineErrorLines(const TSnRCommandLine& c, cons
         lines.push_back(head + (de ? "ungerade Anzahl von Hex-Ziffern" : "an odd number of hex digits"));
         break;
       case TSnRHexProblem::TooLong:
-        lines.push_back(head + (de ? "mehr als " : "more than ") + std::to_string(kHexMaxBytes) +
+        lines.push_back(head + (de ? "mehr als " : "more than ") + std::to_string(TExtPChar::MaxLen) +
                         (de ? " Bytes" : " bytes"));
         break;
       case TSnRHexProblem::None: break;

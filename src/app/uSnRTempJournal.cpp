@@ -45,11 +45,7 @@ std::string folderWithBackslash(std::string f) {
 }
 
 // A noted name; a journal of an older run may hold it in 8-bit form.
-std::wstring notedName(const std::string& text) {
-  std::wstring name;
-  if (!win::Utf8ToWide(text, name)) name = win::AnsiToWide(text);
-  return name;
-}
+std::wstring notedName(const std::string& text) { return win::Utf8OrAnsiToWide(text); }
 
 // The noted files of one journal that are still in progress: path -> identity.
 std::map<std::wstring, FileIdentity> inProgress(const std::string& text) {

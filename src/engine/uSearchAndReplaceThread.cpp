@@ -23,11 +23,6 @@ std::wstring folderOf(const std::wstring& fileName) {
   return cut == std::wstring::npos ? std::wstring(L".") : fileName.substr(0, cut + 1);
 }
 
-bool fileExists(const std::wstring& name) {
-  DWORD attr = ::GetFileAttributesW(LongPath(name).c_str());
-  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool nameExists(const std::wstring& name) {
   return ::GetFileAttributesW(LongPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -396,7 +391,7 @@ TSearchAndReplaceThread::Rewrite TSearchAndReplaceThread::Read(
   SearchLen = SearchBuf ? std::max(SearchLen, 0) : 0;
   ReplaceLen = ReplaceBuf ? std::max(ReplaceLen, 0) : 0;
   if (DebugOutputWanted()) DebugOut(win::WideToAnsi(FileName) + " Start");  // text built only for a listener
-  if (!fileExists(FileName)) {
+  if (!win::IsExistingFile(FileName)) {
     out.Result = srFileMissing;
     return out;
   }

@@ -64,6 +64,12 @@ bool Utf8ToWide(const std::string& utf8, std::wstring& text) {
   return ok;
 }
 
+std::wstring Utf8OrAnsiToWide(const std::string& text) {
+  std::wstring wide;
+  if (!Utf8ToWide(text, wide)) wide = AnsiToWide(text);
+  return wide;
+}
+
 std::wstring FullPath(const std::wstring& path) {
   if (path.empty()) return std::wstring();
   const DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -84,6 +90,11 @@ std::wstring LongPath(const std::wstring& path) {
   if (startsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   if (full.size() >= 3 && full[1] == L':') return L"\\\\?\\" + full;
   return full;
+}
+
+bool IsExistingFile(const std::wstring& path) {
+  const DWORD attr = ::GetFileAttributesW(LongPath(path).c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring NewFilePath(const std::wstring& path) {

@@ -24,6 +24,9 @@ bool HasAnsiForm(const std::wstring& text);
 std::string WideToUtf8(const std::wstring& text);
 // False (Text untouched) when Utf8 is not valid UTF-8.
 bool Utf8ToWide(const std::string& utf8, std::wstring& text);
+// Text in UTF-8 if it is valid UTF-8, else as 8-bit text of the ANSI code page
+// (as older files and reports hold names).
+std::wstring Utf8OrAnsiToWide(const std::string& text);
 
 // The system's full form of Path (relative to the current folder); empty when it
 // has none.
@@ -35,6 +38,10 @@ std::wstring FullPath(const std::wstring& path);
 // ("\\?\C:\..." or "\\?\UNC\server\share\..."); shorter paths, and paths that
 // already are in a device or long form, stay as they are.
 std::wstring LongPath(const std::wstring& path);
+
+// True when Path names an existing file, not a folder; looked up through
+// LongPath, so at any length.
+bool IsExistingFile(const std::wstring& path);
 
 // The form of Path to make a file under a name that does not exist yet. Under
 // wine a name that is not there is looked up by reading its whole folder (the

@@ -73,6 +73,30 @@ TEST(FileNames, LongPathTakesTheLongFormOnlyWhereThePathCouldPassTheOldLimit) {
   EXPECT_EQ(FullPath(L"x.txt"), std::wstring(cwd) + L"\\x.txt");
 }
 
+TEST(FileNames, IsExistingFileTakesFilesOnlyAtAnyLength) {
+  wchar_t cwd[MAX_PATH];
+  ::GetCurrentDirectoryW(MAX_PATH, cwd);
+  const std::wstring top = std::wstring(cwd) + L"\\existing-" + kChinese;
+  const std::wstring deep = top + L"\\" + std::wstring(250, L'd');   // only in the long form
+  qztest::RemoveTree(top);
+  ASSERT_TRUE(qztest::MakeFolder(top));
+  ASSERT_TRUE(qztest::MakeFolder(deep));
+  ASSERT_TRUE(qztest::WriteWideFile(top + L"\\" + kEmoji, "x"));
+  ASSERT_TRUE(qztest::WriteWideFile(deep + L"\\file.txt", "x"));
+  struct Case { std::wstring path; bool file; } cases[] = {
+      {top + L"\\" + kEmoji, true},
+      {deep + L"\\file.txt", true},
+      {L"\\\\?\\" + deep + L"\\file.txt", true},
+      {top, false},                          // a folder
+      {deep, false},
+      {top + L"\\missing.txt", false},
+      {deep + L"\\missing.txt", false},
+      {L"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsExistingFile(c.path), c.file) << WideToAnsi(c.path);
+  qztest::RemoveTree(top);
+}
+
 // A new name made through the form NewFilePath gives is the file every later call
 // finds under the usual name, in a folder whose name needs the long form and
 // holds characters outside the code page too.
