@@ -32,15 +32,7 @@ public:
   std::string file(const std::string& name) const { return path_ + "\\" + name; }
   // Names in the folder, sorted.
   std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA((path_ + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    do {
-      std::string n = fd.cFileName;
-      if (n != "." && n != "..") out.push_back(n);
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
+    std::vector<std::string> out = qztest::NamesIn(path_);
     std::sort(out.begin(), out.end());
     return out;
   }
