@@ -236,7 +236,7 @@ TEST_F(BatchEndToEnd, RewrittenFilesKeepTheirAttributesAndRightsAndReadOnlyOnesS
   if (wine) {
     for (const char* m : modes) {
       const std::string f = file(std::string("mode ") + m + ".txt", "AB");
-      ASSERT_TRUE(qztest::RunUnix(std::string("chmod ") + m + " '" + qztest::UnixPath(f) + "'"));
+      ASSERT_TRUE(qztest::Chmod(f, m));
     }
   }
   ASSERT_TRUE(run("\"" + program + "\" \"-F" + files + "\\*.txt\" -Oh4142 -nH4344 -b -G -C"))

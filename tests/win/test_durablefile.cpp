@@ -99,7 +99,7 @@ TEST_F(DurableFileTest, TheNewFileKeepsTheOldOnesAttributesAndRightsAndAReadOnly
     for (const char* mode : {"600", "640", "755"}) {
       const std::string f = dir + "m" + mode;
       write(f, "old");
-      ASSERT_TRUE(qztest::RunUnix(std::string("chmod ") + mode + " '" + qztest::UnixPath(f) + "'"));
+      ASSERT_TRUE(qztest::Chmod(f, mode));
       ASSERT_TRUE(win::WriteFileDurably(f, "new"));
       EXPECT_EQ(qztest::UnixMode(f), mode);
     }
@@ -113,7 +113,7 @@ TEST_F(DurableFileTest, TheNewFileKeepsTheOldOnesAttributesAndRightsAndAReadOnly
   if (wine) {
     readOnly.push_back(dir + "m444");
     write(readOnly[1], "old");
-    ASSERT_TRUE(qztest::RunUnix("chmod 444 '" + qztest::UnixPath(readOnly[1]) + "'"));
+    ASSERT_TRUE(qztest::Chmod(readOnly[1], "444"));
   }
   const size_t count = files().size();
   for (const std::string& f : readOnly) {

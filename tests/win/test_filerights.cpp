@@ -54,7 +54,7 @@ TEST_F(FileRightsTest, TheLinuxModeAndOwnerGoOverUnderWine) {
   // security descriptor under wine cannot hold.
   for (const char* mode : {"600", "640", "604", "755", "2750"}) {
     const std::string f = make(std::string("m") + mode);
-    ASSERT_TRUE(qztest::RunUnix(std::string("chmod ") + mode + " '" + qztest::UnixPath(f) + "'"));
+    ASSERT_TRUE(qztest::Chmod(f, mode));
     ASSERT_EQ(qztest::UnixMode(f), mode);
     EXPECT_EQ(qztest::UnixMode(carried(f)), mode);
   }
