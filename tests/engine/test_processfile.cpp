@@ -1,5 +1,4 @@
 #include "EngineTest.h"
-#include <winioctl.h>
 #include "QzTestUnix.h"
 #include "uSnRInput.h"
 #include "uSnRRegExpr.h"
