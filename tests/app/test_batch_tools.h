@@ -13,25 +13,7 @@
 
 namespace batchtest {
 
-class Folder {
-public:
-  explicit Folder(const std::string& tag = "cmdline") {
-    char cwd[MAX_PATH];
-    ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    path_ = qztest::UniqueFolderName(cwd, tag + "-tmp-");
-    qztest::RemoveTree(path_);
-    ::CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~Folder() { qztest::RemoveTree(path_); }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-
-  const std::string& path() const { return path_; }   // no trailing backslash
-  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-  std::string path_;
-};
+using Folder = qztest::TempFolder;
 
 inline void writeFile(const std::string& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

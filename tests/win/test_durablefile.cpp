@@ -15,16 +15,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 struct DurableFileTest : ::testing::Test {
-  DurableFileTest() {
-    char cwd[MAX_PATH];
-    ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    dir = qztest::UniqueFolderName(cwd, "durable-tmp-") + "\\";
-    ::CreateDirectoryA(dir.c_str(), nullptr);
-  }
-  ~DurableFileTest() override {
-    win::SetDurableStepHook(nullptr);
-    qztest::RemoveTree(dir);
-  }
+  ~DurableFileTest() override { win::SetDurableStepHook(nullptr); }
   static std::string read(const std::string& f) {
     std::ifstream in(f, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -40,7 +31,8 @@ struct DurableFileTest : ::testing::Test {
       if (n.size() > 6 && n.compare(n.size() - 6, 6, ".qznew") == 0) beside += read(dir + n);
     return read(f) + "|" + beside;
   }
-  std::string dir;
+  qztest::TempFolder folder{"durable"};
+  std::string dir = folder.path() + "\\";
 };
 
 }  // namespace

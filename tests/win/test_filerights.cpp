@@ -11,13 +11,6 @@
 namespace {
 
 struct FileRightsTest : ::testing::Test {
-  FileRightsTest() {
-    char cwd[MAX_PATH];
-    ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    dir = qztest::UniqueFolderName(cwd, "rights-tmp-");
-    ::CreateDirectoryA(dir.c_str(), nullptr);
-  }
-  ~FileRightsTest() override { qztest::RemoveTree(dir); }
 
   std::string make(const std::string& name) {
     const std::string f = dir + "\\" + name;
@@ -37,7 +30,8 @@ struct FileRightsTest : ::testing::Test {
     EXPECT_TRUE(win::CarryFileRights(in.get(), out.get())) << from;
     return to;
   }
-  std::string dir;
+  qztest::TempFolder folder{"rights"};
+  std::string dir = folder.path();
 };
 
 std::string unixOwner(const std::string& f) {
