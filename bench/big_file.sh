@@ -71,8 +71,6 @@ timed() {
   elapsed "$t0" "$t1"
 }
 
-stats() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{a[NR]=$1} END {printf "%.2f %.2f %.2f", a[int((NR+1)/2)], a[1], a[NR]}'; }
-
 row() {
   local label=$1 mode=$2 old=$3 new=$4 script=$5
   local ours="" theirs="" peak=0 r pm pmin pmax sm smin smax

@@ -88,9 +88,6 @@ run_find() {
   find "$dir" $(depth) -type f -name "$MASK" | wc -l
 }
 
-# min median max of the numbers given
-stats() { tr ' ' '\n' | grep . | sort -g | awk '{a[NR]=$1} END {printf "%.2f %.2f %.2f", a[int((NR+1)/2)], a[1], a[NR]}'; }
-
 # compare LABEL SRC CONTENDERS...: every contender RUNS times on fresh copies, interleaved;
 # contenders that write (not find, scan, floor_list) must leave the same bytes as the first.
 compare() {
@@ -120,10 +117,10 @@ compare() {
     done
   done
   local m lo hi pm line
-  read -r pm lo hi <<<"$(stats <<<"${times[$first]}")"
+  read -r pm lo hi <<<"$(stats "${times[$first]}")"
   line=$(printf '%-34s' "$label")
   for c in "$@"; do
-    read -r m lo hi <<<"$(stats <<<"${times[$c]}")"
+    read -r m lo hi <<<"$(stats "${times[$c]}")"
     line+=$(printf '  %s %.2f (%.2f-%.2f)' "$c" "$m" "$lo" "$hi")
     [ "$c" = "$first" ] || line+=$(python3 -c "print(' [%.2f]' % ($m / $pm))")
   done

@@ -105,6 +105,28 @@ inline std::vector<std::string> NamesIn(std::string folder) {
   return names;
 }
 
+// A fresh folder under the working folder (never the user profile), named after
+// Tag, removed with all it holds at the end.
+class TempFolder {
+public:
+  explicit TempFolder(const std::string& tag) {
+    char cwd[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, cwd);
+    path_ = UniqueFolderName(cwd, tag + "-tmp-");
+    RemoveTree(path_);
+    ::CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~TempFolder() { RemoveTree(path_); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& path() const { return path_; }   // no trailing backslash
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+  std::string path_;
+};
+
 inline std::string SystemTempFolder() {
   char base[MAX_PATH];
   ::GetTempPathA(MAX_PATH, base);

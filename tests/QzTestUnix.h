@@ -90,6 +90,11 @@ inline bool RunUnix(const std::string& command, std::string* output = nullptr, D
   return UnixCommand(command).wait(output, timeoutMs);
 }
 
+// Sets the file's mode on the Linux side (octal, "640"); true when chmod did.
+inline bool Chmod(const std::string& name, const std::string& mode) {
+  return RunUnix("chmod " + mode + " '" + UnixPath(name) + "'");
+}
+
 // The file's mode in octal as the Linux side shows it ("640"); empty on failure.
 inline std::string UnixMode(const std::string& name) {
   std::string out;

@@ -6,39 +6,16 @@
 #include "QzTestUnix.h"
 #include "test_batch_tools.h"
 #include "uSnRBatchFile.h"
-#include "uSnRControlIds.h"
 #include "win/FileNames.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 using batchtest::exists;
-using batchtest::Folder;
 using batchtest::readFile;
 using batchtest::writeFile;
 using qztest::Wide;
 
 namespace {
-
-BOOL CALLBACK matchPageControl(HWND h, LPARAM lp) {
-  if (::GetDlgCtrlID(h) != idMainPageControl) return TRUE;
-  *reinterpret_cast<HWND*>(lp) = h;
-  return FALSE;
-}
-
-struct PageSearch {
-  DWORD pid;
-  HWND pages;
-};
-
-// The page control of a visible main window of the process.
-BOOL CALLBACK findPageControl(HWND top, LPARAM lp) {
-  auto* s = reinterpret_cast<PageSearch*>(lp);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(top, &owner);
-  if (owner != s->pid || !::IsWindowVisible(top)) return TRUE;
-  ::EnumChildWindows(top, matchPageControl, reinterpret_cast<LPARAM>(&s->pages));
-  return s->pages ? FALSE : TRUE;
-}
 
 // A started program that never outlives the test.
 struct Started {
@@ -52,33 +29,19 @@ struct Started {
   }
 };
 
-class BatchEndToEnd : public ::testing::Test {
+class BatchEndToEnd : public batchtest::ProgramTest {
 protected:
-  void SetUp() override {
-    program = batchtest::BuiltProgram();
-    ASSERT_TRUE(exists(program)) << "build the program first: " << program;
-    ::CreateDirectoryA((dir / "appdata").c_str(), nullptr);
-    ::CreateDirectoryA(files.c_str(), nullptr);
-  }
+  BatchEndToEnd() : ProgramTest("batche2e", "my files") {}   // a blank: the parameters need their quotes
   std::string file(const std::string& name, const std::string& content) {
     writeFile(files + "\\" + name, content);
     return files + "\\" + name;
-  }
-  std::string resultLog() const { return readFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\result.log"); }
-  // Runs commandLine in the test folder with the program's data folder in it.
-  bool run(const std::string& commandLine, DWORD timeoutMs = 60000) { return run(Wide(commandLine), timeoutMs); }
-  bool run(const std::wstring& commandLine, DWORD timeoutMs = 60000) {
-    ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
-    const bool ended = batchtest::runAndWaitW(commandLine, dir.path(), timeoutMs, &exitCode);
-    ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
-    return ended;
   }
   // Starts the program with a command line that is not complete: it opens its
   // results page and waits for the user, who closes it. False when it did not.
   bool runIncomplete(const std::string& params) {
     // No help window: it is not what these tests are about.
-    ::CreateDirectoryA((dir / "appdata\\Qz-Rudize&Darozad Edo").c_str(), nullptr);
-    writeFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\QzSearchAndReplace.ini", "[Generel]\r\nShowHelpWindow=0\r\n");
+    ::CreateDirectoryA(dataFolder().c_str(), nullptr);
+    writeFile(dataFolder() + "\\QzSearchAndReplace.ini", "[Generel]\r\nShowHelpWindow=0\r\n");
     ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -88,26 +51,21 @@ protected:
         ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.path().c_str(), &si, &p.pi);
     ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
     if (!started) return false;
-    PageSearch s{p.pi.dwProcessId, nullptr};
-    for (int i = 0; i < 300 && !s.pages; ++i) {
+    HWND pages = nullptr;   // of a visible main window
+    for (int i = 0; i < 300 && !pages; ++i) {
       ::Sleep(100);
-      ::EnumWindows(findPageControl, reinterpret_cast<LPARAM>(&s));
+      pages = batchtest::ProgramPageControl(p.pi.dwProcessId, true);
     }
-    EXPECT_TRUE(s.pages) << "no main window";
-    if (!s.pages) return false;
+    EXPECT_TRUE(pages) << "no main window";
+    if (!pages) return false;
     ::Sleep(500);
-    EXPECT_EQ(::SendMessageA(s.pages, TCM_GETCURSEL, 0, 0), 1);   // the results page
+    EXPECT_EQ(::SendMessageA(pages, TCM_GETCURSEL, 0, 0), 1);   // the results page
     // It stays open (no close when done) until the user closes it.
     EXPECT_EQ(::WaitForSingleObject(p.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    ::PostMessageA(::GetAncestor(s.pages, GA_ROOT), WM_CLOSE, 0, 0);
+    ::PostMessageA(::GetAncestor(pages, GA_ROOT), WM_CLOSE, 0, 0);
     return ::WaitForSingleObject(p.pi.hProcess, 30000) == WAIT_OBJECT_0;
   }
   std::wstring wfiles() const { return Wide(files); }
-
-  Folder dir{"batche2e"};
-  std::string files = dir / "my files";   // a blank: the parameters need their quotes
-  std::string program;
-  DWORD exitCode = 0;
 };
 
 }  // namespace
@@ -220,7 +178,7 @@ TEST_F(BatchEndToEnd, ANameOutsideTheCodePageNamesThatFileOnly) {
   EXPECT_EQ(log.find("FAILED"), std::string::npos) << log;
   std::string backups;
   for (const std::wstring& n : named) backups += "\xEF\xBB\xBF" + win::WideToUtf8(n + L".0.snr_bak") + "\r\n";
-  EXPECT_EQ(readFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\backup.dat"), backups);
+  EXPECT_EQ(readFile(dataFolder() + "\\backup.dat"), backups);
 
   // -R walks into the folder of that name and finds every file by its real name.
   ASSERT_TRUE(run(L"\"" + Wide(program) + L"\" \"-R" + wfiles() + L"\\*.txt\" -Oh4344 -Nh5859 -G -C"));
@@ -278,7 +236,7 @@ TEST_F(BatchEndToEnd, RewrittenFilesKeepTheirAttributesAndRightsAndReadOnlyOnesS
   if (wine) {
     for (const char* m : modes) {
       const std::string f = file(std::string("mode ") + m + ".txt", "AB");
-      ASSERT_TRUE(qztest::RunUnix(std::string("chmod ") + m + " '" + qztest::UnixPath(f) + "'"));
+      ASSERT_TRUE(qztest::Chmod(f, m));
     }
   }
   ASSERT_TRUE(run("\"" + program + "\" \"-F" + files + "\\*.txt\" -Oh4142 -nH4344 -b -G -C"))

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-using batchtest::exists;
-using batchtest::Folder;
 using batchtest::readFile;
 using batchtest::writeFile;
 
@@ -38,28 +36,23 @@ std::string textFile(size_t size, unsigned seed) {
   return t;
 }
 
-class BigFilesEndToEnd : public ::testing::Test {
+class BigFilesEndToEnd : public batchtest::ProgramTest {
 protected:
+  BigFilesEndToEnd() : ProgramTest("bigfiles") {}
   void SetUp() override {
-    program = batchtest::BuiltProgram();
-    ASSERT_TRUE(exists(program)) << "build the program first: " << program;
-    ::CreateDirectoryA((dir / "appdata").c_str(), nullptr);
-    ::CreateDirectoryA(files.c_str(), nullptr);
+    ProgramTest::SetUp();
+    if (HasFatalFailure()) return;
     ::CreateDirectoryA(expected.c_str(), nullptr);
   }
   // One batch run over the folder's *.txt files, every file read through windows
   // of Window bytes.
   bool run(const std::string& search, const std::string& repl, const char* mode, const std::string& window) {
-    ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
     ::SetEnvironmentVariableA("QZ_TEST_INPUT_WINDOW", window.c_str());
-    const bool ended = batchtest::runAndWait("\"" + program + "\" \"-F" + files + "\\*.txt\" -Oh" + hex(search) +
-                                                 " -Nh" + hex(repl) + " " + mode + " -G -C",
-                                             dir.path(), 60000, &exitCode);
+    const bool ended = ProgramTest::run("\"" + program + "\" \"-F" + files + "\\*.txt\" -Oh" + hex(search) + " -Nh" +
+                                        hex(repl) + " " + mode + " -G -C");
     ::SetEnvironmentVariableA("QZ_TEST_INPUT_WINDOW", nullptr);
-    ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
     return ended;
   }
-  std::string resultLog() const { return readFile(dir / "appdata\\Qz-Rudize&Darozad Edo\\result.log"); }
   // What the engine makes of Content in one window, in this process.
   std::string oneWindow(const std::string& content, const std::string& search, const std::string& repl,
                         uint8_t mode) {
@@ -71,11 +64,7 @@ protected:
     return readFile(name);
   }
 
-  Folder dir{"bigfiles"};
-  std::string files = dir / "files";
   std::string expected = dir / "expected";
-  std::string program;
-  DWORD exitCode = 0;
 };
 
 }  // namespace

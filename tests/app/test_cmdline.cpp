@@ -23,7 +23,7 @@ TEST(CommandLineSplit, BlanksSeparateQuotesGroupAndAreDropped) {
 }
 
 struct CommandLineTest : ::testing::Test {
-  Folder dir;
+  Folder dir{"cmdline"};
   std::string file(const std::string& name, const std::string& bytes = "x") {
     writeFile(dir / name, bytes);
     return dir / name;

@@ -3,7 +3,6 @@
 // refused at once, and a kill loses no backup from "backup.dat" and leaves no
 // temporary file behind after the next start.
 #include "test_batch_tools.h"
-#include "uSnRControlIds.h"
 #include "uSnRJobs.h"
 #include "win/Handles.h"
 #include <commctrl.h>
@@ -16,14 +15,11 @@
 #include <vector>
 
 using batchtest::exists;
-using batchtest::Folder;
 using batchtest::readFile;
 using batchtest::writeFile;
 using Strings = std::vector<std::string>;
 
 namespace {
-
-const char kData[] = "appdata\\Qz-Rudize&Darozad Edo";
 
 Strings linesOf(const std::string& text) {
   Strings lines;
@@ -55,33 +51,13 @@ bool waitFor(const std::function<bool()>& done, DWORD timeoutMs) {
   return true;
 }
 
-struct PageSearch {
-  DWORD pid;
-  HWND pages;
-};
-
-BOOL CALLBACK matchPages(HWND h, LPARAM lp) {
-  if (::GetDlgCtrlID(h) != idMainPageControl) return TRUE;
-  reinterpret_cast<PageSearch*>(lp)->pages = h;
-  return FALSE;
-}
-
-BOOL CALLBACK findPages(HWND top, LPARAM lp) {
-  auto* s = reinterpret_cast<PageSearch*>(lp);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(top, &owner);
-  if (owner == s->pid) ::EnumChildWindows(top, matchPages, lp);
-  return s->pages ? FALSE : TRUE;
-}
-
-class DataFilesEndToEnd : public ::testing::Test {
+class DataFilesEndToEnd : public batchtest::ProgramTest {
 protected:
+  DataFilesEndToEnd() : ProgramTest("datafilese2e") {}
   void SetUp() override {
-    program = batchtest::BuiltProgram();
-    ASSERT_TRUE(exists(program)) << "build the program first: " << program;
-    ::CreateDirectoryA((dir / "appdata").c_str(), nullptr);
+    ProgramTest::SetUp();
+    if (HasFatalFailure()) return;
     ::CreateDirectoryA(data.c_str(), nullptr);
-    ::CreateDirectoryA(files.c_str(), nullptr);
   }
   void TearDown() override { end(); }
 
@@ -103,16 +79,13 @@ protected:
     ::CloseHandle(pi.hProcess);
     pi = {};
   }
+  // A main window of the program, visible or not.
   HWND mainWindow() {
-    PageSearch s{pi.dwProcessId, nullptr};
-    ::EnumWindows(findPages, reinterpret_cast<LPARAM>(&s));
-    return s.pages ? ::GetAncestor(s.pages, GA_ROOT) : nullptr;
+    HWND pages = batchtest::ProgramPageControl(pi.dwProcessId, false);
+    return pages ? ::GetAncestor(pages, GA_ROOT) : nullptr;
   }
 
-  Folder dir{"datafilese2e"};
-  std::string data = dir / kData;
-  std::string files = dir / "files";
-  std::string program;
+  std::string data = dataFolder();
   PROCESS_INFORMATION pi = {};
 };
 
@@ -152,9 +125,8 @@ TEST_F(DataFilesEndToEnd, LargeListsAndTextsStartAndCloseInSecondsAndATooLargeTe
   HWND main = nullptr;
   ASSERT_TRUE(waitFor([&] {
     main = mainWindow();
-    PageSearch s{pi.dwProcessId, nullptr};
-    if (main) ::EnumChildWindows(main, matchPages, reinterpret_cast<LPARAM>(&s));
-    return s.pages && ::SendMessageA(s.pages, TCM_GETCURSEL, 0, 0) == 1;
+    HWND pages = main ? batchtest::PageControlOf(main) : nullptr;
+    return pages && ::SendMessageA(pages, TCM_GETCURSEL, 0, 0) == 1;
   }, 60000));
   const DWORD started = ::GetTickCount() - begin;
   EXPECT_LT(started, 30000u);
@@ -164,10 +136,10 @@ TEST_F(DataFilesEndToEnd, LargeListsAndTextsStartAndCloseInSecondsAndATooLargeTe
   EXPECT_LT(::GetTickCount() - closing, 30000u);
 
   EXPECT_EQ(readFile(target), "AB");
-  const Strings log = linesOf(readFile(data + "\\result.log"));
+  const Strings log = linesOf(resultLog());
   const std::string refusal = "text file too large: " + huge + " - old and new texts may hold at most " +
                               std::to_string(kSnRTextMax) + " bytes with their line breaks";
-  EXPECT_NE(std::find(log.begin(), log.end(), refusal), log.end()) << readFile(data + "\\result.log");
+  EXPECT_NE(std::find(log.begin(), log.end(), refusal), log.end()) << resultLog();
   EXPECT_EQ(readFile(data + "\\backup.dat"), backups);
   std::cout << "start " << started << " ms, close " << ::GetTickCount() - closing << " ms\n";
 }

@@ -2,6 +2,7 @@
 // folder of its own, driven through its control IDs like a user would.
 #include "AppTestDir.h"
 #include "uSnRControlIds.h"
+#include "win/FileNames.h"
 #include <gtest/gtest.h>
 #include "QzTestWait.h"
 #include <algorithm>
@@ -125,10 +126,7 @@ protected:
       std::wstring wide(static_cast<size_t>(std::max<LRESULT>(0, ::SendMessageW(list, LB_GETTEXTLEN, i, 0))) + 1, L'\0');
       ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
       wide.resize(wcslen(wide.c_str()));
-      std::string item(wide.size() * 2, '\0');
-      item.resize(static_cast<size_t>(::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                                            &item[0], static_cast<int>(item.size()), nullptr, nullptr)));
-      out.push_back(item);
+      out.push_back(win::WideToAnsiAsSystem(wide));
     }
     return out;
   }

@@ -20,33 +20,17 @@ using qztest::RemoveTree;
 
 class TempDir {
 public:
-  TempDir() {
-    char cwd[MAX_PATH];
-    ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    path_ = qztest::UniqueFolderName(cwd, "engine-tmp-");
-    RemoveTree(path_);
-    ::CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempDir() { RemoveTree(path_); }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "\\" + name; }
+  const std::string& path() const { return folder_.path(); }
+  std::string file(const std::string& name) const { return folder_ / name; }
   // Names in the folder, sorted.
   std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA((path_ + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    do {
-      std::string n = fd.cFileName;
-      if (n != "." && n != "..") out.push_back(n);
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
+    std::vector<std::string> out = qztest::NamesIn(path());
     std::sort(out.begin(), out.end());
     return out;
   }
 
 private:
-  std::string path_;
+  qztest::TempFolder folder_{"engine"};
 };
 
 inline void writeFile(const std::string& name, const std::string& data) {

@@ -1,5 +1,4 @@
 #include "EngineTest.h"
-#include <winioctl.h>
 #include "QzTestUnix.h"
 #include "uSnRInput.h"
 #include "uSnRRegExpr.h"
@@ -564,7 +563,7 @@ TEST_F(ProcessFileTest, TheNewContentAndItsBackupKeepTheFilesAttributesAndRights
     writeFile(name, "abc");
     ASSERT_TRUE(::SetFileAttributesA(name.c_str(), kept));
     if (wine) {
-      ASSERT_TRUE(qztest::RunUnix("chmod 640 '" + qztest::UnixPath(name) + "'"));
+      ASSERT_TRUE(qztest::Chmod(name, "640"));
     }
     ops.linkError = linkError;
     EXPECT_EQ(worker.ProcessFile(name, "b", 1, smCaseSensitive, "x", 1, true, 2), 1);
@@ -600,7 +599,7 @@ TEST_F(ProcessFileTest, AReadOnlyFileIsLeftAsItIs) {
     for (const Case& c : cases) {
       writeFile(name, c.content);
       if (byMode)
-        ASSERT_TRUE(qztest::RunUnix("chmod 444 '" + qztest::UnixPath(name) + "'"));
+        ASSERT_TRUE(qztest::Chmod(name, "444"));
       else
         ASSERT_TRUE(::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY));
       ops.log.clear();

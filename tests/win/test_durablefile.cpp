@@ -15,16 +15,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 struct DurableFileTest : ::testing::Test {
-  DurableFileTest() {
-    char cwd[MAX_PATH];
-    ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    dir = qztest::UniqueFolderName(cwd, "durable-tmp-") + "\\";
-    ::CreateDirectoryA(dir.c_str(), nullptr);
-  }
-  ~DurableFileTest() override {
-    win::SetDurableStepHook(nullptr);
-    qztest::RemoveTree(dir);
-  }
+  ~DurableFileTest() override { win::SetDurableStepHook(nullptr); }
   static std::string read(const std::string& f) {
     std::ifstream in(f, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -40,7 +31,8 @@ struct DurableFileTest : ::testing::Test {
       if (n.size() > 6 && n.compare(n.size() - 6, 6, ".qznew") == 0) beside += read(dir + n);
     return read(f) + "|" + beside;
   }
-  std::string dir;
+  qztest::TempFolder folder{"durable"};
+  std::string dir = folder.path() + "\\";
 };
 
 }  // namespace
@@ -99,7 +91,7 @@ TEST_F(DurableFileTest, TheNewFileKeepsTheOldOnesAttributesAndRightsAndAReadOnly
     for (const char* mode : {"600", "640", "755"}) {
       const std::string f = dir + "m" + mode;
       write(f, "old");
-      ASSERT_TRUE(qztest::RunUnix(std::string("chmod ") + mode + " '" + qztest::UnixPath(f) + "'"));
+      ASSERT_TRUE(qztest::Chmod(f, mode));
       ASSERT_TRUE(win::WriteFileDurably(f, "new"));
       EXPECT_EQ(qztest::UnixMode(f), mode);
     }
@@ -113,7 +105,7 @@ TEST_F(DurableFileTest, TheNewFileKeepsTheOldOnesAttributesAndRightsAndAReadOnly
   if (wine) {
     readOnly.push_back(dir + "m444");
     write(readOnly[1], "old");
-    ASSERT_TRUE(qztest::RunUnix("chmod 444 '" + qztest::UnixPath(readOnly[1]) + "'"));
+    ASSERT_TRUE(qztest::Chmod(readOnly[1], "444"));
   }
   const size_t count = files().size();
   for (const std::string& f : readOnly) {

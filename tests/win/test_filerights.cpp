@@ -11,13 +11,6 @@
 namespace {
 
 struct FileRightsTest : ::testing::Test {
-  FileRightsTest() {
-    char cwd[MAX_PATH];
-    ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    dir = qztest::UniqueFolderName(cwd, "rights-tmp-");
-    ::CreateDirectoryA(dir.c_str(), nullptr);
-  }
-  ~FileRightsTest() override { qztest::RemoveTree(dir); }
 
   std::string make(const std::string& name) {
     const std::string f = dir + "\\" + name;
@@ -37,7 +30,8 @@ struct FileRightsTest : ::testing::Test {
     EXPECT_TRUE(win::CarryFileRights(in.get(), out.get())) << from;
     return to;
   }
-  std::string dir;
+  qztest::TempFolder folder{"rights"};
+  std::string dir = folder.path();
 };
 
 std::string unixOwner(const std::string& f) {
@@ -54,7 +48,7 @@ TEST_F(FileRightsTest, TheLinuxModeAndOwnerGoOverUnderWine) {
   // security descriptor under wine cannot hold.
   for (const char* mode : {"600", "640", "604", "755", "2750"}) {
     const std::string f = make(std::string("m") + mode);
-    ASSERT_TRUE(qztest::RunUnix(std::string("chmod ") + mode + " '" + qztest::UnixPath(f) + "'"));
+    ASSERT_TRUE(qztest::Chmod(f, mode));
     ASSERT_EQ(qztest::UnixMode(f), mode);
     EXPECT_EQ(qztest::UnixMode(carried(f)), mode);
   }
