@@ -1,8 +1,8 @@
 // The program block: unit initialisation, the four windows, the message loop.
-#include "fileinst.h"
-#include "uQzSnRMainForm.h"
-#include "uSearchAndReplace.h"
-#include "uSnRForms.h"
+#include "install/fileinst.h"
+#include "settings/uQzSnRMainForm.h"
+#include "mainwindow/uSearchAndReplace.h"
+#include "mainwindow/uSnRSecondaryForms.h"
 #include "uSnRInput.h"
 #include <windows.h>
 #include <cstdlib>

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "uSnRControlIds.h"
-#include "uSnRJobs.h"
+#include "mainwindow/uSnRFormControlIds.h"
+#include "model/uSnRJobBuilding.h"
 
 namespace apptest {
 struct Program {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 #include <gtest/gtest.h>
-#include "uQzSnRMainForm.h"
-#include "uSearchAndReplace.h"
+#include "settings/uQzSnRMainForm.h"
+#include "mainwindow/uSearchAndReplace.h"
 #include "win/Gui.h"
 
 template <class Dir>

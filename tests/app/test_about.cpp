@@ -1,7 +1,7 @@
 // The about box: its texts per language, the link to the product web page
 // and the OK button that Enter and Escape press.
-#include "uSnRAbout.h"
-#include "uSnRTexts.h"
+#include "texts/uSnRAbout.h"
+#include "texts/uSnRTexts.h"
 #include "win/Timer.h"
 #include <windows.h>
 #include <gtest/gtest.h>

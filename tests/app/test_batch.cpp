@@ -1,6 +1,6 @@
 #include "test_batch_tools.h"
-#include "uSnRBatchFile.h"
-#include "uSnRTexts.h"
+#include "commandline/uSnRBatchFile.h"
+#include "texts/uSnRTexts.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <functional>

@@ -5,7 +5,7 @@
 // writer made of a file stay as they are.
 #include "QzTestUnix.h"
 #include "test_batch_tools.h"
-#include "uSnRBatchFile.h"
+#include "commandline/uSnRBatchFile.h"
 #include "win/FileNames.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>

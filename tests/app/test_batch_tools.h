@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 #include "QzTestFiles.h"
-#include "uSnRControlIds.h"
+#include "mainwindow/uSnRFormControlIds.h"
 
 namespace batchtest {
 

@@ -1,5 +1,5 @@
 #include "AppTestDir.h"
-#include "checksum.h"
+#include "install/checksum.h"
 #include <gtest/gtest.h>
 
 TEST(Checksum, KnownVectors) {

@@ -1,5 +1,5 @@
 #include "test_batch_tools.h"
-#include "uSnRCommandLine.h"
+#include "commandline/uSnRCommandLine.h"
 #include "win/FileNames.h"
 #include "win/Handles.h"
 #include <gtest/gtest.h>

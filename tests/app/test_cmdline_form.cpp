@@ -2,9 +2,9 @@
 // file, in this process, with a data folder of its own.
 #include "SnRFormTest.h"
 #include "test_batch_tools.h"
-#include "uQzSnRMainForm.h"
-#include "uSearchAndReplace.h"
-#include "uSearchAndReplaceCmdLine.h"
+#include "settings/uQzSnRMainForm.h"
+#include "mainwindow/uSearchAndReplace.h"
+#include "mainwindow/uSnRFormCommandLine.h"
 #include <gtest/gtest.h>
 #include "QzTestWait.h"
 #include <algorithm>

@@ -2,10 +2,10 @@
 // backup list and the journal of the worker's temporary files (the durable
 // whole-file writes under them are tested with the Win32 layer).
 #include "AppTestDir.h"
-#include "Iniregi.h"
-#include "uBackupList.h"
-#include "uIniFile.h"
-#include "uSnRTempJournal.h"
+#include "settings/Iniregi.h"
+#include "datafiles/uBackupList.h"
+#include "settings/uIniFile.h"
+#include "datafiles/uSnRTempJournal.h"
 #include "win/FileNames.h"
 #include "win/Handles.h"
 #include <gtest/gtest.h>

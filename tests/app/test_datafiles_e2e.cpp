@@ -3,7 +3,7 @@
 // refused at once, and a kill loses no backup from "backup.dat" and leaves no
 // temporary file behind after the next start.
 #include "test_batch_tools.h"
-#include "uSnRJobs.h"
+#include "model/uSnRJobBuilding.h"
 #include "win/Handles.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>

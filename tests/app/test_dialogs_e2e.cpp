@@ -6,8 +6,8 @@
 // Needs the display to itself (the pointer moves, pixels are read).
 #include "AppProgram.h"
 #include "AppTestDir.h"
-#include "Iniregi.h"
-#include "uSnRAbout.h"
+#include "settings/Iniregi.h"
+#include "texts/uSnRAbout.h"
 #include <gtest/gtest.h>
 
 using namespace apptest;

@@ -1,6 +1,6 @@
 #include "AppTestDir.h"
-#include "checksum.h"
-#include "fileinst.h"
+#include "install/checksum.h"
+#include "install/fileinst.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <vector>

@@ -4,9 +4,9 @@
 // region then holds them; the language menu switches the windows at once.
 #include "AppProgram.h"
 #include "AppTestDir.h"
-#include "Iniregi.h"
-#include "uSnRControlIds.h"
-#include "uSnRJobs.h"
+#include "settings/Iniregi.h"
+#include "mainwindow/uSnRFormControlIds.h"
+#include "model/uSnRJobBuilding.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <cstdlib>

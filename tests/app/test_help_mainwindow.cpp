@@ -2,12 +2,12 @@
 // its controls (recorded instead of drawn), the menu commands of the help,
 // and switching all three windows between the languages at run time.
 #include "AppTestDir.h"
-#include "Iniregi.h"
-#include "uHelpSteps.h"
-#include "uInstantHelp.h"
-#include "uSearchAndReplace.h"
-#include "uSnRAbout.h"
-#include "uSnRTexts.h"
+#include "settings/Iniregi.h"
+#include "help/uHelpSteps.h"
+#include "help/uInstantHelp.h"
+#include "mainwindow/uSearchAndReplace.h"
+#include "texts/uSnRAbout.h"
+#include "texts/uSnRTexts.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include "AppTestText.h"

@@ -1,6 +1,6 @@
 // The help window on its own: docking to a window, its layout, the entries
 // it draws and the rectangles it records for the guides, its texts.
-#include "uInstantHelp.h"
+#include "help/uInstantHelp.h"
 #include "win/GuiForm.h"
 #include <windows.h>
 #include <gtest/gtest.h>

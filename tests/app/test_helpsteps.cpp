@@ -1,6 +1,6 @@
 // The rules of the step-by-step help: open steps, the start button, texts,
 // and the guide lines as the overlay calls they make.
-#include "uHelpSteps.h"
+#include "help/uHelpSteps.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include "AppTestText.h"

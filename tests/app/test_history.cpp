@@ -1,7 +1,7 @@
 #include "AppTestDir.h"
-#include "ComboBoxExt.h"
-#include "Iniregi.h"
-#include "uCombiEditCharHexFrame.h"
+#include "controls/ComboBoxExt.h"
+#include "settings/Iniregi.h"
+#include "controls/uCombiEditCharHexFrame.h"
 #include "win/GuiForm.h"
 #include <gtest/gtest.h>
 

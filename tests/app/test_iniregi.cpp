@@ -1,5 +1,5 @@
 #include "AppTestDir.h"
-#include "Iniregi.h"
+#include "settings/Iniregi.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -8,8 +8,8 @@
 #include "AppInput.h"
 #include "AppProgram.h"
 #include "AppTestDir.h"
-#include "uSnRAbout.h"
-#include "uSnRControlIds.h"
+#include "texts/uSnRAbout.h"
+#include "mainwindow/uSnRFormControlIds.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <initializer_list>

@@ -1,6 +1,6 @@
 #include "AppTestDir.h"
-#include "Iniregi.h"
-#include "uQzSnRMainForm.h"
+#include "settings/Iniregi.h"
+#include "settings/uQzSnRMainForm.h"
 #include "win/GuiControls.h"
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The real program, started from a copy in a temporary folder with a data
 // folder of its own, driven through its control IDs like a user would.
 #include "AppTestDir.h"
-#include "uSnRControlIds.h"
+#include "mainwindow/uSnRFormControlIds.h"
 #include "win/FileNames.h"
 #include <gtest/gtest.h>
 #include "QzTestWait.h"

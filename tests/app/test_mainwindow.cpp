@@ -3,9 +3,9 @@
 // their reports, and closing.
 #include "AppTestDir.h"
 #include "SnRFormTest.h"
-#include "uChosseDirectoryNormal.h"
-#include "uQzSnRMainForm.h"
-#include "uSearchAndReplace.h"
+#include "mainwindow/uChosseDirectoryNormal.h"
+#include "settings/uQzSnRMainForm.h"
+#include "mainwindow/uSearchAndReplace.h"
 #include "win/FileNames.h"
 #include <gtest/gtest.h>
 #include "QzTestWait.h"

@@ -1,7 +1,7 @@
 // The program file of this build carries its install package.
 #include "AppTestDir.h"
-#include "checksum.h"
-#include "fileinst.h"
+#include "install/checksum.h"
+#include "install/fileinst.h"
 #include <gtest/gtest.h>
 
 TEST(ShippedPackage, EveryEntryIsSoundAndExtractsWithItsChecksum) {

@@ -1,6 +1,6 @@
 // Job building from a snapshot of the main window, memo joining, result-line
 // splitting and the texts built at run time.
-#include "uSnRJobs.h"
+#include "model/uSnRJobBuilding.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,5 +1,5 @@
 // Layout arithmetic, minimum size, option coupling and line-break marks.
-#include "uSnRLayout.h"
+#include "model/uSnRLayout.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -7,10 +7,10 @@
 #include "AppInput.h"
 #include "AppProgram.h"
 #include "AppTestDir.h"
-#include "Iniregi.h"
-#include "uHelpSteps.h"
-#include "uSnRControlIds.h"
-#include "uSnRJobs.h"
+#include "settings/Iniregi.h"
+#include "help/uHelpSteps.h"
+#include "mainwindow/uSnRFormControlIds.h"
+#include "model/uSnRJobBuilding.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 

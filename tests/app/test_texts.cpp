@@ -1,7 +1,7 @@
 // The main window's control texts in both languages and their application to
 // a window's components by name.
-#include "uCombiEditCharHexFrame.h"
-#include "uSnRTexts.h"
+#include "controls/uCombiEditCharHexFrame.h"
+#include "texts/uSnRTexts.h"
 #include "win/GuiControls.h"
 #include "win/GuiForm.h"
 #include <windows.h>

@@ -8,9 +8,9 @@
 #include "AppInput.h"
 #include "AppProgram.h"
 #include "AppTestDir.h"
-#include "uHelpSteps.h"
-#include "uSnRControlIds.h"
-#include "uSnRJobs.h"
+#include "help/uHelpSteps.h"
+#include "mainwindow/uSnRFormControlIds.h"
+#include "model/uSnRJobBuilding.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>

@@ -3,8 +3,8 @@
 // Entry 0 is the program image itself, the files follow in the order given.
 // A package already on the program file is replaced, so the step can rerun.
 //   qz-packer --check <program.exe>   lists the entries and verifies their checksums.
-#include "checksum.h"
-#include "uInstallFormat.h"
+#include "install/checksum.h"
+#include "install/uInstallFormat.h"
 #include <cstdio>
 #include <cstring>
 #include <fstream>
