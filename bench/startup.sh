@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The fixed cost of a batch run: the program replacing in one 8-byte file, from
 # start to exit, against a minimal Win32 program that opens a window and closes
-# it, and against wine's own start (the same program without a window). twm runs
+# it, and against wine's own start (the same program without a window). Then a
+# start without parameters (bench/window_start.cpp): until the main window shows
+# its controls, until the program first waits for input, until its guide lines
+# are drawn, and its end after the window is closed. twm runs
 # on the display meanwhile, since wine waits around minimising without a window
 # manager. The contenders take turns; every program run must have written the
 # expected bytes before its time counts. QZ_BASELINE may name a folder with
@@ -15,7 +18,8 @@ build="${QZ_BUILD:-$ROOT/build}"
 runs=${1:-7}
 export WINEDEBUG=-all WINEARCH=win32
 export WINEPREFIX="${WINEPREFIX:-$ROOT/.deps/wineprefix}"
-[ -f "$build/QzSearchAndReplace.exe" ] && [ -f "$build/bench/qz_minimal_window.exe" ] ||
+[ -f "$build/QzSearchAndReplace.exe" ] && [ -f "$build/bench/qz_minimal_window.exe" ] &&
+  [ -f "$build/bench/qz_window_start.exe" ] ||
   { echo "build the program first: ./qz build" >&2; exit 1; }
 command -v twm >/dev/null || { echo "needs twm (./qz setup installs it)" >&2; exit 1; }
 DISPLAY="$("$ROOT/qz" display)"
@@ -47,9 +51,11 @@ install_build() {
 }
 install_build "$build" prog
 contenders="bare minimal program"
+windows="window"
 if [ -n "${QZ_BASELINE:-}" ]; then
   install_build "$QZ_BASELINE" baseline
   contenders="$contenders baseline"
+  windows="$windows window_baseline"
 fi
 mkdir -p "$work/files"
 file_win=$(winepath -w "$work/files/a.txt")
@@ -65,6 +71,9 @@ batch_run() {
 }
 run_program() { batch_run prog; }
 run_baseline() { batch_run baseline; }
+window_start() { wine "$build/bench/qz_window_start.exe" "$(winepath -w "$work/$1/QzSearchAndReplace.exe")" "${data_win[$1]}"; }
+run_window() { window_start prog; }
+run_window_baseline() { window_start baseline; }
 check() {
   [ "$(cat "$work/files/a.txt")" = "CDxxCDxx" ] || { echo "$1 did not write the expected bytes" >&2; exit 1; }
 }
@@ -74,6 +83,7 @@ for c in $contenders; do
   "run_$c" >/dev/null 2>&1
   case $c in program | baseline) check "$c" ;; esac
 done
+for c in $windows; do "run_$c" >/dev/null 2>&1 || true; done
 for ((r = 0; r < runs; r++)); do
   for c in $contenders; do
     t0=$(now)
@@ -81,6 +91,11 @@ for ((r = 0; r < runs; r++)); do
     t1=$(now)
     case $c in program | baseline) check "$c" ;; esac
     times[$c]+="$(( (t1 - t0) / 1000000 )) "
+  done
+  for c in $windows; do
+    out=$("run_$c" 2>/dev/null) || { echo "$c: the windowed start failed" >&2; exit 1; }
+    read -r _ w _ i _ g _ e <<<"$out"
+    times[$c.shown]+="$w " times[$c.idle]+="$i " times[$c.guides]+="$g " times[$c.end]+="$e "
   done
 done
 
@@ -99,3 +114,17 @@ for c in $contenders; do
   printf '%-40s %10d %8d %8d\n' "$label" "$m" "$lo" "$hi"
 done
 awk -v p="${median[program]}" -v m="${median[minimal]}" 'BEGIN {printf "program / minimal window (medians): %.2f\n", p / m}'
+printf '%-40s %10s %8s %8s\n' "start without parameters (ms)" median min max
+for c in $windows; do
+  for part in shown idle guides end; do
+    read -r m lo hi < <(printf '%s' "${times[$c.$part]}" | stats)
+    case $part in
+      shown) label="main window with its controls" ;;
+      idle) label="first wait for input" ;;
+      guides) label="guide lines drawn" ;;
+      end) label="end after the close" ;;
+    esac
+    [ "$c" = window_baseline ] && label="$label, baseline"
+    printf '%-40s %10d %8d %8d\n' "$label" "$m" "$lo" "$hi"
+  done
+done

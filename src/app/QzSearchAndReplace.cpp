@@ -2,7 +2,6 @@
 #include "install/fileinst.h"
 #include "settings/uQzSnRMainForm.h"
 #include "mainwindow/uSearchAndReplace.h"
-#include "mainwindow/uSnRSecondaryForms.h"
 #include "uSnRInput.h"
 #include <windows.h>
 #include <cstdlib>
@@ -35,9 +34,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The main window first; the others follow when first needed.
   SnRForm = win::Form::create<TSnRForm>();
   win::app().run();
-
-  ReleaseSecondaryForms();
-  SnRForm->release();
-  SnRForm = nullptr;
-  return 0;
+  // Everything that outlives the run was saved when the window closed.
+  SnRForm->EndProcess();
 }

@@ -466,8 +466,6 @@ Application& Application::instance() {
 void Application::initialize() {
   if (initialized_) return;
   initialized_ = true;
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-  ::InitCommonControlsEx(&icc);
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
   wc.style = CS_DBLCLKS;

@@ -196,7 +196,7 @@ private:
 class Application {
 public:
   static Application& instance();
-  void initialize();                 // common controls and window classes; idempotent
+  void initialize();                 // our window classes; idempotent (common controls load when first made)
   const std::string& title() const { return title_; }
   void setTitle(const std::string& t) { title_ = t; }
   Form* mainForm() const { return mainForm_; }

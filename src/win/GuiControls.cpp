@@ -1,6 +1,7 @@
 #include "win/GuiControls.h"
 #include "win/FileNames.h"
 #include "win/GuiForm.h"
+#include "win/SystemDlls.h"
 #include <commctrl.h>
 #include <windowsx.h>
 #include <algorithm>
@@ -592,6 +593,7 @@ bool CheckListBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
     if (!HIWORD(hit) && x < boxWidth && index < count()) {
       result = defaultProc(msg, wp, lp);
       setChecked(index, !checked(index));
+      toggled_ = index;
       if (onClickCheck) onClickCheck(*this);
       return true;
     }
@@ -600,6 +602,7 @@ bool CheckListBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
     int i = itemIndex();
     if (i >= 0 && i < count()) {
       setChecked(i, !checked(i));
+      toggled_ = i;
       if (onClickCheck) onClickCheck(*this);
     }
     result = 0;
@@ -631,6 +634,7 @@ void CheckListBox::drawItem(DRAWITEMSTRUCT* di) {
 
 PageControl::PageControl(Component* owner, Control* parent, const std::string& name, int l, int t, int w, int h)
     : Control(owner, parent, name) {
+  EnsureCommonControls();
   createHandle(WC_TABCONTROLA, WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, l, t, w, h);
 }
 
@@ -848,6 +852,7 @@ void DriveComboBox::command(WORD code) {
 // ---------------------------------------------------------------- StatusBar
 
 StatusBar::StatusBar(Component* owner, Control* parent, const std::string& name) : Control(owner, parent, name) {
+  EnsureCommonControls();
   createHandle(STATUSCLASSNAMEA, WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP, 0, 0, 0, 0, 0);
   setAlign(Align::Bottom);
 }

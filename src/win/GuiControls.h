@@ -242,11 +242,14 @@ public:
   void addItem(const std::string& s, bool checked);
   void setItemText(int i, const std::string& s) override;
   Notify onClickCheck;
+  // The item whose box the user toggled last (valid during onClickCheck).
+  int toggledIndex() const { return toggled_; }
 protected:
   bool handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   void drawItem(DRAWITEMSTRUCT* di) override;
 private:
   void updateItemHeight();
+  int toggled_ = -1;
 };
 
 class PageControl;

@@ -1,5 +1,6 @@
 #include "win/GuiForm.h"
 #include "win/GuiControls.h"
+#include "win/SystemDlls.h"
 #include <commctrl.h>
 #include <commdlg.h>
 #include <algorithm>
@@ -219,6 +220,7 @@ void Form::setMenu(MainMenu* m) {
 
 void Form::addHintTool(HWND tool) {
   if (!tooltip_) {
+    EnsureCommonControls();
     tooltip_.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
                                      ::GetModuleHandleA(nullptr), nullptr));
@@ -518,7 +520,7 @@ bool SaveDialog::execute(HWND owner) {
   const bool disable = owner && ::IsWindowEnabled(owner);
   if (disable) ::EnableWindow(owner, FALSE);
   const bool quit = !app().processMessagesFor(kSettleMs);
-  const bool chosen = !quit && ::GetSaveFileNameA(&ofn) != FALSE;
+  const bool chosen = !quit && win::GetSaveFileName(ofn);
   if (disable) {
     ::EnableWindow(owner, TRUE);
     ::SetActiveWindow(owner);   // the system found it disabled when the dialog closed

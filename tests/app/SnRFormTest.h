@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include "settings/uQzSnRMainForm.h"
 #include "mainwindow/uSearchAndReplace.h"
+#include "win/FileNames.h"
 #include "win/Gui.h"
 
 template <class Dir>
@@ -25,6 +26,16 @@ protected:
     f->release();
     SnRForm = nullptr;
     win::app().processMessages();
+  }
+  // A file in the file list or the backup list, as the scan, a drop or the
+  // worker would add it, and a click on its box.
+  void addFile(const std::string& name, bool checked = false) {
+    f->AddFile(win::AnsiToWide(name));
+    if (checked) f->SetFileChecked(static_cast<int>(f->Model.Files.size()) - 1, true);
+  }
+  void addBackup(const std::string& name, bool checked = false) {
+    f->AddBackup(win::AnsiToWide(name));
+    if (checked) f->SetBackupChecked(static_cast<int>(f->Model.Backups.size()) - 1, true);
   }
   // Writes files\<name> and returns its full name.
   std::string file(const std::string& name, const std::string& content) {

@@ -8,7 +8,13 @@
 #include "commandline/uSnRBatchFile.h"
 #include "win/FileNames.h"
 #include <commctrl.h>
+#include <tlhelp32.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <vector>
+#include "QzTestWait.h"
 
 using batchtest::exists;
 using batchtest::readFile;
@@ -66,7 +72,88 @@ protected:
     return ::WaitForSingleObject(p.pi.hProcess, 30000) == WAIT_OBJECT_0;
   }
   std::wstring wfiles() const { return Wide(files); }
+
+  // Starts the program without waiting for it.
+  void start(Started& p, const std::string& params) {
+    ::SetEnvironmentVariableA("QZ_APPDATA", (dir / "appdata").c_str());
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + program + "\" " + params;
+    const BOOL started =
+        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.path().c_str(), &si, &p.pi);
+    ::SetEnvironmentVariableA("QZ_APPDATA", nullptr);
+    ASSERT_TRUE(started);
+  }
 };
+
+struct WindowSearch {
+  DWORD pid;      // a visible top-level window of this process, or
+  int id;         // a child with this control ID
+  int count = 0;  // windows looked at
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK matchTop(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowSearch*>(lp);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(h, &owner);
+  if (owner != s->pid || !::IsWindowVisible(h)) return TRUE;
+  s->found = h;
+  return FALSE;
+}
+
+BOOL CALLBACK matchChild(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowSearch*>(lp);
+  ++s->count;
+  if (s->id && ::GetDlgCtrlID(h) == s->id && !s->found) s->found = h;
+  return TRUE;
+}
+
+HWND topWindowOf(DWORD pid) {
+  WindowSearch s{pid, 0};
+  ::EnumWindows(matchTop, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+int childWindowCount(HWND top) {
+  WindowSearch s{0, 0};
+  ::EnumChildWindows(top, matchChild, reinterpret_cast<LPARAM>(&s));
+  return s.count;
+}
+
+HWND childById(HWND top, int id) {
+  WindowSearch s{0, id};
+  ::EnumChildWindows(top, matchChild, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// The file names of the modules a process has loaded, in lower case.
+std::vector<std::string> modulesOf(DWORD pid) {
+  std::vector<std::string> names;
+  HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snap == INVALID_HANDLE_VALUE) return names;
+  MODULEENTRY32 m = {};
+  m.dwSize = sizeof m;
+  for (BOOL more = ::Module32First(snap, &m); more; more = ::Module32Next(snap, &m)) {
+    std::string name = m.szModule;
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    names.push_back(name);
+  }
+  ::CloseHandle(snap);
+  return names;
+}
+
+std::string windowText(HWND h) {
+  char text[512] = {};
+  ::SendMessageTimeoutA(h, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+  return text;
+}
+
+int listCount(HWND list) {
+  DWORD_PTR n = 0;
+  ::SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &n);
+  return static_cast<int>(n);
+}
 
 }  // namespace
 
@@ -290,4 +377,66 @@ TEST_F(BatchEndToEnd, WhatAnotherWriterAppendsWhileAJobRunsStaysAndTheJobFails) 
   WIN32_FIND_DATAA fd;
   EXPECT_EQ(::FindFirstFileA((files + "\\snr*").c_str(), &fd), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(exists(big + ".0.snr_bak"));
+}
+
+// A batch run shows its window minimised, with its queue in the caption, and
+// makes none of its controls and loads none of the libraries it does not use
+// until the user restores it; restored in the middle of the run, the window
+// shows every result so far and goes on to the end. Without "-C" the run's end
+// restores it with every result.
+TEST_F(BatchEndToEnd, ABatchWindowMakesItsControlsWhenItIsRestoredAndShowsEveryResult) {
+  const std::string a = file("a.txt", "abc");
+  const int jobs = 1500;   // one file again and again: the jobs take their turns, a few seconds in all
+  std::string list;
+  for (int i = 0; i < jobs; ++i) list += a + "\r\n";
+  writeFile(dir / "list.txt", list);
+  {
+    Started p;
+    start(p, "\"-L" + (dir / "list.txt") + "\" -Oh616263 -Nh616263 -G -C");
+    HWND main = nullptr;
+    ASSERT_TRUE(qztest::WaitUntil([&] {
+      main = topWindowOf(p.pi.dwProcessId);
+      return main && windowText(main).find(" tasks in queue") != std::string::npos;
+    }, 30000, [] {})) << "no minimised window with its queue";
+    EXPECT_TRUE(::IsIconic(main));
+    EXPECT_EQ(childWindowCount(main), 0);
+    const std::vector<std::string> modules = modulesOf(p.pi.dwProcessId);
+    EXPECT_NE(std::find(modules.begin(), modules.end(), "user32.dll"), modules.end());   // the list is read
+    for (const char* unused : {"comctl32.dll", "shell32.dll", "comdlg32.dll", "qz-darariruzoriv.dll"})
+      EXPECT_EQ(std::find(modules.begin(), modules.end(), unused), modules.end()) << unused;
+
+    // The user restores it, as the task bar does.
+    ::PostMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+    HWND pages = nullptr;
+    ASSERT_TRUE(qztest::WaitUntil([&] { return (pages = batchtest::PageControlOf(main)) != nullptr; }, 30000, [] {}));
+    HWND results = childById(main, idResultListBox);
+    ASSERT_TRUE(results);
+    const bool running = windowText(main).find(" tasks in queue") != std::string::npos;
+    EXPECT_TRUE(running) << "the run ended before the window was restored; the test needs more jobs";
+    if (running) {
+      EXPECT_GT(listCount(results), 0) << "the results so far";
+    }
+    EXPECT_FALSE(::IsIconic(main));
+    ASSERT_EQ(::WaitForSingleObject(p.pi.hProcess, 120000), static_cast<DWORD>(WAIT_OBJECT_0)) << "did not end";
+  }
+  const std::string log = resultLog();
+  size_t blocks = 0;
+  for (size_t at = 0; (at = log.find(a + "\r\nabc [616263] --> abc [616263] :\r\n1 replacements\r\n\r\n", at)) !=
+                      std::string::npos;
+       ++at)
+    ++blocks;
+  EXPECT_EQ(blocks, static_cast<size_t>(jobs));
+
+  // Without "-C" the window comes back by itself at the end, every result in it.
+  Started p;
+  start(p, "\"-F" + a + "\" -Oh616263 -Nh78 -G");
+  HWND pages = nullptr;
+  ASSERT_TRUE(qztest::WaitUntil([&] { return (pages = batchtest::ProgramPageControl(p.pi.dwProcessId, true)) != nullptr; },
+                                30000, [] {}));
+  HWND main = ::GetAncestor(pages, GA_ROOT);
+  EXPECT_TRUE(qztest::WaitUntil([&] { return !::IsIconic(main); }, 10000, [] {}));
+  EXPECT_EQ(readFile(a), "x");
+  ::PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_EQ(::WaitForSingleObject(p.pi.hProcess, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(resultLog(), a + "\r\nabc [616263] --> x [78] :\r\n1 replacements\r\n\r\n");
 }

@@ -140,7 +140,7 @@ TEST_F(CommandLineWindow, AnIncompleteCommandLineIsListedAndTheWindowStaysOrdina
   EXPECT_EQ(f->SnRThread->TaskCount(), 0);
   EXPECT_EQ(readFile(a), "AB");
 
-  f->ResultListBox->clearItems();
+  f->ClearResults();
   SetLanguage(0);
   ProcessSnRCommandLine(*f, {"-Oc"});
   EXPECT_EQ(results(), (Strings{"Fehler beim Verwenden der Kommandozeilenparamter:", " -Oc", "",
@@ -150,8 +150,8 @@ TEST_F(CommandLineWindow, AnIncompleteCommandLineIsListedAndTheWindowStaysOrdina
 }
 
 TEST_F(CommandLineWindow, TheBatchFileTakesEveryListedFileAndTheActivePage) {
-  f->FileCheckListBox->addItem("C:\\a.txt", true);
-  f->FileCheckListBox->addItem("C:\\b & c.txt", false);
+  addFile("C:\\a.txt", true);
+  addFile("C:\\b & c.txt");
   f->CombiEditCharHexFrameFromStr->Value.SetText("abc");
   f->CombiEditCharHexFrameToStr->Value.SetHex("00");
   f->MemoFromStr->setLines({"one", ""});
@@ -174,7 +174,7 @@ TEST_F(CommandLineWindow, TheBatchFileTakesEveryListedFileAndTheActivePage) {
 }
 
 TEST_F(CommandLineWindow, SaveAsBatchFileWritesTheJobForThisProgram) {
-  f->FileCheckListBox->addItem("C:\\a&b.txt", false);
+  addFile("C:\\a&b.txt");
   f->CombiEditCharHexFrameFromStr->Value.SetHex("4142");
   f->CombiEditCharHexFrameToStr->Value.SetHex("43");
   const std::string bat = dir / "job.bat";
@@ -200,7 +200,7 @@ TEST_F(CommandLineWindow, SaveAsBatchFileWritesTheJobForThisProgram) {
 TEST_F(CommandLineWindow, SaveAsBatchFileRefusesALineTheInterpreterCannotReadWhole) {
   // The window's job leaves a file holding A, CR LF, B alone; a batch that cmd
   // read without its long line would search for "A\r\nB" and rewrite it.
-  f->FileCheckListBox->addItem(dir / "ab.txt", false);
+  addFile(dir / "ab.txt");
   f->PageControlLineMode->setActivePageIndex(1);
   f->MemoFromStr->setLines({"A", std::string(9000, 'x'), "B"});
   f->MemoToStr->setLines({"Z"});

@@ -137,8 +137,8 @@ TEST_F(MainHelpTest, GuidesPointFromTheFirstTwoStepsToTheirControls) {
   }
 
   // Files listed, none checked: the file list first, then the old string.
-  SnRForm->FileCheckListBox->addItem("C:\\a.txt");
-  SnRForm->FileCheckListBox->addItem("C:\\b.txt");
+  SnRForm->AddFile(L"C:\\a.txt");
+  SnRForm->AddFile(L"C:\\b.txt");
   refresh();
   {
     const auto expected = concat({guide(entry(0), SnRForm->FileCheckListBox, "red"),
@@ -147,7 +147,7 @@ TEST_F(MainHelpTest, GuidesPointFromTheFirstTwoStepsToTheirControls) {
   }
 
   // A file checked and the old string given: the new string and the start button.
-  SnRForm->FileCheckListBox->setChecked(1, true);
+  SnRForm->SetFileChecked(1, true);
   SnRForm->CombiEditCharHexFrameFromStr->CharComboBox->setText("abc");
   SnRForm->CombiEditCharHexFrameFromStr->CharComboBoxKeyUp();
   refresh();

@@ -225,8 +225,11 @@ TEST_F(Program, ReplacesInCheckedFilesAndSavesResultsAndBackupsAtClose) {
   EXPECT_TRUE(AppTestDir::exists(dir / "Qz-Rudize&DarozadEdo.chm"));   // installed from the package
 }
 
+// Every job, done or skipped, is in result.log, and every backup made in
+// backup.dat: the worker's last reports come after its queue ran empty, and the
+// close waits for them.
 TEST_F(Program, ClosingWithQueuedJobsAndYesReportsThemSkipped) {
-  const int n = 100;
+  const int n = 300;
   for (int i = 0; i < n; ++i) AppTestDir::write(dir / ("files\\f" + std::to_string(1000 + i) + ".txt"), "abc");
   start();
   searchFiles("*.txt", n);
@@ -248,6 +251,14 @@ TEST_F(Program, ClosingWithQueuedJobsAndYesReportsThemSkipped) {
   EXPECT_GT(skipped, 0);
   EXPECT_EQ(skipped + done, n);
   int unchanged = 0;
-  for (int i = 0; i < n; ++i) unchanged += AppTestDir::read(dir / ("files\\f" + std::to_string(1000 + i) + ".txt")) == "abc";
+  std::vector<std::string> backups;
+  for (int i = 0; i < n; ++i) {
+    const std::string f = dir / ("files\\f" + std::to_string(1000 + i) + ".txt");
+    if (AppTestDir::read(f) == "abc") ++unchanged;
+    else backups.push_back(f + ".0.snr_bak");
+  }
   EXPECT_EQ(unchanged, skipped);
+  std::vector<std::string> listed = lines(data("backup.dat"));
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, backups);
 }

@@ -104,12 +104,12 @@ TEST_F(MainWindow, OptionBoxesStayCoupled) {
 }
 
 TEST_F(MainWindow, SelectAllBoxAndDoubleClickRemoval) {
-  for (const char* n : {"a", "b", "c"}) f->FileCheckListBox->addItem(n, false);
+  for (const char* n : {"a", "b", "c"}) addFile(n);
   f->SelectAllNoneCheckBox->setState(win::CheckState::Checked);
   EXPECT_EQ(f->CheckedFileCount(), 3);
   f->SelectAllNoneCheckBox->setState(win::CheckState::Unchecked);
   EXPECT_EQ(f->CheckedFileCount(), 0);
-  f->FileCheckListBox->setChecked(1, true);
+  f->SetFileChecked(1, true);
   f->SelectAllNoneCheckBox->setState(win::CheckState::Grayed);
   EXPECT_EQ(f->CheckedFileCount(), 1);   // grayed changes nothing
 
@@ -144,7 +144,7 @@ TEST_F(MainWindow, DeletingBackupsKeepsTheLinesOfFilesThatStay) {
   const std::string plain = file("plain.1.snr_bak", "x");
   const std::string locked = file("locked.1.snr_bak", "y");
   const std::string unchecked = file("kept.1.snr_bak", "z");
-  for (const auto& n : {gone, plain, locked, unchecked}) f->BackupFileCheckListBox->addItem(n, n != unchecked);
+  for (const auto& n : {gone, plain, locked, unchecked}) addBackup(n, n != unchecked);
   win::FileHandle hold(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(hold);
   f->CheckFileSearchTimerTimer();
@@ -212,8 +212,8 @@ TEST_F(MainWindow, StartQueuesCheckedFilesAndShowsTheReports) {
   const std::string a = file("a.txt", "abc abc"), b = file("b.txt", "abc"), c = file("c.txt", "abc");
   setPathAndMask(dir / "files", "*.txt");
   ASSERT_TRUE(pumpUntil([&] { return scanDone() && f->FileCheckListBox->count() == 3; }));
-  f->FileCheckListBox->setChecked(0, true);
-  f->FileCheckListBox->setChecked(1, true);
+  f->SetFileChecked(0, true);
+  f->SetFileChecked(1, true);
   setHexStrings("616263", "78797A");
   f->UpdateHelp();
   ASSERT_TRUE(f->SnRButton->enabled());
@@ -245,7 +245,7 @@ TEST_F(MainWindow, NamesOutsideTheCodePageFromTheScanAndFromDropsAreTheFilesWork
   for (int i = 0; i < 3; ++i) {
     const std::wstring name = f->FileCheckListBox->itemName(i);
     EXPECT_EQ(f->FileCheckListBox->item(i), win::WideToAnsi(name));
-    f->FileCheckListBox->setChecked(i, name != qztest::Wide(ab));
+    f->SetFileChecked(i, name != qztest::Wide(ab));
   }
   // Dropped: a file in a folder named outside the code page.
   const std::wstring folder = files + L"\\\u4E2D";
@@ -262,7 +262,7 @@ TEST_F(MainWindow, NamesOutsideTheCodePageFromTheScanAndFromDropsAreTheFilesWork
   ::SendMessageA(f->handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
   ASSERT_EQ(f->FileCheckListBox->count(), 4);
   EXPECT_EQ(f->FileCheckListBox->itemName(3), inFolder);
-  f->FileCheckListBox->setChecked(3, true);
+  f->SetFileChecked(3, true);
 
   setHexStrings("62", "78");
   f->SnRButtonClick();
@@ -289,7 +289,7 @@ TEST_F(MainWindow, NamesOutsideTheCodePageFromTheScanAndFromDropsAreTheFilesWork
   SetUp();
   ASSERT_EQ(f->BackupFileCheckListBox->count(), 3);
   EXPECT_EQ(f->BackupFileCheckListBox->itemName(2), inFolder + L".0.snr_bak");
-  for (int i = 0; i < 3; ++i) f->BackupFileCheckListBox->setChecked(i, true);
+  for (int i = 0; i < 3; ++i) f->SetBackupChecked(i, true);
   f->DeleteBackupfilesButtonClick();
   EXPECT_EQ(f->BackupFileCheckListBox->count(), 0);
   for (const std::wstring& n : {chinese, emoji, inFolder}) {
@@ -300,7 +300,7 @@ TEST_F(MainWindow, NamesOutsideTheCodePageFromTheScanAndFromDropsAreTheFilesWork
 
 TEST_F(MainWindow, MultiLineJobsAndLogLevelZero) {
   const std::string a = file("a.txt", "one\ntwo|one\r\ntwo|abc");
-  f->FileCheckListBox->addItem(a, true);
+  addFile(a, true);
   f->PageControlLineMode->setActivePageIndex(1);
   f->MemoFromStr->setLines({"one", "two"});
   f->MemoToStr->setLines({"1"});
@@ -311,7 +311,7 @@ TEST_F(MainWindow, MultiLineJobsAndLogLevelZero) {
   EXPECT_EQ(f->ResultListBox->count(), 0);
 
   // A one-line text replaces once, even when the new text holds the old one.
-  f->FileCheckListBox->setChecked(0, true);
+  f->SetFileChecked(0, true);
   f->MemoFromStr->setLines({"abc"});
   f->MemoToStr->setLines({"abcd"});
   f->SnRButtonClick();
@@ -321,8 +321,8 @@ TEST_F(MainWindow, MultiLineJobsAndLogLevelZero) {
 
 TEST_F(MainWindow, CloseWithEmptyQueueSavesListsHistoriesAndSettings) {
   const std::string bak = file("x.1.snr_bak", "x");
-  f->BackupFileCheckListBox->addItem(bak, false);
-  f->ResultListBox->addItem("line one");
+  addBackup(bak);
+  f->AddResultLines({"line one"});
   f->PathComboBox->setText("c:\\data");
   f->PathComboBox->UpdateHistory();
   f->CreateBackupFiles1Click();
@@ -352,7 +352,7 @@ TEST_F(MainWindow, RefusedCloseWithQueuedJobsStillSavesAndKeepsTheJobs) {
     job->Init(a, "abc", 3, smCaseSensitive, "x", 1, false, llAllFiles);
     f->SnRThread->AddTask(std::move(job));
   }
-  f->ResultListBox->addItem("before");
+  f->AddResultLines({"before"});
   bool canClose = true;
   {
     MessageBoxAnswer answer(IDNO);

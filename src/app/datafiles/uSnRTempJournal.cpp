@@ -86,7 +86,10 @@ bool deleteIfSame(const std::wstring& name, const FileIdentity& noted) {
 
 }  // namespace
 
-TSnRTempJournal::~TSnRTempJournal() {
+TSnRTempJournal::~TSnRTempJournal() { Close(); }
+
+void TSnRTempJournal::Close() {
+  std::lock_guard<std::mutex> hold(lock_);
   if (!journal_) return;
   journal_ = win::FileHandle();
   if (open_.empty()) ::DeleteFileA(journalName_.c_str());

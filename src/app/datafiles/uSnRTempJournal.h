@@ -23,6 +23,8 @@ public:
   TSnRTempJournal() = default;
   // Deletes this run's journal when no temporary file is left in it.
   ~TSnRTempJournal() override;
+  // The same at once: the run's end, which need not wait for the destructor.
+  void Close();
   TSnRTempJournal(const TSnRTempJournal&) = delete;
   TSnRTempJournal& operator=(const TSnRTempJournal&) = delete;
 

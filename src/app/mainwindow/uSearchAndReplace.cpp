@@ -2,13 +2,15 @@
 #include "mainwindow/uSearchAndReplace.h"
 #include "mainwindow/uSnRSecondaryForms.h"
 #include "settings/Iniregi.h"
-#include "QzScreenOverlay.h"
+#include "help/uGuideOverlay.h"
 #include "install/fileinst.h"
 #include "mainwindow/uSnRFormControlIds.h"
 #include "model/uSnRJobBuilding.h"
 #include "help/uInstantHelp.h"
 #include "texts/uSnRTexts.h"
 #include "win/DurableFile.h"
+#include "win/FileNames.h"
+#include "win/SystemDlls.h"
 #include "settings/uIniFile.h"
 
 TSnRForm* SnRForm = nullptr;
@@ -28,38 +30,54 @@ void setId(win::Control* c, int id) {
 
 }  // namespace
 
-int TListBoxStrings::add(const std::string& s) {
-  box_->addItem(s);
-  return box_->count() - 1;
+int TSnRFoundFiles::count() const { return static_cast<int>(form_.Model.Files.size()); }
+std::string TSnRFoundFiles::get(int index) const { return win::WideToAnsi(form_.Model.Files.at(index).Name); }
+// A name given as 8-bit text names the file of that text.
+int TSnRFoundFiles::add(const std::string& s) { return addFileName(win::AnsiToWide(s)); }
+
+int TSnRFoundFiles::addFileName(const std::wstring& name) {
+  form_.AddFile(name);
+  return count() - 1;
 }
 
-int TListBoxStrings::addFileName(const std::wstring& name) {
-  box_->addFileItem(name);
-  return box_->count() - 1;
-}
+void TSnRFoundFiles::clear() { form_.ClearFiles(); }
 
 // A batch of found files: one repaint for all of them.
-void TListBoxStrings::beginUpdate() { ::SendMessageA(box_->handle(), WM_SETREDRAW, FALSE, 0); }
-void TListBoxStrings::endUpdate() {
-  ::SendMessageA(box_->handle(), WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(box_->handle(), nullptr, TRUE);
+void TSnRFoundFiles::beginUpdate() {
+  if (form_.FileCheckListBox) ::SendMessageA(form_.FileCheckListBox->handle(), WM_SETREDRAW, FALSE, 0);
+}
+void TSnRFoundFiles::endUpdate() {
+  if (!form_.FileCheckListBox) return;
+  ::SendMessageA(form_.FileCheckListBox->handle(), WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(form_.FileCheckListBox->handle(), nullptr, TRUE);
 }
 
 TSnRForm::TSnRForm(win::Component* owner) : TQzSnRMainForm(owner, "SnRForm") {
-  buildComponents();
-  assignControlIds();
-  bindEvents();
-  fileItems_ = TListBoxStrings(FileCheckListBox);
+  // The window itself; its controls follow when it is first to be seen.
+  setCaption(kSnRTitle);
+  setBounds(0, 0, 692, 557);
+  setCenterOnFirstShow(true);
+  CheckFileSearchTimer.setInterval(200);
+  DrawHelpLinesTimer.setInterval(100);
+  SynchronizeLineBreakMemosTimer.setInterval(500);
+  BATFileSaveDialog.defaultExt = "bat";
+  BATFileSaveDialog.filter = "Batch File|*.bat";
+  onShow = [this](win::Form&) { FormShow(); };
+  onActivate = [this](win::Form&) { FormActivate(); };
+  onCloseQuery = [this](win::Form&, bool& canClose) { FormCloseQuery(canClose); };
+  onCanResize = [this](win::Form&, int& w, int& h) { FormCanResize(w, h); };
+  onResize = [this](win::Control&) { FormResize(); };
+  CheckFileSearchTimer.onTimer = [this] { CheckFileSearchTimerTimer(); };
+  listPaintTimer_.setInterval(50);
+  listPaintTimer_.onTimer = [this] { resumeListPainting(); };
+  DrawHelpLinesTimer.onTimer = [this] { DrawHelpLinesTimerTimer(); };
+  SynchronizeLineBreakMemosTimer.onTimer = [this] { SynchronizeLineBreakMemosTimerTimer(); };
 }
 
 TSnRForm::~TSnRForm() = default;
 
 void TSnRForm::buildComponents() {
   using namespace win;
-  setCaption(kSnRTitle);
-  setBounds(0, 0, 692, 557);
-  setCenterOnFirstShow(true);
-
   MainMenu = new win::MainMenu(this, "MainMenu");
   File1 = new MenuItem(this, MainMenu, "File1", "File");
   SaveasBatchFile1 = new MenuItem(this, File1, "SaveasBatchFile1", "Save as Batch File ...");
@@ -187,12 +205,6 @@ void TSnRForm::buildComponents() {
       new Button(this, BackupFileTabSheet, "DeleteBackupfilesButton", "Delete Selected Backup Files", 475, 4, 200, 25);
   DeleteBackupfilesButton->setEnabled(false);
   BackupFileCheckListBox = new CheckListBox(this, BackupFileTabSheet, "BackupFileCheckListBox", 0, 34, 676, 440);
-
-  CheckFileSearchTimer.setInterval(200);
-  DrawHelpLinesTimer.setInterval(100);
-  SynchronizeLineBreakMemosTimer.setInterval(500);
-  BATFileSaveDialog.defaultExt = "bat";
-  BATFileSaveDialog.filter = "Batch File|*.bat";
 }
 
 void TSnRForm::assignControlIds() {
@@ -251,11 +263,6 @@ void TSnRForm::bindEvents() {
     c->onClick = [self, handler](Control&) { (self->*handler)(); };
   };
 
-  onShow = [this](win::Form&) { FormShow(); };
-  onActivate = [this](win::Form&) { FormActivate(); };
-  onCloseQuery = [this](win::Form&, bool& canClose) { FormCloseQuery(canClose); };
-  onCanResize = [this](win::Form&, int& w, int& h) { FormCanResize(w, h); };
-  onResize = [this](Control&) { FormResize(); };
   MainPageControl->onChange = [this](Control&) { MainPageControlChange(); };
   // A hidden page is sized when the window is; the layout needs both pages.
   MainPageControl->onResize = [this](Control&) { FormResize(); };
@@ -266,7 +273,15 @@ void TSnRForm::bindEvents() {
   click(SelectDirSpeedButton, &TSnRForm::SelectDirSpeedButtonClick, this);
   click(SelectAllNoneCheckBox, &TSnRForm::SelectAllNoneCheckBoxClick, this);
   click(FileCheckListBox, &TSnRForm::FileCheckListBoxClick, this);
-  FileCheckListBox->onClickCheck = [this](Control&) { FileCheckListBoxClick(); };
+  FileCheckListBox->onClickCheck = [this](Control&) {
+    const int i = FileCheckListBox->toggledIndex();
+    if (i >= 0 && i < static_cast<int>(Model.Files.size())) Model.Files[i].Checked = FileCheckListBox->checked(i);
+    FileCheckListBoxClick();
+  };
+  BackupFileCheckListBox->onClickCheck = [this](Control&) {
+    const int i = BackupFileCheckListBox->toggledIndex();
+    if (i >= 0 && i < static_cast<int>(Model.Backups.size())) Model.Backups[i].Checked = BackupFileCheckListBox->checked(i);
+  };
   FileCheckListBox->onDblClick = [this](Control&) { FileCheckListBoxDblClick(); };
   PageControlLineMode->onChange = [this](Control&) { PageControlLineModeChange(); };
   click(CaseSensitivSingleLineCheckBox, &TSnRForm::CaseSensitivSingleLineCheckBoxClick, this);
@@ -282,30 +297,31 @@ void TSnRForm::bindEvents() {
   click(DeleteBackupfilesButton, &TSnRForm::DeleteBackupfilesButtonClick, this);
   // The strings decide the start button and the help steps.
   for (TCombiEditCharHexFrame* frame : {CombiEditCharHexFrameFromStr, CombiEditCharHexFrameToStr}) {
-    frame->CharComboBox->onChange = [this, frame](Control&) {
+    auto changed = [this] { UpdateHelp(); };
+    frame->CharComboBox->onChange = [frame, changed](Control&) {
       frame->CharComboBoxChange();
-      UpdateHelp();
+      changed();
     };
-    frame->CharComboBox->onKeyUp = [this, frame](Control&, WORD&) {
+    frame->CharComboBox->onKeyUp = [frame, changed](Control&, WORD&) {
       frame->CharComboBoxKeyUp();
-      UpdateHelp();
+      changed();
     };
-    frame->CharComboBox->onKeyPress = [this, frame](Control&, char& key) {
+    frame->CharComboBox->onKeyPress = [frame, changed](Control&, char& key) {
       if (!frame->CharComboBoxKeyPress(key)) return;
       key = 0;
-      UpdateHelp();
+      changed();
     };
-    frame->CharComboBox->onClick = [this, frame](Control&) {
+    frame->CharComboBox->onClick = [frame, changed](Control&) {
       frame->CharComboBoxClick();
-      UpdateHelp();
+      changed();
     };
-    frame->HexStringComboBox->onChange = [this, frame](Control&) {
+    frame->HexStringComboBox->onChange = [frame, changed](Control&) {
       frame->HexStringEditChange();
-      UpdateHelp();
+      changed();
     };
-    frame->HexStringComboBox->onClick = [this, frame](Control&) {
+    frame->HexStringComboBox->onClick = [frame, changed](Control&) {
       frame->HexStringComboBoxClick();
-      UpdateHelp();
+      changed();
     };
   }
 
@@ -326,12 +342,6 @@ void TSnRForm::bindEvents() {
   menu(Help2, &TSnRForm::Help2Click, this);
   menu(Homepage1, &TSnRForm::Homepage1Click, this);
   menu(About1, &TSnRForm::About1Click, this);
-
-  CheckFileSearchTimer.onTimer = [this] { CheckFileSearchTimerTimer(); };
-  listPaintTimer_.setInterval(50);
-  listPaintTimer_.onTimer = [this] { resumeListPainting(); };
-  DrawHelpLinesTimer.onTimer = [this] { DrawHelpLinesTimerTimer(); };
-  SynchronizeLineBreakMemosTimer.onTimer = [this] { SynchronizeLineBreakMemosTimerTimer(); };
 }
 
 void TSnRForm::afterConstruction() {
@@ -386,14 +396,9 @@ void TSnRForm::English1Click() { SetLanguage(1); }
 // ---------------------------------------------------------------- start-up
 
 void TSnRForm::FormCreate() {
-  for (win::Control* c : std::initializer_list<win::Control*>{
-           FileNameGroupBox, SelectDirSpeedButton, FilenameLabel, MaskComboBox, WarrantyMemo, FileCheckListBox,
-           StringGroupBox, SnRButton, BackupFileCheckListBox, CombiEditCharHexFrameFromStr,
-           CombiEditCharHexFrameToStr})
-    c->setAnchors(win::akLeft | win::akTop);
-
-  QzScreenOverlay_Clear();
-  QzScreenOverlay_SetCallBackWindowHandle(handle());
+  // The overlay is loaded with the first guide; until then this names the target.
+  GuideOverlayClear();
+  GuideOverlayCallbackWindow(handle());
 
   LastFileCount = 0;
   ScanThread.reset();
@@ -406,30 +411,18 @@ void TSnRForm::FormCreate() {
     try {
       ExtractInstallEntry(static_cast<uint8_t>(i), folder, "");
     } catch (...) {
-      // An entry in use (the overlay library) stays as it is.
+      // An entry in use stays as it is.
     }
   }
 
   SetLanguage(GetLanguage());
 
-  PathComboBox->setText("");
-  MaskComboBox->setText("");
-  MemoFromStr->clearLines();
-  MemoToStr->clearLines();
-
-  const std::string history = GetDataDir() + "history.ini";
-  MaskComboBox->LoadHistory(history, "Mask");
-  PathComboBox->LoadHistory(history, "Path");
-  CombiEditCharHexFrameFromStr->LoadHistory(history, "FromString");
-  CombiEditCharHexFrameToStr->LoadHistory(history, "ToString");
-
+  // Path, mask and memos start empty (the model's own start); the histories
+  // come with the controls, which are all that use them.
   // Entries whose files are gone are dropped before the list is filled, in one go.
   const std::string backups = GetDataDir() + "backup.dat";
-  BackupFileCheckListBox->addFileItems(ExistingFiles(ReadBackupList(backups)));
+  for (std::wstring& name : ExistingFiles(ReadBackupList(backups))) Model.Backups.push_back({std::move(name), false});
   backupList_.SetFileName(backups);
-
-  ScanThread = std::make_unique<TScanDirThread>();
-  ScanThread->Finished = true;
 
   SnRThread = std::make_unique<TSearchAndReplaceThread>();
   SnRThread->Init(handle());
@@ -446,27 +439,187 @@ void TSnRForm::FormCreate() {
 
   CloseWhenDone = 0;
 
-  MainPageControl->setActivePageIndex(0);
-  BackupFileTabSheet->setTabVisible(ShowBackupFileList != 0);
+  Model.ActivePage = spCreateTask;
+  Model.BackupTabVisible = ShowBackupFileList != 0;
 
-  ::DragAcceptFiles(handle(), TRUE);
+  win::AcceptDroppedFiles(handle(), true);
 
   LoadSettings();
   ProcessCommandLine();
   if (BatchMode) {
+    // Shown minimised, without controls until it is restored.
     setWindowState(win::WindowState::Minimized);
-    CreateTaskTabSheet->setEnabled(!CloseWhenDone);
+    Model.TaskPageEnabled = !CloseWhenDone;
+  } else {
+    MakeControls();
   }
 
   setCaption(kSnRTitle);
-  CheckFileSearchTimer.setEnabled(true);
-  SynchronizeLineBreakMemosTimer.setEnabled(true);
 
   SnRThread->setPriority(win::tpLower);
   SnRThread->resume();
+  started_ = true;
 }
 
+void TSnRForm::MakeControls() {
+  if (controlsMade_) return;
+  buildComponents();
+  assignControlIds();
+  for (win::Control* c : std::initializer_list<win::Control*>{
+           FileNameGroupBox, SelectDirSpeedButton, FilenameLabel, MaskComboBox, WarrantyMemo, FileCheckListBox,
+           StringGroupBox, SnRButton, BackupFileCheckListBox, CombiEditCharHexFrameFromStr,
+           CombiEditCharHexFrameToStr})
+    c->setAnchors(win::akLeft | win::akTop);
+  // The texts the window's start gave the rest of it: the language file's
+  // (language -1) and the built-in ones.
+  if (GetLanguage() == -1) TranslateFormParts(*this);
+  SetCurrentLanguage();
+  TextsLanguage = GetLanguage();
+
+  const std::string history = GetDataDir() + "history.ini";
+  MaskComboBox->LoadHistory(history, "Mask");
+  PathComboBox->LoadHistory(history, "Path");
+  CombiEditCharHexFrameFromStr->LoadHistory(history, "FromString");
+  CombiEditCharHexFrameToStr->LoadHistory(history, "ToString");
+
+  showModel();   // before the events are bound: showing the model changes nothing
+  bindEvents();
+  controlsMade_ = true;
+
+  ScanThread = std::make_unique<TScanDirThread>();
+  ScanThread->Finished = true;
+  CheckFileSearchTimer.setEnabled(true);
+  SynchronizeLineBreakMemosTimer.setEnabled(true);
+  FormResize();
+  updateResultExtent();
+  UpdateHelp();
+}
+
+void TSnRForm::showModel() {
+  PathComboBox->setText(Model.Path);
+  MaskComboBox->setText(Model.Mask);
+  RekursivCheckBox->setChecked(Model.Recursive);
+  std::vector<std::wstring> names;
+  for (const TSnRListEntry& f : Model.Files) names.push_back(f.Name);
+  FileCheckListBox->addFileItems(names);
+  for (size_t i = 0; i < Model.Files.size(); ++i)
+    if (Model.Files[i].Checked) FileCheckListBox->setChecked(static_cast<int>(i), true);
+  if (!Model.WarrantyShown) hideWarranty();
+
+  PageControlLineMode->setActivePageIndex(Model.LineModePage);
+  MemoFromStr->setLines(Model.MemoFrom);
+  MemoToStr->setLines(Model.MemoTo);
+  showMatchBoxes();
+
+  ResultListBox->addItems(Model.Results);
+  BackupFileCheckListBox->addFileItems(Model.BackupNames());
+  showBackupListChecks();
+
+  BackupFileTabSheet->setTabVisible(Model.BackupTabVisible);
+  MainPageControl->setActivePageIndex(Model.ActivePage);
+  CreateTaskTabSheet->setEnabled(Model.TaskPageEnabled);
+}
+
+void TSnRForm::showMatchBoxes() {
+  CaseSensitivSingleLineCheckBox->setChecked(Model.Match.CaseSingle);
+  CaseSensitivMultiLineCheckBox->setChecked(Model.Match.CaseMulti);
+  RegExpSingleLineCheckBox->setChecked(Model.Match.RegSingle);
+  RegExpMultiLineCheckBox->setChecked(Model.Match.RegMulti);
+}
+
+void TSnRForm::showBackupListChecks() {
+  for (size_t i = 0; i < Model.Backups.size(); ++i)
+    BackupFileCheckListBox->setChecked(static_cast<int>(i), Model.Backups[i].Checked);
+}
+
+// ---------------------------------------------------------------- the model's changes
+
+void TSnRForm::AddFile(const std::wstring& name) {
+  Model.Files.push_back({name, false});
+  if (FileCheckListBox) FileCheckListBox->addFileItem(name);
+}
+
+void TSnRForm::ClearFiles() {
+  Model.Files.clear();
+  if (FileCheckListBox) FileCheckListBox->clearItems();
+}
+
+void TSnRForm::AddResultLine(const std::string& workerLine) {
+  const size_t first = Model.Results.size();
+  Model.AddReportLine(workerLine);
+  if (ResultListBox)
+    for (size_t i = first; i < Model.Results.size(); ++i) ResultListBox->addItem(Model.Results[i]);
+}
+
+void TSnRForm::AddResultLines(const std::vector<std::string>& lines) {
+  Model.Results.insert(Model.Results.end(), lines.begin(), lines.end());
+  if (ResultListBox)
+    for (const std::string& line : lines) ResultListBox->addItem(line);
+}
+
+void TSnRForm::ClearResults() {
+  Model.Results.clear();
+  if (ResultListBox) ResultListBox->clearItems();
+}
+
+void TSnRForm::AddBackup(const std::wstring& name) {
+  Model.Backups.push_back({name, false});
+  if (BackupFileCheckListBox) BackupFileCheckListBox->addFileItem(name);
+}
+
+void TSnRForm::AppendMemoLines(bool fromMemo, const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  std::vector<std::string>& memo = fromMemo ? Model.MemoFrom : Model.MemoTo;
+  memo.insert(memo.end(), lines.begin(), lines.end());
+  if (win::Memo* box = fromMemo ? MemoFromStr : MemoToStr) box->setLines(memo);
+}
+
+void TSnRForm::ClickMatchBox(TMatchBox box, bool checked) {
+  Model.ClickMatchBox(box, checked);
+  if (!controlsMade_) return;
+  coupling_ = true;   // the boxes show the model; their clicks need not couple again
+  showMatchBoxes();
+  coupling_ = false;
+}
+
+void TSnRForm::SetFileChecked(int index, bool checked) {
+  if (index < 0 || index >= static_cast<int>(Model.Files.size())) return;
+  Model.Files[static_cast<size_t>(index)].Checked = checked;
+  if (FileCheckListBox) FileCheckListBox->setChecked(index, checked);
+}
+
+void TSnRForm::SetBackupChecked(int index, bool checked) {
+  if (index < 0 || index >= static_cast<int>(Model.Backups.size())) return;
+  Model.Backups[static_cast<size_t>(index)].Checked = checked;
+  if (BackupFileCheckListBox) BackupFileCheckListBox->setChecked(index, checked);
+}
+
+void TSnRForm::TakeInput() {
+  if (!controlsMade_) return;
+  Model.Path = PathComboBox->text();
+  Model.Mask = MaskComboBox->text();
+  Model.Recursive = RekursivCheckBox->checked();
+  Model.LineModePage = PageControlLineMode->activePageIndex();
+  Model.FromValue = CombiEditCharHexFrameFromStr->Value;
+  Model.ToValue = CombiEditCharHexFrameToStr->Value;
+  Model.MemoFrom = MemoFromStr->lines();
+  Model.MemoTo = MemoToStr->lines();
+  Model.Match.CaseSingle = CaseSensitivSingleLineCheckBox->checked();
+  Model.Match.CaseMulti = CaseSensitivMultiLineCheckBox->checked();
+  Model.Match.RegSingle = RegExpSingleLineCheckBox->checked();
+  Model.Match.RegMulti = RegExpMultiLineCheckBox->checked();
+  Model.ActivePage = MainPageControl->activePageIndex();
+}
+
+void TSnRForm::ShowPage(int page) {
+  Model.ActivePage = page;
+  if (MainPageControl) MainPageControl->setActivePageIndex(page);
+}
+
+bool TSnRForm::scanFinished() const { return !ScanThread || ScanThread->Finished; }
+
 void TSnRForm::FormShow() {
+  if (!controlsMade_) return;
   if (!BatchMode && ShowHelpWindow) MakeSecondaryForms(TSnRSecondaryForm::Help);
   if (!BatchMode && InstantHelpForm && !InstantHelpForm->visible() && ShowHelpWindow) {
     InstantHelpForm->show();
@@ -479,13 +632,14 @@ void TSnRForm::FormShow() {
 void TSnRForm::FormActivate() { UpdateHelp(); }
 void TSnRForm::AppActivate() { UpdateHelp(); }
 void TSnRForm::AppDeactivate() { UpdateHelp(); }
+
 void TSnRForm::MainPageControlChange() { UpdateHelp(); }
 
 void TSnRForm::WMSysCommand(WPARAM command) {
   const WPARAM c = command & 0xFFF0;
   if (c == SC_MINIMIZE || c == SC_MAXIMIZE || c == SC_RESTORE) {
     UpdateHelp();
-    QzScreenOverlay_Clear();
+    GuideOverlayClear();
     DrawHelpLinesTimer.setEnabled(true);
   }
 }
@@ -500,10 +654,22 @@ bool TSnRForm::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       WMDropFiles(reinterpret_cast<HDROP>(wp));
       result = 0;
       return true;
-    case WM_SYSCOMMAND:
+    case WM_QUERYOPEN:
+      // A batch run's window about to be restored gets its controls first.
+      if (started_ && !destroying_) MakeControls();
+      result = TRUE;
+      return true;
+    case WM_SYSCOMMAND: {
+      const WPARAM c = wp & 0xFFF0;
+      if ((c == SC_RESTORE || c == SC_MAXIMIZE) && started_ && !destroying_) MakeControls();
       result = defaultProc(msg, wp, lp);
       WMSysCommand(wp);
       return true;
+    }
+    case WM_SIZE:
+      // However a restore came about, the window is not seen without its controls.
+      if ((wp == SIZE_RESTORED || wp == SIZE_MAXIMIZED) && started_ && !controlsMade_ && !destroying_) MakeControls();
+      return TQzSnRMainForm::handleMessage(msg, wp, lp, result);
     case WM_ENABLE:
       // Every modal window of the program disables this window while it is
       // open: the guides leave the screen then and come back after it.
@@ -521,15 +687,17 @@ void TSnRForm::FormCloseQuery(bool& CanClose) {
   {
     // Holding the queue keeps the worker from taking the next job meanwhile.
     auto queue = SnRThread ? SnRThread->LockTasks() : std::unique_lock<std::recursive_mutex>();
-    QzScreenOverlay_Clear();
+    GuideOverlayClear();
     if (SnRThread && SnRThread->TaskCount() > 0) {
       const int answer = ::MessageBoxA(handle(), SnRCloseQueryText(GetLanguage()).c_str(),
                                        win::app().title().c_str(), MB_ICONWARNING | MB_YESNOCANCEL);
       if (queue.owns_lock()) queue.unlock();
       if (answer == IDYES) {
         SnRThread->terminate();
-        // The worker reports every job left as skipped, by sent messages.
-        while (SnRThread->TaskCount() > 0 && !SnRThread->finished()) {
+        // The worker reports every job left as skipped, by sent messages. Its
+        // last report may come after the queue is empty: it is done only when
+        // the thread has ended, and every report has been handled then.
+        while (!SnRThread->finished()) {
           win::app().processMessages();
           ::Sleep(1);
         }
@@ -543,13 +711,27 @@ void TSnRForm::FormCloseQuery(bool& CanClose) {
   win::app().processMessages();
 
   const std::string dir = GetDataDir();
-  backupList_.Save(BackupFileCheckListBox->itemNames());
+  backupList_.Save(Model.BackupNames());
   win::StringList results;
-  for (const std::string& s : ResultListBox->items()) results.add(s);
+  for (const std::string& s : Model.Results) results.add(s);
   win::WriteFileDurably(dir + "result.log", results.text());
-  MaskComboBox->SaveHistory();
-  PathComboBox->SaveHistory();
-  CombiEditCharHexFrameFromStr->SaveHistory();
-  CombiEditCharHexFrameToStr->SaveHistory();
+  if (controlsMade_) {
+    MaskComboBox->SaveHistory();
+    PathComboBox->SaveHistory();
+    CombiEditCharHexFrameFromStr->SaveHistory();
+    CombiEditCharHexFrameToStr->SaveHistory();
+  }
   SaveSettings();
+}
+
+void TSnRForm::EndProcess() {
+  destroying_ = true;
+  // A scan still handing over files waits for this thread, which no longer
+  // takes them; the worker finishes what it does (a job, the folders' flushes).
+  if (ScanThread) ScanThread->Target = nullptr;
+  if (SnRThread) SnRThread->terminateAndWait();
+  tempJournal_.Close();
+  // Everything that outlives the run is written. Windows, threads and handles
+  // go with the process; tearing them down one by one first only costs time.
+  ::ExitProcess(0);
 }

@@ -1,9 +1,13 @@
 // The main window: file choice by path and mask, the old and new strings,
-// job building for the worker, results, backups, options and layout.
+// job building for the worker, results, backups, options and layout. Its state
+// lives in Model; its controls are made when the window is first to be seen
+// (at once for an ordinary start, when it is restored for a batch run), show
+// the model and write the user's input back.
 #pragma once
 #include "controls/ComboBoxExt.h"
 #include "controls/uCombiEditCharHexFrame.h"
 #include "help/uHelpSteps.h"
+#include "model/uSnRModel.h"
 #include "datafiles/uBackupList.h"
 #include "settings/uQzSnRMainForm.h"
 #include "datafiles/uSnRTempJournal.h"
@@ -30,20 +34,21 @@ extern TInstantHelpForm* InstantHelpForm;         // uInstantHelp
 extern TChoseDirectoryForm* ChoseDirectoryForm;   // uChosseDirectoryNormal
 extern TSnRAboutForm* SnRAboutForm;               // uSnRAbout
 
-// The items of a list box as a string list, so a scan thread can fill it.
-class TListBoxStrings : public win::Strings {
+// The file list as the scan thread fills it: the model's files, and the file
+// list box when the window has its controls.
+class TSnRFoundFiles : public win::Strings {
 public:
-  explicit TListBoxStrings(win::ListBox* box) : box_(box) {}
-  int count() const override { return box_->count(); }
-  std::string get(int index) const override { return box_->item(index); }
+  explicit TSnRFoundFiles(TSnRForm& form) : form_(form) {}
+  int count() const override;
+  std::string get(int index) const override;
   int add(const std::string& s) override;
   int addFileName(const std::wstring& name) override;
-  void clear() override { box_->clearItems(); }
+  void clear() override;
   void beginUpdate() override;
   void endUpdate() override;
 
 private:
-  win::ListBox* box_;
+  TSnRForm& form_;
 };
 
 class TSnRForm : public TQzSnRMainForm {
@@ -53,44 +58,47 @@ public:
   void afterConstruction() override;    // runs FormCreate after the base steps
   void beforeDestruction() override;    // stops both threads while the window is whole
 
-  // ---- components (names as in the window's design)
-  win::MainMenu* MainMenu;
-  win::MenuItem *File1, *SaveasBatchFile1, *ClearHistory1, *N1, *Exit1;
-  win::MenuItem *Options1, *CreateBackupFiles1, *LogResults, *no1, *onlyfileswithreplacedstrings1, *allfiles1,
-      *N2, *ClearLogResults1, *Backupfiles1, *Language1, *deutsch1, *English1, *N3, *HelpWindow1;
-  win::MenuItem *Help1, *Help2, *Homepage1, *N4, *About1;
+  // ---- components (names as in the window's design); none until MakeControls
+  win::MainMenu* MainMenu = nullptr;
+  win::MenuItem *File1 = nullptr, *SaveasBatchFile1 = nullptr, *ClearHistory1 = nullptr, *N1 = nullptr,
+                *Exit1 = nullptr;
+  win::MenuItem *Options1 = nullptr, *CreateBackupFiles1 = nullptr, *LogResults = nullptr, *no1 = nullptr,
+                *onlyfileswithreplacedstrings1 = nullptr, *allfiles1 = nullptr, *N2 = nullptr,
+                *ClearLogResults1 = nullptr, *Backupfiles1 = nullptr, *Language1 = nullptr, *deutsch1 = nullptr,
+                *English1 = nullptr, *N3 = nullptr, *HelpWindow1 = nullptr;
+  win::MenuItem *Help1 = nullptr, *Help2 = nullptr, *Homepage1 = nullptr, *N4 = nullptr, *About1 = nullptr;
 
-  win::PageControl* MainPageControl;
-  win::TabSheet *CreateTaskTabSheet, *ResultTabSheet, *BackupFileTabSheet;
+  win::PageControl* MainPageControl = nullptr;
+  win::TabSheet *CreateTaskTabSheet = nullptr, *ResultTabSheet = nullptr, *BackupFileTabSheet = nullptr;
 
-  win::GroupBox* FileNameGroupBox;
-  win::Label* PathLabel;
-  TComboBoxExt* PathComboBox;
-  win::SpeedButton* SelectDirSpeedButton;
-  win::Label* FilenameLabel;
-  TComboBoxExt* MaskComboBox;
-  win::CheckBox* RekursivCheckBox;
-  win::CheckBox* SelectAllNoneCheckBox;
-  win::Label* FileSearchResultLabel;
-  win::CheckListBox* FileCheckListBox;
-  win::Memo* WarrantyMemo;
+  win::GroupBox* FileNameGroupBox = nullptr;
+  win::Label* PathLabel = nullptr;
+  TComboBoxExt* PathComboBox = nullptr;
+  win::SpeedButton* SelectDirSpeedButton = nullptr;
+  win::Label* FilenameLabel = nullptr;
+  TComboBoxExt* MaskComboBox = nullptr;
+  win::CheckBox* RekursivCheckBox = nullptr;
+  win::CheckBox* SelectAllNoneCheckBox = nullptr;
+  win::Label* FileSearchResultLabel = nullptr;
+  win::CheckListBox* FileCheckListBox = nullptr;
+  win::Memo* WarrantyMemo = nullptr;
 
-  win::GroupBox* StringGroupBox;
-  win::PageControl* PageControlLineMode;
-  win::TabSheet *SingleLineTabSheet, *MultiLineTabSheet;
-  TCombiEditCharHexFrame *CombiEditCharHexFrameFromStr, *CombiEditCharHexFrameToStr;
-  win::CheckBox *CaseSensitivSingleLineCheckBox, *RegExpSingleLineCheckBox;
-  win::Memo *MemoFromStr, *MemoToStr;
-  win::Label *OldStringLabel, *NewStringLabel;
-  win::Memo *MemoFromStrLinebreaks, *MemoToStrLinebreaks;
-  win::CheckBox *CaseSensitivMultiLineCheckBox, *RegExpMultiLineCheckBox;
-  win::Button* SnRButton;
+  win::GroupBox* StringGroupBox = nullptr;
+  win::PageControl* PageControlLineMode = nullptr;
+  win::TabSheet *SingleLineTabSheet = nullptr, *MultiLineTabSheet = nullptr;
+  TCombiEditCharHexFrame *CombiEditCharHexFrameFromStr = nullptr, *CombiEditCharHexFrameToStr = nullptr;
+  win::CheckBox *CaseSensitivSingleLineCheckBox = nullptr, *RegExpSingleLineCheckBox = nullptr;
+  win::Memo *MemoFromStr = nullptr, *MemoToStr = nullptr;
+  win::Label *OldStringLabel = nullptr, *NewStringLabel = nullptr;
+  win::Memo *MemoFromStrLinebreaks = nullptr, *MemoToStrLinebreaks = nullptr;
+  win::CheckBox *CaseSensitivMultiLineCheckBox = nullptr, *RegExpMultiLineCheckBox = nullptr;
+  win::Button* SnRButton = nullptr;
 
-  win::ListBox* ResultListBox;
+  win::ListBox* ResultListBox = nullptr;
 
-  win::CheckBox* SelectAllNone2CheckBox;
-  win::Button* DeleteBackupfilesButton;
-  win::CheckListBox* BackupFileCheckListBox;
+  win::CheckBox* SelectAllNone2CheckBox = nullptr;
+  win::Button* DeleteBackupfilesButton = nullptr;
+  win::CheckListBox* BackupFileCheckListBox = nullptr;
 
   win::Timer CheckFileSearchTimer;              // 200 ms, off at start
   win::Timer DrawHelpLinesTimer;                // 100 ms one-shot, off at start
@@ -98,7 +106,8 @@ public:
   win::SaveDialog BATFileSaveDialog;
 
   // ---- fields
-  std::unique_ptr<TScanDirThread> ScanThread;   // the current scan; none before FormCreate
+  TSnRModel Model;                              // the window's state
+  std::unique_ptr<TScanDirThread> ScanThread;   // the current scan; none before the controls are made
   uint8_t CreateBackups = 1;                    // settings "Backup"
   int32_t LogLevel = llAllFiles;                // settings "Logging"
   uint8_t ShowHelpWindow = 1;                   // settings "ShowHelpWindow"
@@ -107,6 +116,30 @@ public:
   uint8_t CloseWhenDone = 0;                    // "-C": close when the queue runs empty
   std::unique_ptr<TSearchAndReplaceThread> SnRThread;
   int32_t LastFileCount = 0;                    // file count at the last help refresh by the poll
+
+  // ---- the controls and the model
+  // Makes the controls, if not made yet, and shows the model in them: at the
+  // start of an ordinary run, and when a batch run's window is to be seen.
+  void MakeControls();
+  bool HasControls() const { return controlsMade_; }
+  // Changes of the model that the controls, once made, show at once.
+  void AddFile(const std::wstring& name);
+  void ClearFiles();
+  void AddResultLine(const std::string& workerLine);   // split as the result list shows it
+  void AddResultLines(const std::vector<std::string>& lines);
+  void ClearResults();
+  void AddBackup(const std::wstring& name);
+  void AppendMemoLines(bool fromMemo, const std::vector<std::string>& lines);
+  void ClickMatchBox(TMatchBox box, bool checked);
+  void SetFileChecked(int index, bool checked);
+  void SetBackupChecked(int index, bool checked);
+  void ShowPage(int page);
+  // The input the user gave the controls (texts, strings, options, pages) into
+  // the model, before the model is used; the lists change only through it.
+  void TakeInput();
+  // Ends the run: stops the worker once it is done, closes the temporary-file
+  // journal, and ends the process without tearing down what its end releases.
+  [[noreturn]] void EndProcess();
 
   // ---- base window
   void LoadSettings() override;
@@ -199,11 +232,19 @@ private:
   void refreshLineBreaks(win::Memo* memo, win::Memo* column);
   void setQueueCaption();
   void updateResultExtent();
-  static void setSelectAll(win::CheckListBox* list, win::CheckBox* box);
+  // The select-all box of a list: checks or unchecks every entry of the model and the list.
+  static void setSelectAll(std::vector<TSnRListEntry>& entries, win::CheckListBox* list, win::CheckBox* box);
   // The first search or drop uncovers the file list for good.
   void hideWarranty();
 
-  TListBoxStrings fileItems_{nullptr};
+  void showModel();
+  void showMatchBoxes();
+  void showBackupListChecks();
+  bool scanFinished() const;
+
+  TSnRFoundFiles foundFiles_{*this};
+  bool controlsMade_ = false;
+  bool started_ = false;   // FormCreate is done: a restore from now on shows the window
   TBackupListFile backupList_;       // "backup.dat", kept true while the worker makes backups
   TSnRTempJournal tempJournal_;      // the worker's temporary files in progress
   bool coupling_ = false;

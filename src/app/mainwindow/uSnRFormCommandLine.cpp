@@ -4,6 +4,7 @@
 #include "mainwindow/uSearchAndReplace.h"
 #include "commandline/uSnRCommandLine.h"
 #include "model/uSnRJobBuilding.h"
+#include "win/FileNames.h"
 
 namespace {
 
@@ -13,46 +14,38 @@ std::string programFile() {
   return path;
 }
 
-void appendLines(win::Memo* memo, const std::vector<std::string>& lines) {
-  if (lines.empty()) return;
-  std::vector<std::string> all = memo->lines();
-  all.insert(all.end(), lines.begin(), lines.end());
-  memo->setLines(all);
-}
-
 // The parsed parameters; Params, in 8-bit form, for the error lines.
 void processCommandLine(TSnRForm& f, const TSnRCommandLine& c, const std::vector<std::string>& params) {
-  appendLines(f.MemoFromStr, c.OldLines);
-  appendLines(f.MemoToStr, c.NewLines);
+  f.AppendMemoLines(true, c.OldLines);
+  f.AppendMemoLines(false, c.NewLines);
   if (c.CloseWhenDone) f.CloseWhenDone = 1;
   // Each switch acts as a click, so the coupled boxes follow.
   for (TSnRSwitch s : c.Switches) {
     switch (s) {
       case TSnRSwitch::CaseOn:
-        f.CaseSensitivSingleLineCheckBox->setChecked(true);
-        f.RegExpSingleLineCheckBox->setChecked(false);
+        f.ClickMatchBox(TMatchBox::CaseSingle, true);
+        f.ClickMatchBox(TMatchBox::RegSingle, false);
         break;
-      case TSnRSwitch::CaseOff: f.CaseSensitivSingleLineCheckBox->setChecked(false); break;
+      case TSnRSwitch::CaseOff: f.ClickMatchBox(TMatchBox::CaseSingle, false); break;
       case TSnRSwitch::RegExpOn:
-        f.RegExpSingleLineCheckBox->setChecked(true);
-        f.CaseSensitivSingleLineCheckBox->setChecked(false);
+        f.ClickMatchBox(TMatchBox::RegSingle, true);
+        f.ClickMatchBox(TMatchBox::CaseSingle, false);
         break;
-      case TSnRSwitch::RegExpOff: f.RegExpSingleLineCheckBox->setChecked(false); break;
+      case TSnRSwitch::RegExpOff: f.ClickMatchBox(TMatchBox::RegSingle, false); break;
     }
   }
 
   if (!c.Complete()) {
-    for (const std::string& line : SnRCommandLineErrorLines(c, params, GetLanguage())) f.ResultListBox->addItem(line);
-    f.MainPageControl->setActivePageIndex(1);
+    f.AddResultLines(SnRCommandLineErrorLines(c, params, GetLanguage()));
+    f.ShowPage(spResults);
     f.CloseWhenDone = 0;
     return;
   }
 
   f.BatchMode = 1;
   // Text jobs take the lines as given: a memo may hold less than a long file.
-  std::vector<std::unique_ptr<TSnRTast>> jobs = BuildSnRJobs(
-      SnRCommandLineJobRequest(c, f.CaseSensitivSingleLineCheckBox->checked(), f.RegExpSingleLineCheckBox->checked(),
-                               f.CreateBackups != 0, f.LogLevel));
+  std::vector<std::unique_ptr<TSnRTast>> jobs = BuildSnRJobs(SnRCommandLineJobRequest(
+      c, f.Model.CaseSensitive(), f.Model.RegExpr(), f.CreateBackups != 0, f.LogLevel));
   auto queue = f.SnRThread->LockTasks();
   std::string lastFile;
   for (size_t i = 0; i < jobs.size(); ++i) {
@@ -87,16 +80,17 @@ void TSnRForm::ProcessCommandLine() {
 }
 
 TSnRBatchRequest SnRBatchRequestFor(TSnRForm& f, const std::string& ProgramFile) {
+  f.TakeInput();
   TSnRBatchRequest r;
   r.ProgramFile = ProgramFile;
-  for (int i = 0, n = f.FileCheckListBox->count(); i < n; ++i) r.Files.push_back(f.FileCheckListBox->item(i));
-  r.MultiLine = f.PageControlLineMode->activePageIndex() != 0;
-  r.OldHex = f.CombiEditCharHexFrameFromStr->Value.GetHex();
-  r.NewHex = f.CombiEditCharHexFrameToStr->Value.GetHex();
-  r.OldLines = f.MemoFromStr->lines();
-  r.NewLines = f.MemoToStr->lines();
-  r.CaseSensitive = f.CaseSensitivSingleLineCheckBox->checked();
-  r.RegExpr = f.RegExpSingleLineCheckBox->checked();
+  for (const TSnRListEntry& file : f.Model.Files) r.Files.push_back(win::WideToAnsi(file.Name));
+  r.MultiLine = f.Model.LineModePage != 0;
+  r.OldHex = f.Model.FromValue.GetHex();
+  r.NewHex = f.Model.ToValue.GetHex();
+  r.OldLines = f.Model.MemoFrom;
+  r.NewLines = f.Model.MemoTo;
+  r.CaseSensitive = f.Model.CaseSensitive();
+  r.RegExpr = f.Model.RegExpr();
   return r;
 }
 

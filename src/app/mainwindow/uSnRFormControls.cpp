@@ -1,6 +1,6 @@
 // The main window's controls: file selection, dropped files, the directory
 // dialog, options, backups, histories, the layout and the line-break marks.
-#include "QzScreenOverlay.h"
+#include "help/uGuideOverlay.h"
 #include "mainwindow/uChosseDirectoryNormal.h"
 #include "mainwindow/uSearchAndReplace.h"
 #include "mainwindow/uSnRSecondaryForms.h"
@@ -8,6 +8,7 @@
 #include "help/uInstantHelp.h"
 #include "texts/uSnRTexts.h"
 #include "win/FileNames.h"
+#include "win/SystemDlls.h"
 #include <vector>
 
 namespace {
@@ -32,18 +33,23 @@ std::string programFolder() {
 
 // ---------------------------------------------------------------- file list
 
-void TSnRForm::setSelectAll(win::CheckListBox* list, win::CheckBox* box) {
+void TSnRForm::setSelectAll(std::vector<TSnRListEntry>& entries, win::CheckListBox* list, win::CheckBox* box) {
   if (box->state() == win::CheckState::Grayed) return;
   const bool on = box->state() == win::CheckState::Checked;
-  for (int i = 0, n = list->count(); i < n; ++i) list->setChecked(i, on);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    entries[i].Checked = on;
+    list->setChecked(static_cast<int>(i), on);
+  }
 }
 
 void TSnRForm::SelectAllNoneCheckBoxClick() {
-  setSelectAll(FileCheckListBox, SelectAllNoneCheckBox);
+  setSelectAll(Model.Files, FileCheckListBox, SelectAllNoneCheckBox);
   UpdateHelp();
 }
 
-void TSnRForm::SelectAllNone2CheckBoxClick() { setSelectAll(BackupFileCheckListBox, SelectAllNone2CheckBox); }
+void TSnRForm::SelectAllNone2CheckBoxClick() {
+  setSelectAll(Model.Backups, BackupFileCheckListBox, SelectAllNone2CheckBox);
+}
 
 void TSnRForm::FileCheckListBoxClick() {
   SelectAllNoneCheckBox->setState(win::CheckState::Grayed);
@@ -53,7 +59,8 @@ void TSnRForm::FileCheckListBoxClick() {
 }
 
 void TSnRForm::hideWarranty() {
-  if (!WarrantyMemo->visible()) return;
+  Model.WarrantyShown = false;
+  if (!WarrantyMemo || !WarrantyMemo->visible()) return;
   const bool hadFocus = WarrantyMemo->focused();
   WarrantyMemo->setVisible(false);
   FileCheckListBox->setTabStop(true);
@@ -61,21 +68,17 @@ void TSnRForm::hideWarranty() {
 }
 
 void TSnRForm::FileCheckListBoxDblClick() {
-  for (int i = FileCheckListBox->count() - 1; i >= 0; --i)
-    if (FileCheckListBox->selected(i) && !FileCheckListBox->checked(i)) FileCheckListBox->deleteItem(i);
+  for (int i = FileCheckListBox->count() - 1; i >= 0; --i) {
+    if (!FileCheckListBox->selected(i) || Model.Files[static_cast<size_t>(i)].Checked) continue;
+    Model.Files.erase(Model.Files.begin() + i);
+    FileCheckListBox->deleteItem(i);
+  }
   UpdateHelp();
 }
 
 void TSnRForm::WMDropFiles(HDROP drop) {
-  const UINT n = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < n; ++i) {
-    const UINT len = ::DragQueryFileW(drop, i, nullptr, 0);
-    std::vector<wchar_t> name(len + 1, L'\0');
-    if (::DragQueryFileW(drop, i, name.data(), len + 1) == 0) continue;
-    const std::wstring file(name.data());
-    if (win::IsExistingFile(file)) FileCheckListBox->addFileItem(file);
-  }
-  ::DragFinish(drop);
+  for (const std::wstring& file : win::TakeDroppedFiles(drop))
+    if (win::IsExistingFile(file)) AddFile(file);
   hideWarranty();
   UpdateHelp();
 }
@@ -83,7 +86,7 @@ void TSnRForm::WMDropFiles(HDROP drop) {
 // ---------------------------------------------------------------- directory dialog and histories
 
 void TSnRForm::SelectDirSpeedButtonClick() {
-  QzScreenOverlay_Clear();
+  GuideOverlayClear();
   MakeSecondaryForms(TSnRSecondaryForm::Directory);
   if (ChoseDirectoryForm) {
     ChoseDirectoryForm->InitTexts();
@@ -140,6 +143,7 @@ void TSnRForm::Backupfiles1Click() {
   const bool show = !BackupFileTabSheet->tabVisible();
   BackupFileTabSheet->setTabVisible(show);
   if (show) MainPageControl->setActivePageIndex(BackupFileTabSheet->pageIndex());
+  Model.BackupTabVisible = show;
   ShowBackupFileList = show ? 1 : 0;
   UpdateHelp();
 }
@@ -150,6 +154,7 @@ void TSnRForm::DeleteBackupfilesButtonClick() {
     const std::wstring name = BackupFileCheckListBox->itemName(i);
     // A file that could not be deleted keeps its line, still checked.
     if (attributesOf(name) != INVALID_FILE_ATTRIBUTES && !::DeleteFileW(win::LongPath(name).c_str())) continue;
+    Model.Backups.erase(Model.Backups.begin() + i);
     BackupFileCheckListBox->deleteItem(i);
   }
 }
@@ -169,7 +174,7 @@ void TSnRForm::allfiles1Click() {
   UpdateHelp();
 }
 
-void TSnRForm::ClearLogResults1Click() { ResultListBox->clearItems(); }
+void TSnRForm::ClearLogResults1Click() { ClearResults(); }
 
 std::string TSnRForm::HelpFileName() { return programFolder() + kHelpFileName; }
 
@@ -178,33 +183,23 @@ void TSnRForm::Help2Click() {
   if (language != 0 && language != 1 && language != -1) return;
   // Next to the program, where the start put it; the current folder may be anywhere.
   const std::string file = HelpFileName();
-  if (fileExists(file)) ::ShellExecuteA(win::app().handle(), "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (fileExists(file)) win::ShellOpen(win::app().handle(), file);
 }
 
 void TSnRForm::Homepage1Click() {
-  ::ShellExecuteA(win::app().handle(), "open", ProductHomepage(GetLanguage()), nullptr, nullptr, SW_SHOWNORMAL);
+  win::ShellOpen(win::app().handle(), ProductHomepage(GetLanguage()));
 }
 
 // ---------------------------------------------------------------- matching options
 
 void TSnRForm::couple(win::CheckBox* clicked) {
   if (coupling_) return;
-  coupling_ = true;
-  TMatchBoxes b;
-  b.CaseSingle = CaseSensitivSingleLineCheckBox->checked();
-  b.CaseMulti = CaseSensitivMultiLineCheckBox->checked();
-  b.RegSingle = RegExpSingleLineCheckBox->checked();
-  b.RegMulti = RegExpMultiLineCheckBox->checked();
+  TakeInput();
   const TMatchBox which = clicked == CaseSensitivSingleLineCheckBox ? TMatchBox::CaseSingle
                           : clicked == CaseSensitivMultiLineCheckBox ? TMatchBox::CaseMulti
                           : clicked == RegExpSingleLineCheckBox      ? TMatchBox::RegSingle
                                                                      : TMatchBox::RegMulti;
-  b = CoupleMatchBoxes(b, which);
-  CaseSensitivSingleLineCheckBox->setChecked(b.CaseSingle);
-  CaseSensitivMultiLineCheckBox->setChecked(b.CaseMulti);
-  RegExpSingleLineCheckBox->setChecked(b.RegSingle);
-  RegExpMultiLineCheckBox->setChecked(b.RegMulti);
-  coupling_ = false;
+  ClickMatchBox(which, clicked->checked());
 }
 
 void TSnRForm::CaseSensitivSingleLineCheckBoxClick() { couple(CaseSensitivSingleLineCheckBox); }
@@ -234,6 +229,7 @@ void TSnRForm::MemoFromStrKeyUp() { refreshLineBreaks(MemoFromStr, MemoFromStrLi
 void TSnRForm::MemoToStrKeyUp() { refreshLineBreaks(MemoToStr, MemoToStrLinebreaks); }
 
 void TSnRForm::SynchronizeLineBreakMemosTimerTimer() {
+  if (!controlsMade_) return;
   refreshLineBreaks(MemoFromStr, MemoFromStrLinebreaks);
   refreshLineBreaks(MemoToStr, MemoToStrLinebreaks);
 }

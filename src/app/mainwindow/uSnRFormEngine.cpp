@@ -10,6 +10,8 @@
 void TSnRForm::RekursivCheckBoxClck() { RestartFileSearch(); }
 
 void TSnRForm::RestartFileSearch() {
+  if (!controlsMade_) return;   // nothing to search with
+  TakeInput();
   hideWarranty();
   if (!ScanThread) {
     SnRButton->setEnabled(false);
@@ -19,10 +21,10 @@ void TSnRForm::RestartFileSearch() {
     ScanThread.reset();
     ScanThread = std::make_unique<TScanDirThread>();
     scanFinishShown_ = false;
-    FileCheckListBox->clearItems();
-    if (!PathComboBox->text().empty() && !MaskComboBox->text().empty()) {
+    ClearFiles();
+    if (!Model.Path.empty() && !Model.Mask.empty()) {
       SelectAllNoneCheckBox->setState(win::CheckState::Grayed);
-      ScanThread->SetParams(PathComboBox->text(), MaskComboBox->text(), 47, RekursivCheckBox->checked(), &fileItems_);
+      ScanThread->SetParams(Model.Path, Model.Mask, 47, Model.Recursive, &foundFiles_);
       ScanThread->resume();
       CheckFileSearchTimer.setEnabled(true);
     } else {
@@ -34,8 +36,9 @@ void TSnRForm::RestartFileSearch() {
 }
 
 void TSnRForm::CheckFileSearchTimerTimer() {
+  if (!controlsMade_) return;
   if (ScanThread) {
-    const int found = FileCheckListBox->count();
+    const int found = static_cast<int>(Model.Files.size());
     const bool finished = ScanThread->Finished;
     // A scan that ends changes the steps even when it found nothing
     // ("nothing found" opens).
@@ -45,14 +48,11 @@ void TSnRForm::CheckFileSearchTimerTimer() {
       LastFileCount = found;
     }
     FileSearchResultLabel->setCaption(SnRScanText(GetLanguage(), finished, found));
-    if (PathComboBox->text().empty() || MaskComboBox->text().empty()) FileSearchResultLabel->setCaption("");
+    if (Model.Path.empty() || Model.Mask.empty()) FileSearchResultLabel->setCaption("");
   } else {
     FileSearchResultLabel->setCaption("");
   }
-  bool anyChecked = false;
-  for (int i = 0, n = BackupFileCheckListBox->count(); i < n && !anyChecked; ++i)
-    anyChecked = BackupFileCheckListBox->checked(i);
-  DeleteBackupfilesButton->setEnabled(anyChecked);
+  DeleteBackupfilesButton->setEnabled(Model.AnyBackupChecked());
 }
 
 std::string TSnRForm::MemoToBuffer(win::Memo* Memo, const std::string& LineBreak) {
@@ -60,28 +60,15 @@ std::string TSnRForm::MemoToBuffer(win::Memo* Memo, const std::string& LineBreak
 }
 
 void TSnRForm::SnRButtonClick() {
-  TSnRJobRequest r;
-  for (int i = 0, n = FileCheckListBox->count(); i < n; ++i)
-    if (FileCheckListBox->checked(i)) r.CheckedFiles.push_back(FileCheckListBox->itemName(i));
-  r.LineModePage = PageControlLineMode->activePageIndex() == 0 ? 0 : 1;
-  const TExtPChar& from = CombiEditCharHexFrameFromStr->Value;
-  const TExtPChar& to = CombiEditCharHexFrameToStr->Value;
-  if (from.Len > 0) r.FromBytes.assign(reinterpret_cast<const char*>(from.Buffer), static_cast<size_t>(from.Len));
-  if (to.Len > 0) r.ToBytes.assign(reinterpret_cast<const char*>(to.Buffer), static_cast<size_t>(to.Len));
-  r.MemoFrom = MemoFromStr->lines();
-  r.MemoTo = MemoToStr->lines();
-  r.CaseSensitive = CaseSensitivSingleLineCheckBox->checked();
-  r.RegExpr = RegExpSingleLineCheckBox->checked();
-  r.Backups = CreateBackups != 0;
-  r.LogLevel = LogLevel;
-  std::vector<std::unique_ptr<TSnRTast>> jobs = BuildSnRJobs(r);
+  TakeInput();
+  std::vector<std::unique_ptr<TSnRTast>> jobs = BuildSnRJobs(Model.JobRequest(CreateBackups != 0, LogLevel));
   {
     // The batch enters the queue as a whole.
     auto queue = SnRThread->LockTasks();
     for (auto& job : jobs) SnRThread->AddTask(std::move(job));
     setQueueCaption();
-    for (int i = 0, n = FileCheckListBox->count(); i < n; ++i)
-      if (FileCheckListBox->checked(i)) FileCheckListBox->setChecked(i, false);
+    for (size_t i = 0; i < Model.Files.size(); ++i)
+      if (Model.Files[i].Checked) SetFileChecked(static_cast<int>(i), false);
   }
   UpdateHelp();
 }
@@ -89,14 +76,15 @@ void TSnRForm::SnRButtonClick() {
 void TSnRForm::setQueueCaption() {
   // Set only when it changes: a caption costs a round trip to the display, and
   // most reports leave the count as it was.
-  const std::string text = SnRQueueCaption(GetLanguage(), SnRThread ? SnRThread->TaskCount() : 0);
+  Model.QueueCount = SnRThread ? SnRThread->TaskCount() : 0;
+  const std::string text = SnRQueueCaption(GetLanguage(), Model.QueueCount);
   if (text == caption() && text == win::app().title()) return;
   setCaption(text);
   win::app().setTitle(text);
 }
 
 void TSnRForm::holdListPainting() {
-  if (listPaintHeld_) return;
+  if (listPaintHeld_ || !controlsMade_) return;
   for (HWND box : {ResultListBox->handle(), BackupFileCheckListBox->handle()})
     ::SendMessageA(box, WM_SETREDRAW, FALSE, 0);
   listPaintHeld_ = true;
@@ -114,6 +102,7 @@ void TSnRForm::resumeListPainting() {
 }
 
 void TSnRForm::updateResultExtent() {
+  if (!ResultListBox) return;
   // Only the lines added since the last call are measured: a long run adds
   // thousands of them, one report at a time.
   HWND box = ResultListBox->handle();
@@ -165,10 +154,10 @@ void TSnRForm::handleReport(WPARAM kind, const char* text, bool batched) {
       name = SnRThread ? SnRThread->ReportedBackup() : std::wstring();
       if (name.empty()) name = win::AnsiToWide(text);
     }
-    BackupFileCheckListBox->addFileItem(name);
+    AddBackup(name);
     backupList_.AppendReported(name);   // on disk at once (if the worker did not name it before)
   } else if (kind == SNRTHREAD_LOGLINE && LogLevel > 0 && std::strcmp(text, "UPDATE") != 0) {
-    for (const std::string& line : SplitResultLine(text)) ResultListBox->addItem(line);
+    AddResultLine(text);
   }
 }
 
@@ -185,6 +174,7 @@ void TSnRForm::reportsHandled() {
         ::PostMessageA(handle(), WM_CLOSE, 0, 0);
       }
     } else {
+      MakeControls();
       setWindowState(win::WindowState::Normal);
       show();
     }

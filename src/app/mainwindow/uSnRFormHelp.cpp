@@ -1,6 +1,6 @@
 // The main window's side of the step-by-step help: which steps are open, the
 // start button's state and the guide lines.
-#include "QzScreenOverlay.h"
+#include "help/uGuideOverlay.h"
 #include "help/uHelpSteps.h"
 #include "help/uInstantHelp.h"
 #include "mainwindow/uSearchAndReplace.h"
@@ -11,12 +11,12 @@ namespace {
 // The guides go to the overlay library; its results are of no interest here.
 class TOverlayGuideSink : public IGuideSink {
 public:
-  void Clear() override { QzScreenOverlay_Clear(); }
-  void Point(int x, int y, int style, COLORREF color) override { QzScreenOverlay_Point(x, y, style, color); }
+  void Clear() override { GuideOverlayClear(); }
+  void Point(int x, int y, int style, COLORREF color) override { GuideOverlayPoint(x, y, style, color); }
   void Rectangle(int left, int top, int right, int bottom, COLORREF color) override {
-    QzScreenOverlay_Rectangle(left, top, right, bottom, color);
+    GuideOverlayRectangle(left, top, right, bottom, color);
   }
-  void Line(int x1, int y1, int x2, int y2, COLORREF color) override { QzScreenOverlay_Line(x1, y1, x2, y2, color); }
+  void Line(int x1, int y1, int x2, int y2, COLORREF color) override { GuideOverlayLine(x1, y1, x2, y2, color); }
 };
 
 IGuideSink& guideSink() {
@@ -32,30 +32,9 @@ TGuideTarget guideTarget(win::Control* c) {
 }
 }  // namespace
 
-int TSnRForm::CheckedFileCount() {
-  int n = 0;
-  for (int i = 0, count = FileCheckListBox->count(); i < count; ++i)
-    if (FileCheckListBox->checked(i)) ++n;
-  return n;
-}
+int TSnRForm::CheckedFileCount() { return Model.CheckedFileCount(); }
 
 namespace {
-THelpState helpState(TSnRForm& f) {
-  THelpState s;
-  s.PathEmpty = f.PathComboBox->text().empty();
-  s.MaskEmpty = f.MaskComboBox->text().empty();
-  s.FileCount = f.FileCheckListBox->count();
-  s.CheckedFileCount = f.CheckedFileCount();
-  s.ScanFinished = !f.ScanThread || f.ScanThread->Finished;
-  s.LineModePage = f.PageControlLineMode->activePageIndex();
-  s.FromStrLen = f.CombiEditCharHexFrameFromStr->Value.Len;
-  s.ToStrLen = f.CombiEditCharHexFrameToStr->Value.Len;
-  s.MemoFromStrLines = static_cast<int>(f.MemoFromStr->lines().size());
-  s.MemoToStrLines = static_cast<int>(f.MemoToStr->lines().size());
-  s.SnRButtonEnabled = f.SnRButton->enabled();
-  return s;
-}
-
 win::Control* targetControl(TSnRForm& f, THelpTarget t) {
   switch (t) {
     case THelpTarget::htPathComboBox: return f.PathComboBox;
@@ -73,10 +52,10 @@ win::Control* targetControl(TSnRForm& f, THelpTarget t) {
 }  // namespace
 
 void TSnRForm::UpdateHelp() {
-  THelpState state = helpState(*this);
-  SnRButton->setEnabled(SnRButtonShouldBeEnabled(state));
-  if (!InstantHelpForm) return;
-  state.SnRButtonEnabled = SnRButton->enabled();
+  TakeInput();
+  const THelpState state = Model.HelpState(scanFinished());
+  if (SnRButton) SnRButton->setEnabled(state.SnRButtonEnabled);
+  if (!InstantHelpForm || !controlsMade_) return;
 
   DrawHelpLinesTimer.setEnabled(false);
   guideSink().Clear();
@@ -93,6 +72,7 @@ void TSnRForm::DrawGuide(win::Control* Control, int Step) {
 
 void TSnRForm::DrawHelpLinesTimerTimer() {
   DrawHelpLinesTimer.setEnabled(false);
+  if (!controlsMade_) return;
   // A modal window of the program (dialog, message box, save dialog) disables
   // the main window: no guide may lie over it; its closing redraws them.
   const bool shown = InstantHelpForm && win::app().active() && InstantHelpForm->visible() &&
@@ -119,7 +99,10 @@ void TSnRForm::HelpWindow1Click() {
   UpdateHelp();
 }
 
-void TSnRForm::File1Click() { SaveasBatchFile1->setEnabled(SnRButton->enabled()); }
+void TSnRForm::File1Click() {
+  TakeInput();
+  SaveasBatchFile1->setEnabled(Model.StartAllowed(scanFinished()));
+}
 
 void TSnRForm::About1Click() {
   guideSink().Clear();

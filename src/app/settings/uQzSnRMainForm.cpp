@@ -170,7 +170,9 @@ void TranslateComponent(win::Component& c, const std::string& section, const std
   translateComponent(c, TIniSection(file, section));
 }
 
-void TranslateForm(win::Component& window) {
+namespace {
+
+void translateForm(win::Component& window, bool withWindow) {
   // The window's section is read once; a file read key by key is searched again for every key.
   const TIniSection texts(LanguageFile, window.name());
   auto* form = dynamic_cast<TQzSnRMainForm*>(&window);
@@ -182,7 +184,7 @@ void TranslateForm(win::Component& window) {
       // One broken component must not stop the others.
     }
   };
-  guarded(window);
+  if (withWindow) guarded(window);
   std::vector<win::Component*> owned = window.components();
   for (win::Component* c : owned) guarded(*c);
   if (auto* control = dynamic_cast<win::Control*>(&window)) {
@@ -190,6 +192,11 @@ void TranslateForm(win::Component& window) {
     for (win::Control* c : placed) guarded(*c);
   }
 }
+
+}  // namespace
+
+void TranslateForm(win::Component& window) { translateForm(window, true); }
+void TranslateFormParts(win::Component& window) { translateForm(window, false); }
 
 TQzSnRMainForm::TQzSnRMainForm(win::Component* owner, const std::string& name) : win::Form(owner, name) {}
 

@@ -32,6 +32,8 @@ int32_t GetLanguage();
 void SetLanguage(int32_t n);
 // Applies the language file to a window, its components and its controls.
 void TranslateForm(win::Component& window);
+// The same for the window's components and controls only (made after the window).
+void TranslateFormParts(win::Component& window);
 // Applies the language file's keys of one component (section: the window's name).
 void TranslateComponent(win::Component& c, const std::string& section, const std::string& languageFile);
 

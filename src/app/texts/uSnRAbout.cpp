@@ -1,6 +1,6 @@
 #include "texts/uSnRAbout.h"
 #include "texts/uSnRTexts.h"
-#include <shellapi.h>
+#include "win/SystemDlls.h"
 
 TSnRAboutForm* SnRAboutForm = nullptr;
 
@@ -69,7 +69,7 @@ TSnRAboutForm::TSnRAboutForm(win::Component* owner) : TQzSnRMainForm(owner, "SnR
   OKButton->setCancel(true);
 
   OpenUrl = [](const std::string& url) {
-    ::ShellExecuteA(win::app().handle(), "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    win::ShellOpen(win::app().handle(), url);
   };
   HomepageLabel->onClick = [this](win::Control&) { HomepageLabelClick(); };
   OKButton->onClick = [this](win::Control&) { OKButtonClick(); };
