@@ -146,6 +146,7 @@ TEST_F(BatchEndToEnd, HexValuesThatAreNotPairsOfHexDigitsAreRefused) {
 namespace {
 const std::wstring kChinese = L"\u4E2D\u6587";
 const std::wstring kEmoji = L"\U0001F600";
+const std::wstring kCyrillic = L"\u041F\u0440\u0438\u0432\u0435\u0442";
 }  // namespace
 
 // Names outside the code page reach the program wide: each names its file, never
@@ -290,4 +291,39 @@ TEST_F(BatchEndToEnd, WhatAnotherWriterAppendsWhileAJobRunsStaysAndTheJobFails) 
   WIN32_FIND_DATAA fd;
   EXPECT_EQ(::FindFirstFileA((files + "\\snr*").c_str(), &fd), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(exists(big + ".0.snr_bak"));
+}
+
+// List files through the program: UTF-8 with or without the byte-order mark
+// names files of any characters, 8-bit text names its files as it always did.
+// "\xC3\xB6" is "\u00F6" in UTF-8 and another name in 8-bit text: that file
+// stays as it is.
+TEST_F(BatchEndToEnd, ListFilesInUtf8AndIn8BitTextNameTheirFiles) {
+  const std::wstring w = wfiles() + L"\\";
+  const std::wstring marked[] = {w + kChinese + L".txt", w + kEmoji + L".txt"};
+  const std::wstring unmarked[] = {w + kCyrillic + L".txt", w + L"\u00F6 1.txt"};
+  const std::string eightBit = files + "\\\xE4 2.txt";
+  for (const auto* names : {&marked, &unmarked})
+    for (const std::wstring& n : *names) ASSERT_TRUE(qztest::WriteWideFile(n, "AB AB"));
+  file("\xE4 2.txt", "AB AB");
+  const std::string untouched[] = {file("\xC3\xB6 1.txt", "AB"), file("ab.txt", "AB")};
+  std::string bom = "\xEF\xBB\xBF", utf8;
+  for (const std::wstring& n : marked) bom += "\"" + win::WideToUtf8(n) + "\"\r\n";
+  for (const std::wstring& n : unmarked) utf8 += "  " + win::WideToUtf8(n) + "\n";
+  writeFile(dir / "bom.lst", bom);
+  writeFile(dir / "utf8.lst", utf8);
+  writeFile(dir / "8bit.lst", "\t" + eightBit + "\r\n");
+  ASSERT_TRUE(run("\"" + program + "\" -Lbom.lst -Lutf8.lst -L8bit.lst -Oh4142 -Nh4344 -G -C"))
+      << "the program did not end by itself";
+  EXPECT_EQ(exitCode, 0u);
+  const std::string log = resultLog();
+  for (const auto* names : {&marked, &unmarked})
+    for (const std::wstring& n : *names) {
+      EXPECT_EQ(qztest::ReadWideFile(n), "CD CD") << win::WideToUtf8(n);
+      EXPECT_NE(log.find(win::WideToAnsi(n) + "\r\nAB [4142] --> CD [4344] :\r\n2 replacements\r\n"),
+                std::string::npos)
+          << log;
+    }
+  EXPECT_EQ(readFile(eightBit), "CD CD");
+  for (const std::string& other : untouched) EXPECT_EQ(readFile(other), "AB") << other;
+  EXPECT_EQ(log.find("FAILED"), std::string::npos) << log;
 }
