@@ -7,9 +7,9 @@
 
 namespace {
 
-std::string programFile() {
-  char path[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+std::wstring programFile() {
+  std::wstring path(32768, L'\0');
+  path.resize(::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size())));
   return path;
 }
 
@@ -86,10 +86,10 @@ void TSnRForm::ProcessCommandLine() {
   ProcessSnRCommandLine(*this, params);
 }
 
-TSnRBatchRequest SnRBatchRequestFor(TSnRForm& f, const std::string& ProgramFile) {
+TSnRBatchRequest SnRBatchRequestFor(TSnRForm& f, const std::wstring& ProgramFile) {
   TSnRBatchRequest r;
   r.ProgramFile = ProgramFile;
-  for (int i = 0, n = f.FileCheckListBox->count(); i < n; ++i) r.Files.push_back(f.FileCheckListBox->item(i));
+  r.Files = f.FileCheckListBox->itemNames();
   r.MultiLine = f.PageControlLineMode->activePageIndex() != 0;
   r.OldHex = f.CombiEditCharHexFrameFromStr->Value.GetHex();
   r.NewHex = f.CombiEditCharHexFrameToStr->Value.GetHex();
