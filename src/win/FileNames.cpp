@@ -55,6 +55,13 @@ std::string WideToAnsiAsSystem(const std::wstring& text) { return toBytes(CP_ACP
 
 bool HasAnsiForm(const std::wstring& text) { return AnsiToWide(WideToAnsi(text)) == text; }
 
+std::string WideToOem(const std::wstring& text) { return toBytes(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text); }
+
+bool HasOemForm(const std::wstring& text) {
+  bool ok;
+  return toWide(CP_OEMCP, 0, WideToOem(text), ok) == text;
+}
+
 std::string WideToUtf8(const std::wstring& text) { return toBytes(CP_UTF8, 0, text); }
 
 bool Utf8ToWide(const std::string& utf8, std::wstring& text) {
@@ -79,6 +86,17 @@ std::wstring FullPath(const std::wstring& path) {
   if (got == 0 || got >= n) return std::wstring();
   full.resize(got);
   return full;
+}
+
+std::wstring ShortPath(const std::wstring& path) {
+  if (path.empty()) return std::wstring();
+  const DWORD n = ::GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (n == 0) return std::wstring();
+  std::wstring out(n, L'\0');
+  const DWORD got = ::GetShortPathNameW(path.c_str(), &out[0], n);
+  if (got == 0 || got >= n) return std::wstring();
+  out.resize(got);
+  return out;
 }
 
 std::wstring LongPath(const std::wstring& path) {

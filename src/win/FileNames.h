@@ -21,6 +21,11 @@ std::string WideToAnsiAsSystem(const std::wstring& text);
 // True when the name comes back unchanged from its 8-bit form.
 bool HasAnsiForm(const std::wstring& text);
 
+// The command interpreter's 8-bit form (the OEM code page), in which it reads
+// batch files: every character that code page cannot hold becomes "?".
+std::string WideToOem(const std::wstring& text);
+bool HasOemForm(const std::wstring& text);
+
 std::string WideToUtf8(const std::wstring& text);
 // False (Text untouched) when Utf8 is not valid UTF-8.
 bool Utf8ToWide(const std::string& utf8, std::wstring& text);
@@ -31,6 +36,9 @@ std::wstring Utf8OrAnsiToWide(const std::string& text);
 // The system's full form of Path (relative to the current folder); empty when it
 // has none.
 std::wstring FullPath(const std::wstring& path);
+
+// The system's short (8.3) form of an existing Path; empty when it has none.
+std::wstring ShortPath(const std::wstring& path);
 
 // The form of Path that the wide file functions take whatever its length: a path
 // whose full form could pass the system's old limit (MAX_PATH, less room for a

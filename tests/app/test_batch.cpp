@@ -33,8 +33,8 @@ void expectGolden(const TSnRBatchRequest& r, const std::string& name) {
 
 TSnRBatchRequest request() {
   TSnRBatchRequest r;
-  r.ProgramFile = "C:\\Program Files\\Qz\\QzSearchAndReplace.exe";
-  r.Files = {"C:\\data\\a.txt", "C:\\data\\not checked.txt"};
+  r.ProgramFile = L"C:\\Program Files\\Qz\\QzSearchAndReplace.exe";
+  r.Files = {L"C:\\data\\a.txt", L"C:\\data\\not checked.txt"};
   return r;
 }
 
@@ -81,6 +81,41 @@ TEST(BatchFileText, MultiLineJobs) {
   expectGolden(r, "multi-line-empty-new.bat");
 }
 
+// A name outside the code page makes the whole list UTF-8, between lines that
+// have the interpreter pass its bytes through and put the console's code page
+// back; names beyond ASCII that have an 8-bit form leave it as it was.
+TEST(BatchFileText, NamesOutsideTheCodePageMakeTheListUtf8) {
+  TSnRBatchRequest r = request();
+  r.OldHex = "41";
+  r.NewHex = "42";
+  const Strings ascii = BuildSnRBatchLines(r);
+  r.Files = {L"C:\\data\\\u00E4.txt"};
+  Strings eightBit = ascii;
+  eightBit.erase(eightBit.begin() + 11, eightBit.begin() + 13);
+  eightBit.insert(eightBit.begin() + 11, "echo C:\\data\\\xE4.txt>> tmpfilelist.snr");
+  EXPECT_EQ(BuildSnRBatchLines(r), eightBit);
+
+  r.Files = {L"C:\\data\\\u4E2D\u6587.txt", L"C:\\\u00E4 2", L"on", L"C:\\\U0001F600 %x%"};
+  Strings expected(ascii.begin(), ascii.begin() + 11);
+  const Strings utf8 = {
+      "setlocal",
+      "set QzCodePage=",
+      "for /f \"tokens=2 delims=:.\" %%c in ('chcp') do set \"QzCodePage=%%c\"",
+      "if defined QzCodePage chcp 65001 >nul",
+      "set \"QzProbe=\xC3\xA9\"",
+      "if defined QzCodePage if not \"%QzProbe:~1%\"==\"\" chcp " + std::to_string(::GetOEMCP()) + " >nul",
+      "echo C:\\data\\\xE4\xB8\xAD\xE6\x96\x87.txt>> tmpfilelist.snr",
+      "echo C:\\\xC3\xA4 ^2>> tmpfilelist.snr",
+      "<nul set /p \"=on\">> tmpfilelist.snr",
+      "echo.>> tmpfilelist.snr",
+      "echo C:\\\xF0\x9F\x98\x80 %%x%%>> tmpfilelist.snr",
+      "if defined QzCodePage chcp %QzCodePage% >nul",
+  };
+  expected.insert(expected.end(), utf8.begin(), utf8.end());
+  expected.insert(expected.end(), ascii.begin() + 13, ascii.end());
+  EXPECT_EQ(BuildSnRBatchLines(r), expected);
+}
+
 TEST(BatchFileText, EscapingOfSpecialCharactersAndWords) {
   struct Case { const char* text; Strings lines; } cases[] = {
       {"C:\\a b\\c.txt", {"echo C:\\a b\\c.txt>> f"}},
@@ -97,8 +132,8 @@ TEST(BatchFileText, EscapingOfSpecialCharactersAndWords) {
   for (const auto& c : cases) EXPECT_EQ(BatchAppendLines(c.text, "f"), c.lines) << c.text;
 
   TSnRBatchRequest r = request();
-  r.ProgramFile = "C:\\100% sure\\QzSearchAndReplace.exe";
-  r.Files = {"C:\\data\\R&D <new>.txt"};
+  r.ProgramFile = L"C:\\100% sure\\QzSearchAndReplace.exe";
+  r.Files = {L"C:\\data\\R&D <new>.txt"};
   r.MultiLine = true;
   r.OldLines = {"on", "/?"};
   r.NewLines = {"off", "   "};
@@ -112,9 +147,10 @@ TEST(BatchFileRun, NamesAndLinesArriveExactly) {
   writeFile(program, kFakeProgram);
 
   TSnRBatchRequest r;
-  r.ProgramFile = program;
-  r.Files = {dir / "R&D (1).txt", "C:\\x|y<z>w^v.txt", "C:\\100% %OS% !x!.txt", "C:\\a \"b\" c", "C:\\data\\file 2",
-             "on"};
+  r.ProgramFile = qztest::Wide(program);
+  const Strings files = {dir / "R&D (1).txt", "C:\\x|y<z>w^v.txt", "C:\\100% %OS% !x!.txt", "C:\\a \"b\" c",
+                         "C:\\data\\file 2", "on", "C:\\\xE4\xF6\xFC.txt"};
+  for (const std::string& f : files) r.Files.push_back(qztest::Wide(f));
   r.MultiLine = true;
   r.OldLines = {"on", "OFF", " on ", "/?", "", "   ", "echo", "a \"quoted & odd", "x 2", "%OS%", "!x!",
                 "tab\there", ":label", "=eq", ";semi", "(paren)", "\\..\\x", "tail blanks  "};
@@ -124,7 +160,7 @@ TEST(BatchFileRun, NamesAndLinesArriveExactly) {
   ASSERT_TRUE(SaveSnRBatchFile(dir / "job.bat", r));
 
   ASSERT_TRUE(batchtest::runAndWait("cmd.exe /c \"job.bat < nul > out.txt 2>&1\"", dir.path(), 60000));
-  EXPECT_EQ(readFile(dir / "seen-list.snr"), crlfLines(r.Files)) << readFile(dir / "out.txt");
+  EXPECT_EQ(readFile(dir / "seen-list.snr"), crlfLines(files)) << readFile(dir / "out.txt");
   EXPECT_EQ(readFile(dir / "seen-old.snr"), crlfLines(r.OldLines));
   EXPECT_EQ(readFile(dir / "seen-new.snr"), crlfLines(r.NewLines));
   EXPECT_NE(readFile(dir / "seen-args.txt").find("-Ltmpfilelist.snr -OFtmpfileOldtext.snr -NFtmpfileNewtext.snr "
@@ -143,8 +179,8 @@ TEST(BatchFileRun, NamesAndLinesArriveExactly) {
 TEST(BatchFileRun, WithoutTheProgramItShowsTheBoxAndChangesNothing) {
   Folder dir("batchrun");
   TSnRBatchRequest r;
-  r.ProgramFile = dir / "gone\\QzSearchAndReplace.exe";
-  r.Files = {"C:\\a.txt"};
+  r.ProgramFile = qztest::Wide(dir / "gone\\QzSearchAndReplace.exe");
+  r.Files = {L"C:\\a.txt"};
   r.OldHex = "41";
   r.NewHex = "42";
   ASSERT_TRUE(SaveSnRBatchFile(dir / "job.bat", r));
@@ -179,8 +215,16 @@ TEST(BatchFileText, LinesAndTextsABatchRunCannotTakeWholeAreRefused) {
        [&](TSnRBatchRequest& r) { r.NewLines = {std::string(9000, 'z')}; },
        "(made of line 1 of the new text) would be 9,026", "(aus der 1. Zeile des neuen Textes) w\xE4re 9.026"},
       {"a file name that escaping makes long",
-       [&](TSnRBatchRequest& r) { r.Files = {"C:\\" + std::string(4100, '%') + ".txt"}; },
+       [&](TSnRBatchRequest& r) { r.Files = {L"C:\\" + std::wstring(4100, L'%') + L".txt"}; },
        "(made of file name 1) would be 8,230", "(aus dem 1. Dateinamen) w\xE4re 8.230"},
+      // In UTF-8 each of these characters takes three bytes, and the
+      // interpreter may read the line byte by byte.
+      {"a file name in UTF-8, at the limit",
+       [&](TSnRBatchRequest& r) { r.Files = {L"C:\\ab" + std::wstring(2721, L'\u4E2D')}; }, "", ""},
+      {"a file name in UTF-8, one byte more",
+       [&](TSnRBatchRequest& r) { r.Files = {L"C:\\abc" + std::wstring(2721, L'\u4E2D')}; },
+       "its line 18 (made of file name 1) would be 8,192 characters long",
+       "Zeile 18 (aus dem 1. Dateinamen) w\xE4re 8.192 Zeichen lang"},
       {"an old text too long for a batch run",
        [&](TSnRBatchRequest& r) { r.OldLines = Strings(5, std::string(6400, 'o')); },
        "The old text is 32,008 bytes long with its line breaks, and a batch run takes at most 31,999 bytes.",

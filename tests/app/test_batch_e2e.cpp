@@ -177,8 +177,8 @@ TEST_F(BatchEndToEnd, AnExportedBatchFileRepeatsTheJob) {
   const std::string names[] = {"R&D 100%.txt", "a^b (1).txt", "x;y=z,w!.txt", "on"};
   for (const std::string& n : names) file(n, "1 AB 2 AB");
   TSnRBatchRequest r;
-  r.ProgramFile = program;
-  for (const std::string& n : names) r.Files.push_back(files + "\\" + n);
+  r.ProgramFile = Wide(program);
+  for (const std::string& n : names) r.Files.push_back(Wide(files + "\\" + n));
   r.OldHex = "4142";
   r.NewHex = "4344";
   ASSERT_TRUE(SaveSnRBatchFile(dir / "job.bat", r));
@@ -193,7 +193,7 @@ TEST_F(BatchEndToEnd, AnExportedBatchFileRepeatsTheJob) {
 
   // Multi-line text with an empty new text deletes the text.
   const std::string t = file("text.txt", "keep\r\none\r\ntwo\r\nkeep");
-  r.Files = {t};
+  r.Files = {Wide(t)};
   r.MultiLine = true;
   r.OldLines = {"ONE", "Two"};
   r.NewLines = {};
@@ -233,6 +233,7 @@ TEST_F(BatchEndToEnd, HexValuesThatAreNotPairsOfHexDigitsAreRefused) {
 namespace {
 const std::wstring kChinese = L"\u4E2D\u6587";
 const std::wstring kEmoji = L"\U0001F600";
+const std::wstring kCyrillic = L"\u041F\u0440\u0438\u0432\u0435\u0442";
 }  // namespace
 
 // Names outside the code page reach the program wide: each names its file, never
@@ -439,4 +440,103 @@ TEST_F(BatchEndToEnd, ABatchWindowMakesItsControlsWhenItIsRestoredAndShowsEveryR
   ::PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_EQ(::WaitForSingleObject(p.pi.hProcess, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_EQ(resultLog(), a + "\r\nabc [616263] --> x [78] :\r\n1 replacements\r\n\r\n");
+}
+
+// List files through the program: UTF-8 with or without the byte-order mark
+// names files of any characters, 8-bit text names its files as it always did.
+// "\xC3\xB6" is "\u00F6" in UTF-8 and another name in 8-bit text: that file
+// stays as it is.
+TEST_F(BatchEndToEnd, ListFilesInUtf8AndIn8BitTextNameTheirFiles) {
+  const std::wstring w = wfiles() + L"\\";
+  const std::wstring marked[] = {w + kChinese + L".txt", w + kEmoji + L".txt"};
+  const std::wstring unmarked[] = {w + kCyrillic + L".txt", w + L"\u00F6 1.txt"};
+  const std::string eightBit = files + "\\\xE4 2.txt";
+  for (const auto* names : {&marked, &unmarked})
+    for (const std::wstring& n : *names) ASSERT_TRUE(qztest::WriteWideFile(n, "AB AB"));
+  file("\xE4 2.txt", "AB AB");
+  const std::string untouched[] = {file("\xC3\xB6 1.txt", "AB"), file("ab.txt", "AB")};
+  std::string bom = "\xEF\xBB\xBF", utf8;
+  for (const std::wstring& n : marked) bom += "\"" + win::WideToUtf8(n) + "\"\r\n";
+  for (const std::wstring& n : unmarked) utf8 += "  " + win::WideToUtf8(n) + "\n";
+  writeFile(dir / "bom.lst", bom);
+  writeFile(dir / "utf8.lst", utf8);
+  writeFile(dir / "8bit.lst", "\t" + eightBit + "\r\n");
+  ASSERT_TRUE(run("\"" + program + "\" -Lbom.lst -Lutf8.lst -L8bit.lst -Oh4142 -Nh4344 -G -C"))
+      << "the program did not end by itself";
+  EXPECT_EQ(exitCode, 0u);
+  const std::string log = resultLog();
+  for (const auto* names : {&marked, &unmarked})
+    for (const std::wstring& n : *names) {
+      EXPECT_EQ(qztest::ReadWideFile(n), "CD CD") << win::WideToUtf8(n);
+      EXPECT_NE(log.find(win::WideToAnsi(n) + "\r\nAB [4142] --> CD [4344] :\r\n2 replacements\r\n"),
+                std::string::npos)
+          << log;
+    }
+  EXPECT_EQ(readFile(eightBit), "CD CD");
+  for (const std::string& other : untouched) EXPECT_EQ(readFile(other), "AB") << other;
+  EXPECT_EQ(log.find("FAILED"), std::string::npos) << log;
+}
+
+// The export of a job on names outside the code page, run by the command
+// interpreter, does the window's job on exactly those files, with a program in
+// a folder outside the interpreter's code page, and leaves the console's code
+// page as it found it for what follows.
+TEST_F(BatchEndToEnd, AnExportedBatchFileDoesTheJobOnNamesOfAnyCharacters) {
+  const std::wstring folder = wfiles() + L"\\" + kChinese;
+  ASSERT_TRUE(qztest::MakeFolder(folder));
+  // The program with the library it loads.
+  const std::wstring exe = folder + L"\\QzSearchAndReplace.exe";
+  const std::string programFolder = program.substr(0, program.find_last_of('\\') + 1);
+  ASSERT_TRUE(::CopyFileW(Wide(program).c_str(), exe.c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW(Wide(programFolder + "Qz-DarariRuzoriv.dll").c_str(),
+                          (folder + L"\\Qz-DarariRuzoriv.dll").c_str(), FALSE));
+  const std::wstring w = wfiles() + L"\\";
+  const std::wstring named[] = {w + kChinese + L".txt", w + kEmoji + L" 2.txt", w + kCyrillic + L".txt",
+                                w + L"R&D \u00F6 100%.txt", folder + L"\\on"};
+  for (const std::wstring& n : named) ASSERT_TRUE(qztest::WriteWideFile(n, "1 AB 2 AB"));
+  // What the names' UTF-8 bytes or their 8-bit forms would name instead.
+  const std::string untouched[] = {file("R&D \xC3\xB6 100%.txt", "AB"), file("ab.txt", "AB"), file("xy 2.txt", "AB"),
+                                   file("on", "AB")};
+  TSnRBatchRequest r;
+  r.ProgramFile = exe;
+  r.Files.assign(std::begin(named), std::end(named));
+  r.OldHex = "4142";
+  r.NewHex = "4344";
+  ASSERT_TRUE(SaveSnRBatchFile(dir / "job.bat", r));
+  ASSERT_TRUE(run("cmd.exe /c \"job.bat < nul > out.txt 2>&1\"")) << readFile(dir / "out.txt");
+  const std::string log = resultLog();
+  for (const std::wstring& n : named) {
+    EXPECT_EQ(qztest::ReadWideFile(n), "1 CD 2 CD") << win::WideToUtf8(n) << "\n" << readFile(dir / "out.txt");
+    EXPECT_EQ(qztest::ReadWideFile(n + L".0.snr_bak"), "1 AB 2 AB") << win::WideToUtf8(n);
+    EXPECT_NE(log.find(win::WideToAnsi(n) + "\r\nAB [4142] --> CD [4344] :\r\n2 replacements\r\n"), std::string::npos)
+        << log;
+  }
+  for (const std::string& other : untouched) EXPECT_EQ(readFile(other), "AB") << other;
+  EXPECT_FALSE(exists(dir / "tmpfilelist.snr"));
+
+  // Text lines in 8-bit form follow the list: they still arrive as their bytes.
+  const std::wstring text = folder + L"\\text.txt";
+  ASSERT_TRUE(qztest::WriteWideFile(text, "x \xE4\xF6 y"));
+  r.Files = {text};
+  r.MultiLine = true;
+  r.OldLines = {"\xE4\xF6"};
+  r.NewLines = {"\xFC"};
+  ASSERT_TRUE(SaveSnRBatchFile(dir / "text.bat", r));
+  ASSERT_TRUE(run("cmd.exe /c \"text.bat < nul > out.txt 2>&1\"")) << readFile(dir / "out.txt");
+  EXPECT_EQ(qztest::ReadWideFile(text), "x \xFC y") << readFile(dir / "out.txt");
+
+  // From a console in another code page: the job is done, and that code page
+  // is back for the commands after the batch.
+  r.Files.assign(std::begin(named), std::end(named));
+  r.MultiLine = false;
+  r.OldHex = "4344";
+  r.NewHex = "4546";
+  ASSERT_TRUE(SaveSnRBatchFile(dir / "job.bat", r));
+  ASSERT_TRUE(
+      run(L"cmd.exe /c \"chcp 850 >nul & job.bat < nul > out.txt 2>&1 & chcp > cp.txt & echo \u00F8> after.txt\""))
+      << readFile(dir / "out.txt");
+  for (const std::wstring& n : named) EXPECT_EQ(qztest::ReadWideFile(n), "1 EF 2 EF") << win::WideToUtf8(n);
+  for (const std::string& other : untouched) EXPECT_EQ(readFile(other), "AB") << other;
+  EXPECT_NE(readFile(dir / "cp.txt").find(": 850"), std::string::npos) << readFile(dir / "cp.txt");
+  EXPECT_EQ(readFile(dir / "after.txt"), "\x9B\r\n");   // U+00F8 in code page 850
 }

@@ -142,6 +142,33 @@ TEST_F(CommandLineTest, FileNamesOfAnyCharactersFromTheWideParameters) {
   EXPECT_EQ(SnRParamText(L"-Oc\u4E2D"), "-Oc?");
 }
 
+// A list in UTF-8, with the byte-order mark or without, gives the real names; a
+// list in 8-bit text reads as it always did. The line rules are the same for both.
+TEST_F(CommandLineTest, ListFilesInUtf8OrIn8BitText) {
+  using Names = std::vector<std::wstring>;
+  const std::string bom = "\xEF\xBB\xBF", chinese = "\xE4\xB8\xAD\xE6\x96\x87";
+  struct Case { const char* what; std::string bytes; Names names; } cases[] = {
+      {"UTF-8 with the mark", bom + "  \"c:\\" + chinese + ".txt\"  \r\n\r\nc:\\\xC3\xA4.txt\r\n",
+       {L"c:\\\u4E2D\u6587.txt", L"c:\\\u00E4.txt"}},
+      {"UTF-8 without it", "\t\xD0\x9F\xD1\x80\xD0\xB8\r\n\"\n\xF0\x9F\x98\x80\"", {L"\u041F\u0440\u0438", L"\U0001F600"}},
+      {"the mark on a line of its own", bom + "\r\nx\r\n", {L"x"}},
+      {"marked, with a line that is not UTF-8", bom + chinese + "\r\n\xE4", {L"\u4E2D\u6587", win::AnsiToWide("\xE4")}},
+      // One line that is not UTF-8 makes the whole list 8-bit text, also the
+      // line that would be.
+      {"8-bit text", "c:\\a\xE4.txt\r\n\"c:\\\xC3\xA9\"\r\n",
+       {win::AnsiToWide("c:\\a\xE4.txt"), win::AnsiToWide("c:\\\xC3\xA9")}},
+      {"ASCII only", "a.txt\r\nb.txt", {L"a.txt", L"b.txt"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TSnRCommandLine cl = ParseSnRCommandLine({"-L" + file("list.lst", c.bytes)});
+    EXPECT_EQ(cl.Files.Names(), c.names);
+    Strings shown;
+    for (const std::wstring& n : c.names) shown.push_back(win::WideToAnsi(n));
+    EXPECT_EQ(cl.Files.items(), shown);
+  }
+}
+
 // A hex value is taken as given or refused: never read as far as it goes.
 TEST_F(CommandLineTest, HexValuesOfAnythingButPairsOfHexDigitsAreRefused) {
   const std::string f = file("a.txt");

@@ -152,14 +152,17 @@ TEST_F(CommandLineWindow, AnIncompleteCommandLineIsListedAndTheWindowStaysOrdina
 TEST_F(CommandLineWindow, TheBatchFileTakesEveryListedFileAndTheActivePage) {
   addFile("C:\\a.txt", true);
   addFile("C:\\b & c.txt");
+  f->AddFile(L"C:\\\u4E2D\u6587.txt");   // shown in 8-bit form, named by its real name
+  f->SetFileChecked(2, true);
   f->CombiEditCharHexFrameFromStr->Value.SetText("abc");
   f->CombiEditCharHexFrameToStr->Value.SetHex("00");
   f->MemoFromStr->setLines({"one", ""});
   f->MemoToStr->setLines({});
   f->RegExpSingleLineCheckBox->setChecked(true);
 
-  TSnRBatchRequest r = SnRBatchRequestFor(*f, "C:\\Qz\\QzSearchAndReplace.exe");
-  EXPECT_EQ(r.Files, (Strings{"C:\\a.txt", "C:\\b & c.txt"}));   // unchecked ones too
+  TSnRBatchRequest r = SnRBatchRequestFor(*f, L"C:\\Qz\\QzSearchAndReplace.exe");
+  // Unchecked ones too, each by its real name.
+  EXPECT_EQ(r.Files, (std::vector<std::wstring>{L"C:\\a.txt", L"C:\\b & c.txt", L"C:\\\u4E2D\u6587.txt"}));
   EXPECT_FALSE(r.MultiLine);
   EXPECT_EQ(r.OldHex, "616263");
   EXPECT_EQ(r.NewHex, "00");
@@ -167,7 +170,7 @@ TEST_F(CommandLineWindow, TheBatchFileTakesEveryListedFileAndTheActivePage) {
   EXPECT_TRUE(r.RegExpr);
 
   f->PageControlLineMode->setActivePageIndex(1);
-  r = SnRBatchRequestFor(*f, "C:\\Qz\\QzSearchAndReplace.exe");
+  r = SnRBatchRequestFor(*f, L"C:\\Qz\\QzSearchAndReplace.exe");
   EXPECT_TRUE(r.MultiLine);
   EXPECT_EQ(r.OldLines, (Strings{"one", ""}));
   EXPECT_TRUE(r.NewLines.empty());
@@ -188,8 +191,8 @@ TEST_F(CommandLineWindow, SaveAsBatchFileWritesTheJobForThisProgram) {
     DialogAnswer ok(IDOK);
     f->SaveasBatchFile1Click();
   }
-  char self[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::string expected;
   for (const std::string& line : BuildSnRBatchLines(SnRBatchRequestFor(*f, self))) expected += line + "\r\n";
   EXPECT_EQ(readFile(bat), expected);

@@ -1,9 +1,11 @@
 #include "commandline/uSnRBatchFile.h"
 #include <windows.h>
 #include "win/DurableFile.h"
+#include "win/FileNames.h"
 #include "model/uSnRJobBuilding.h"
 #include "texts/uSnRTexts.h"
 #include "win/StringList.h"
+#include <algorithm>
 
 const char kBatchFileList[] = "tmpfilelist.snr";
 const char kBatchOldTextFile[] = "tmpfileOldtext.snr";
@@ -29,16 +31,18 @@ std::string lower(std::string s) {
 }
 
 // The interpreter reads a batch file in the OEM code page and opens files by
-// what it read, so a path beyond ASCII must be written in that code page.
-// (Names and lines that it only echoes leave in the bytes they came in with.)
-std::string oemPath(const std::string& path) {
-  std::string out(path);
-  if (!out.empty()) ::CharToOemBuffA(path.data(), &out[0], static_cast<DWORD>(out.size()));
-  return out;
+// what it read, so the program's path is written in that code page; a path it
+// cannot hold is written in its short form, which can.
+std::string oemPath(const std::wstring& path) {
+  if (!win::HasOemForm(path)) {
+    const std::wstring shortForm = win::ShortPath(path);
+    if (!shortForm.empty() && win::HasOemForm(shortForm)) return win::WideToOem(shortForm);
+  }
+  return win::WideToOem(path);
 }
 
 // A path between double quotes, where only % still means something.
-std::string quoted(const std::string& path) {
+std::string quoted(const std::wstring& path) {
   std::string out = "\"";
   for (char c : oemPath(path)) out += c == '%' ? std::string("%%") : std::string(1, c);
   return out + "\"";
@@ -111,8 +115,29 @@ std::vector<TBatchLine> buildLines(const TSnRBatchRequest& r) {
   add("goto END");
   add(":CONVERT");
   add(std::string("del ") + kBatchFileList);
-  for (size_t i = 0; i < r.Files.size(); ++i)
-    addAll(BatchAppendLines(r.Files[i], kBatchFileList), TBatchPart::FileName, i);
+  // The interpreter echoes a name back in the bytes it came in with as long as
+  // it writes in the code page it reads the line in. While every name has an
+  // 8-bit form, the list holds the program's 8-bit bytes, through the console's
+  // code page as it is. Otherwise the list is UTF-8 and the code page is
+  // switched for these lines: the system's interpreter reads each line in the
+  // console's current code page, so 65001 does; one that reads every line in
+  // the OEM code page whatever the console's (wine's) makes two characters of
+  // the probe's one and gets this system's OEM code page instead. The
+  // console's own is put back after the names; the variables end with the batch.
+  const bool utf8List = !std::all_of(r.Files.begin(), r.Files.end(), win::HasAnsiForm);
+  if (utf8List) {
+    add("setlocal");
+    add("set QzCodePage=");
+    add("for /f \"tokens=2 delims=:.\" %%c in ('chcp') do set \"QzCodePage=%%c\"");
+    add("if defined QzCodePage chcp 65001 >nul");
+    add("set \"QzProbe=\xC3\xA9\"");
+    add("if defined QzCodePage if not \"%QzProbe:~1%\"==\"\" chcp " + std::to_string(::GetOEMCP()) + " >nul");
+  }
+  for (size_t i = 0; i < r.Files.size(); ++i) {
+    const std::string name = utf8List ? win::WideToUtf8(r.Files[i]) : win::WideToAnsi(r.Files[i]);
+    addAll(BatchAppendLines(name, kBatchFileList), TBatchPart::FileName, i);
+  }
+  if (utf8List) add("if defined QzCodePage chcp %QzCodePage% >nul");
   if (!r.MultiLine) {
     add(callLine(r, "-Oh" + r.OldHex + " " + "-Nh" + r.NewHex + " "), TBatchPart::Call);
   } else {

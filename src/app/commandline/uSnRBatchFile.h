@@ -7,8 +7,8 @@
 #include <vector>
 
 struct TSnRBatchRequest {
-  std::string ProgramFile;                  // full path of the program to call
-  std::vector<std::string> Files;           // the whole file list, checked or not
+  std::wstring ProgramFile;                 // full path of the program to call
+  std::vector<std::wstring> Files;          // the whole file list, checked or not: the real names
   bool MultiLine = false;                   // the multi-line page is active
   std::string OldHex, NewHex;               // single line: the strings as hex digits
   std::vector<std::string> OldLines, NewLines;   // multi line: the memos' lines
@@ -20,7 +20,10 @@ extern const char kBatchFileList[];      // "tmpfilelist.snr"
 extern const char kBatchOldTextFile[];   // "tmpfileOldtext.snr"
 extern const char kBatchNewTextFile[];   // "tmpfileNewtext.snr"
 
-// The batch file's lines (to be saved with CR LF after each).
+// The batch file's lines (to be saved with CR LF after each). The file list is
+// written in 8-bit form while every name has one; otherwise it is written in
+// UTF-8, which "-L" reads back as the real names, and the interpreter is made
+// to pass those bytes through unchanged (see the lines themselves).
 std::vector<std::string> BuildSnRBatchLines(const TSnRBatchRequest& request);
 
 // The longest line the command interpreter reads whole. A longer line is

@@ -29,17 +29,35 @@ void addMatchingFiles(TDirStringList& files, const std::wstring& value, bool rec
   if (!mask.empty()) files.AddFiles(path, mask, 47, recursive, true);
 }
 
-// One name per line (8-bit text); blanks, control characters and one pair of quotes
-// around it do not count. Lines left empty are skipped, not the end of the list.
+bool isUtf8(const std::string& text) {
+  std::wstring ignored;
+  return win::Utf8ToWide(text, ignored);
+}
+
+// One name per line; blanks, control characters and one pair of quotes around
+// it do not count. Lines left empty are skipped, not the end of the list.
+// A list starting with the byte-order mark is UTF-8 (a line that is not falls
+// back to 8-bit text). Without the mark, a list that is valid UTF-8 as a whole
+// is UTF-8, else 8-bit text as it always was: 8-bit text is valid UTF-8 only
+// where every byte above 127 stands in a run that starts with one of 194-244
+// and goes on with one to three of 128-191 (in the usual code pages a letter
+// followed by signs), which names hardly hold, and one line that is not valid
+// decides for the whole list, as one program wrote it.
 void addListFile(TDirStringList& files, const std::wstring& listFile) {
   try {
-    win::StringList lines;
-    if (!lines.loadFromFile(listFile)) return;
-    for (const std::string& line : lines.items()) {
+    win::StringList list;
+    if (!list.loadFromFile(listFile)) return;
+    std::vector<std::string> lines = list.items();
+    const bool bom = !lines.empty() && lines.front().compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (bom) lines.front().erase(0, 3);
+    const bool utf8 = bom || std::all_of(lines.begin(), lines.end(), isUtf8);
+    for (const std::string& line : lines) {
       std::string name = TrimText(line);
       if (!name.empty() && name.front() == '"') name.erase(0, 1);
       if (!name.empty() && name.back() == '"') name.pop_back();
-      if (!name.empty()) files.add(name);
+      if (name.empty()) continue;
+      if (utf8) files.addFileName(win::Utf8OrAnsiToWide(name));
+      else files.add(name);
     }
   } catch (...) {
     // The names read so far stay.

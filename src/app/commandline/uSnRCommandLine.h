@@ -61,6 +61,8 @@ struct TSnRCommandLine {
 // take their names from the wide parameters, so a name of any characters names
 // its file (and only a "*" or "?" the user gave is a wildcard); every other
 // option takes the parameter's 8-bit form, as the 8-bit command line gives it.
+// A list file is read as UTF-8 when it has the byte-order mark or is valid
+// UTF-8, else as 8-bit text.
 TSnRCommandLine ParseSnRCommandLine(const std::vector<std::wstring>& params);
 // The same for 8-bit parameters (names in the ANSI code page).
 TSnRCommandLine ParseSnRCommandLine(const std::vector<std::string>& params);

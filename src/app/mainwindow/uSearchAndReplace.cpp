@@ -499,9 +499,7 @@ void TSnRForm::showModel() {
   PathComboBox->setText(Model.Path);
   MaskComboBox->setText(Model.Mask);
   RekursivCheckBox->setChecked(Model.Recursive);
-  std::vector<std::wstring> names;
-  for (const TSnRListEntry& f : Model.Files) names.push_back(f.Name);
-  FileCheckListBox->addFileItems(names);
+  FileCheckListBox->addFileItems(Model.FileNames());
   for (size_t i = 0; i < Model.Files.size(); ++i)
     if (Model.Files[i].Checked) FileCheckListBox->setChecked(static_cast<int>(i), true);
   if (!Model.WarrantyShown) hideWarranty();

@@ -8,9 +8,9 @@
 
 namespace {
 
-std::string programFile() {
-  char path[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+std::wstring programFile() {
+  std::wstring path(32768, L'\0');
+  path.resize(::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size())));
   return path;
 }
 
@@ -79,11 +79,11 @@ void TSnRForm::ProcessCommandLine() {
   ProcessSnRCommandLine(*this, params);
 }
 
-TSnRBatchRequest SnRBatchRequestFor(TSnRForm& f, const std::string& ProgramFile) {
+TSnRBatchRequest SnRBatchRequestFor(TSnRForm& f, const std::wstring& ProgramFile) {
   f.TakeInput();
   TSnRBatchRequest r;
   r.ProgramFile = ProgramFile;
-  for (const TSnRListEntry& file : f.Model.Files) r.Files.push_back(win::WideToAnsi(file.Name));
+  r.Files = f.Model.FileNames();
   r.MultiLine = f.Model.LineModePage != 0;
   r.OldHex = f.Model.FromValue.GetHex();
   r.NewHex = f.Model.ToValue.GetHex();

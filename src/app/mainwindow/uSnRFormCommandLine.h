@@ -13,4 +13,4 @@ void ProcessSnRCommandLine(TSnRForm& form, const std::vector<std::wstring>& para
 void ProcessSnRCommandLine(TSnRForm& form, const std::vector<std::string>& params);
 
 // The batch file that repeats the window's current job, calling ProgramFile.
-TSnRBatchRequest SnRBatchRequestFor(TSnRForm& form, const std::string& ProgramFile);
+TSnRBatchRequest SnRBatchRequestFor(TSnRForm& form, const std::wstring& ProgramFile);

@@ -29,12 +29,17 @@ std::vector<std::wstring> TSnRModel::CheckedFiles() const {
   return names;
 }
 
-std::vector<std::wstring> TSnRModel::BackupNames() const {
+namespace {
+std::vector<std::wstring> namesOf(const std::vector<TSnRListEntry>& entries) {
   std::vector<std::wstring> names;
-  names.reserve(Backups.size());
-  for (const TSnRListEntry& b : Backups) names.push_back(b.Name);
+  names.reserve(entries.size());
+  for (const TSnRListEntry& e : entries) names.push_back(e.Name);
   return names;
 }
+}  // namespace
+
+std::vector<std::wstring> TSnRModel::FileNames() const { return namesOf(Files); }
+std::vector<std::wstring> TSnRModel::BackupNames() const { return namesOf(Backups); }
 
 THelpState TSnRModel::HelpState(bool scanFinished) const {
   THelpState s;

@@ -57,6 +57,7 @@ public:
   int CheckedFileCount() const;
   bool AnyBackupChecked() const;
   std::vector<std::wstring> CheckedFiles() const;
+  std::vector<std::wstring> FileNames() const;   // checked or not
   std::vector<std::wstring> BackupNames() const;
 
   // What the help looks at; ScanFinished comes from the scan thread.
